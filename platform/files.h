@@ -90,10 +90,10 @@ std::vector<fs::directory_entry> list_directory(const fs::path& folder, std::err
                                                 bool include_hidden = false);
 
 // Copies a regular file; an existing destination is replaced atomically.
-bool copy_file(const fs::path& source, const fs::path& destination, std::error_code& error);
+bool copy_file_replacing(const fs::path& source, const fs::path& destination, std::error_code& error);
 
 // Removes a file or a whole folder tree, never following links out of it.
-bool remove_all(const fs::path& path, std::error_code& error);
+bool remove_tree(const fs::path& path, std::error_code& error);
 
 // A new empty folder from mkdtemp under `parent` (the system temp folder when empty).
 std::optional<fs::path> make_temp_directory(const fs::path& parent, std::string_view prefix,
