@@ -1,0 +1,94 @@
+#include "platform/process.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "platform/tests/test_support.h"
+
+namespace platform::process {
+namespace {
+
+using namespace std::chrono_literals;
+using testing_support::TempDir;
+
+// A copy of sleep under a name longer than the kernel's 15-character command name.
+std::filesystem::path long_named_sleep(const TempDir& dir) {
+  auto copy = dir.path() / "kep-a-rather-long-program-name";
+  std::filesystem::copy_file("/bin/sleep", copy);
+  ::chmod(copy.c_str(), 0755);
+  return copy;
+}
+
+TEST(ProcessTest, LaunchedProgramIsFoundByItsFullNameUntilItIsSignalled) {
+  TempDir dir;
+  auto program = long_named_sleep(dir);
+  std::error_code error;
+  auto pid = launch(program, {"5"}, error);
+  ASSERT_TRUE(pid) << error.message();
+
+  const std::string name = program.filename().string();
+  auto found = find_running(name);
+  EXPECT_NE(std::find(found.begin(), found.end(), *pid), found.end());
+  EXPECT_TRUE(is_running(name));
+  EXPECT_FALSE(is_running(name.substr(0, 15)));  // the truncated command name is not the name
+  EXPECT_FALSE(is_running("kep-no-such-program"));
+
+  ASSERT_TRUE(send_signal(*pid, SIGTERM, error)) << error.message();
+  auto status = wait_for_exit(*pid, 2s);
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(WIFSIGNALED(*status));
+  EXPECT_FALSE(is_running(name));
+}
+
+TEST(ProcessTest, ArgumentsArePassedAsWordsNotThroughAShell) {
+  TempDir dir;
+  auto marker = dir.path() / "made; touch injected";
+  std::error_code error;
+  // A shell would split this into two commands; as one argument it names one file.
+  auto pid = launch("/usr/bin/touch", {marker.string()}, error);
+  ASSERT_TRUE(pid) << error.message();
+  auto status = wait_for_exit(*pid, 2s);
+  ASSERT_TRUE(status);
+  EXPECT_EQ(*status, 0);
+  EXPECT_TRUE(std::filesystem::exists(marker));
+  EXPECT_FALSE(std::filesystem::exists("injected"));
+}
+
+TEST(ProcessTest, MissingProgramFailsToLaunch) {
+  std::error_code error;
+  EXPECT_FALSE(launch("/nonexistent/kep-program", {}, error));
+  EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+}
+
+TEST(ProcessTest, ExitedChildrenAreReapedAndNotRunning) {
+  TempDir dir;
+  auto program = long_named_sleep(dir);
+  std::error_code error;
+  auto pid = launch(program, {"0"}, error);
+  ASSERT_TRUE(pid);
+  // Until reaped it is a zombie, which does not count as running either.
+  for (int i = 0; i < 200 && is_running(program.filename().string()); ++i) {
+    std::this_thread::sleep_for(5ms);
+  }
+  EXPECT_FALSE(is_running(program.filename().string()));
+  reap_launched();
+  EXPECT_FALSE(wait_for_exit(*pid, 0ms));  // already reaped
+}
+
+TEST(ProcessTest, SignalsToProcessGroupsAreRefused) {
+  std::error_code error;
+  for (pid_t pid : {0, -1, -1234}) {
+    EXPECT_FALSE(send_signal(pid, 0, error)) << pid;
+    EXPECT_EQ(error, std::errc::invalid_argument);
+  }
+  EXPECT_TRUE(send_signal(::getpid(), 0, error));
+}
+
+}  // namespace
+}  // namespace platform::process

@@ -1,0 +1,70 @@
+// Helpers for tests of ports and notifications: a private runtime folder per test, and a run
+// loop serving on its own thread.
+#pragma once
+
+#include <condition_variable>
+#include <future>
+#include <mutex>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/ports.h"
+#include "platform/runloop.h"
+#include "platform/tests/test_support.h"
+
+namespace platform::testing_support {
+
+// Points KEP_RUNTIME_DIR at a fresh mkdtemp folder for the life of the object, so that tests
+// never meet each other's sockets.
+class PrivateRuntimeDir {
+ public:
+  PrivateRuntimeDir() : env_("KEP_RUNTIME_DIR", dir_.path().string()) {}
+  const std::filesystem::path& path() const { return dir_.path(); }
+
+ private:
+  TempDir dir_;
+  ScopedEnv env_;
+};
+
+// A local port served by a run loop on a thread of its own.
+class PortServerThread {
+ public:
+  PortServerThread(std::string name, ports::Handler handler) {
+    std::promise<std::error_code> created;
+    auto result = created.get_future();
+    thread_ = std::thread([this, name, handler, &created]() mutable {
+      RunLoop loop;
+      std::error_code error;
+      auto port = ports::LocalPort::create(name, std::move(handler), loop, error);
+      loop_ = &loop;
+      created.set_value(error);
+      if (port) loop.run();
+      // Keep the loop alive until the owner is done with loop_.
+      std::unique_lock lock(mutex_);
+      done_.wait(lock, [this] { return released_; });
+    });
+    error_ = result.get();
+  }
+  ~PortServerThread() {
+    if (!error_) loop_->stop();
+    {
+      std::lock_guard lock(mutex_);
+      released_ = true;
+    }
+    done_.notify_all();
+    thread_.join();
+  }
+  const std::error_code& error() const { return error_; }
+  RunLoop& loop() { return *loop_; }
+
+ private:
+  std::thread thread_;
+  RunLoop* loop_ = nullptr;
+  std::error_code error_;
+  std::mutex mutex_;
+  std::condition_variable done_;
+  bool released_ = false;
+};
+
+}  // namespace platform::testing_support
