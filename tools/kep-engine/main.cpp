@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "datafolder.h"
+#include "table_commands.h"
 
 namespace {
 
@@ -65,6 +66,10 @@ int run_paths(int argc, char**) {
 constexpr Subcommand kSubcommands[] = {
     {"paths", "", "create the data folder and print where each engine resource is found",
      run_paths},
+    {"init", "", "start the engine on its resources and print what it logged", run_init},
+    {"query-py", "SYLLABLE", "list the single characters of a syllable or initial, most used first",
+     run_query_py},
+    {"hz", "HANZI", "list the readings of each hanzi from the hanzi information file", run_hz},
 };
 
 void usage() {

@@ -1,0 +1,31 @@
+// Engine-wide switches (set by the configuration reload from the settings) and the state of
+// the conversation being matched, shared by the query modules. One engine thread per process
+// reads and writes them.
+#pragma once
+
+#include "conversation.h"
+
+// Extended dictionary search and ordering (setting ExpendedSearch).
+extern int ime_fill_count;
+
+// Fuzzy pinyin (setting EnableFuzzyPinyin) and its pairs; the pairs count only while
+// ime_fuzzy_mode is on.
+extern int ime_fuzzy_mode;
+extern int ime_fuzzy_k2g;
+extern int ime_fuzzy_f2h;
+extern int ime_fuzzy_l2n;
+extern int ime_fuzzy_l2r;
+extern int ime_fuzzy_z2zh;
+extern int ime_fuzzy_c2ch;
+extern int ime_fuzzy_s2sh;
+extern int ime_fuzzy_an2ang;
+extern int ime_fuzzy_en2eng;
+extern int ime_fuzzy_in2ing;
+extern int ime_fuzzy_ian2iang;
+extern int ime_fuzzy_uan2uang;
+
+// Syllables left after the chosen segments, minus one (pynum - pyoff of the conversation
+// being matched).
+extern int ime_current_pynum;
+// The conversation of the active input context; NULL when none is active.
+extern ime_conversation_t* ime_current_convs;

@@ -1,0 +1,115 @@
+#include "startup.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "accode.h"
+#include "datafolder.h"
+#include "dictpool.h"
+#include "freq.h"
+#include "hzfreq.h"
+#include "hzinfo.h"
+#include "imelog.h"
+#include "punct.h"
+#include "pytable.h"
+
+int ime_system_inited = 0;
+int ime_valid = 0;
+int ime_page_size = 6;
+int ime_mode = 0;
+char ime_candidate_fcolor[7] = "";
+char ime_candidate_bcolor[7] = "";
+int suggestted_mode = 0;
+
+namespace {
+
+// One table load of the start-up sequence, in the order it runs. Loading the user phrase database
+// belongs between the extension table and the punctuation map.
+struct TableStep {
+  int (*load)();
+  const char* loaded;
+  const char* failed;
+};
+
+constexpr TableStep kTableSteps[] = {
+    {ime_load_py, ">Pinyin table loaded.", "Load py failed!"},
+    {ime_load_py_ext, ">Pinyin extension table loaded.", "Load py ext failed!"},
+    {ime_load_punct, ">Punct. table loaded.", "Load punct config failed!"},
+};
+
+// Whether the last ime_init got through. A failed start is tried again by the next call
+// instead of being reported as a success.
+bool started = false;
+
+void release_tables() {
+  ime_close_phrase();
+  ime_unload_hzdb();
+  ime_unload_py();
+  ime_release_acc();
+  ime_unload_hzfreq();
+}
+
+}  // namespace
+
+int ime_init() {
+  if (ime_system_inited && started) return 0;
+  suggestted_mode = 0;
+  ime_log_func = _ime_log_func;
+  IME_DEBUG("ime_init() ...[%d]", ime_system_inited);
+
+  if (ime_set_default_resources() != 0) return -1;
+  if (ime_make_data_folder() != 0) {
+    const char* folder = QAGetAppSupportPath();
+    IME_ERROR("Create directory '%s' failed!", folder != nullptr ? folder : "(no home folder)");
+    return -1;
+  }
+
+  IME_DEBUG("The intelligent input module is %s!",
+            full_convert_installed() ? "installed" : "not installed");
+  ime_mode = 0;
+  IME_DEBUG("Initialize the KEP startup routine. Debug level=%d.", ime_init_debug_level());
+
+  ime_system_inited = 1;
+  release_tables();
+  ime_page_size = 6;
+  ime_hzfreq_val = 9;
+  ime_candidate_fcolor[0] = '\0';
+  ime_candidate_bcolor[0] = '\0';
+  static bool exit_registered = false;
+  if (!exit_registered) exit_registered = std::atexit(ime_exit) == 0;
+  IME_DEBUG(">Configure file loaded.");
+  ime_test_platform();
+
+  for (const TableStep& step : kTableSteps) {
+    if (step.load() != 0) {
+      IME_ERROR("%s", step.failed);
+      return -1;
+    }
+    IME_DEBUG("%s", step.loaded);
+  }
+
+  ime_sync_hzdb_version();
+  IME_DEBUG("loading freq information.. ");
+  if (ime_load_hzfreq() != 0) {
+    IME_ERROR("Load hz freq object failed!");
+    return -1;
+  }
+  IME_DEBUG(">Freq. information loaded.");
+
+  ime_valid = 1;
+  if (ime_load_hzdb() != 0) {
+    IME_ERROR("Load hzdb failed!");
+    return -1;
+  }
+  IME_DEBUG("KEP initialize successed.");
+  started = true;
+  return 0;
+}
+
+void ime_exit() {
+  if (!ime_system_inited) return;
+  release_tables();
+  ime_valid = 0;
+  ime_system_inited = 0;
+  started = false;
+}

@@ -1,0 +1,173 @@
+// kep-mkdata: generates the engine's shipped data into a resource folder from open data
+// (Unihan, a Rime pinyin dictionary, the Chinese conversion tables) and copies the hand-written
+// resources beside it.
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "CoreSource/checksum.h"
+#include "CoreSource/hzinfo.h"
+#include "CoreSource/pytable.h"
+#include "model/characters.h"
+#include "model/sources.h"
+#include "model/tables.h"
+#include "platform/files.h"
+#include "writers/hzinfo_writer.h"
+#include "writers/pinyin_table_writer.h"
+#include "writers/system_dictionary.h"
+#include "writers/text_tables.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The hanzi counters of a user are indexed by the pinyin tables' hanzi indexes, which only
+// pinyin.db (and pinyin2.db) decide.
+inline constexpr std::uint32_t kMaxHanziIndexes = IME_PY_EXT_INDEX_BASE;
+
+struct Options {
+  mkdata::SourcePaths sources;
+  fs::path resources = KEP_RESOURCES_DIR;
+  fs::path output;
+};
+
+void usage() {
+  std::fprintf(stderr,
+               "usage: kep-mkdata [--unihan DIR] [--words FILE] [--opencc DIR] [--opencc-dict TOOL]\n"
+               "                  [--resources DIR] OUTPUT-DIR\n"
+               "Writes pinyin.db, pinyin2.db, hzdb.db, hzdb.idx, hzdb.info, fzm.db, punct.def and\n"
+               "system.dict into OUTPUT-DIR and copies vmode.txt, abbr.txt and imkkep.plist.\n");
+}
+
+bool parse_options(int argc, char** argv, Options* options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    auto value = [&](fs::path* target) {
+      if (i + 1 >= argc) return false;
+      *target = argv[++i];
+      return true;
+    };
+    bool ok = true;
+    if (arg == "--unihan") ok = value(&options->sources.unihan_folder);
+    else if (arg == "--words") ok = value(&options->sources.word_dictionary);
+    else if (arg == "--opencc") ok = value(&options->sources.opencc_folder);
+    else if (arg == "--opencc-dict") ok = value(&options->sources.opencc_dump_tool);
+    else if (arg == "--resources") ok = value(&options->resources);
+    else if (!arg.starts_with("-") && options->output.empty()) options->output = argv[i];
+    else ok = false;
+    if (!ok) return false;
+  }
+  return !options->output.empty();
+}
+
+bool write_file(const fs::path& path, const std::string& bytes) {
+  std::error_code ec;
+  if (!platform::files::write_atomic(path, bytes, ec)) {
+    std::fprintf(stderr, "kep-mkdata: cannot write %s: %s\n", path.c_str(), ec.message().c_str());
+    return false;
+  }
+  return true;
+}
+
+int fail(const std::string& what) {
+  std::fprintf(stderr, "kep-mkdata: %s\n", what.c_str());
+  return 1;
+}
+
+// Reads the written tables back with the engine's own readers, so a table the engine would
+// refuse is never left as a finished build.
+bool verify_tables(const fs::path& out, std::string* error) {
+  std::error_code ec;
+  std::optional<std::string> table = platform::files::read_file(out / "pinyin.db", ec);
+  std::unordered_map<std::string, std::int64_t> syllables;
+  if (!table || !ime_py_parse_table(reinterpret_cast<const unsigned char*>(table->data()),
+                                    table->size(), nullptr, &syllables, error)) {
+    *error = "pinyin.db does not read back: " + *error;
+    return false;
+  }
+  std::optional<std::string> extension = platform::files::read_file(out / "pinyin2.db", ec);
+  if (!extension || !ime_py_check_ext_table(reinterpret_cast<const unsigned char*>(extension->data()),
+                                            extension->size(), error)) {
+    *error = "pinyin2.db does not read back: " + *error;
+    return false;
+  }
+  QAHzInfo* hzdb = QAHzInfoOpen((out / "hzdb.db").c_str());
+  bool hanzi_found = hzdb != nullptr && QAHzInfoLookup(hzdb, "中", nullptr) == 0;
+  QAHzInfoClose(hzdb);
+  if (!hanzi_found) {
+    *error = "hzdb.db does not read back";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!parse_options(argc, argv, &options)) {
+    usage();
+    return 2;
+  }
+  const fs::path& out = options.output;
+  std::error_code ec;
+  if (!platform::files::make_directories(out, 0755, ec)) return fail("cannot create " + out.string());
+
+  mkdata::Sources sources;
+  std::string error;
+  if (!mkdata::load_sources(options.sources, &sources, &error)) return fail(error);
+  mkdata::CharTable characters = mkdata::collect_characters(sources);
+  mkdata::TableContents tables;
+  mkdata::build_character_tables(characters, &tables);
+  mkdata::build_words(sources, characters, &tables);
+  if (tables.pinyin.size() >= kMaxHanziIndexes || tables.extension.size() >= kMaxHanziIndexes) {
+    return fail("more single-character records than the hanzi counters can hold");
+  }
+
+  std::optional<std::string> pinyin = mkdata::write_pinyin_table(tables.pinyin, &error);
+  std::optional<std::string> extension = pinyin ? mkdata::write_pinyin_ext_table(tables.extension, &error)
+                                                 : std::nullopt;
+  std::optional<mkdata::HzInfoFiles> hzinfo = extension ? mkdata::write_hzinfo(tables.hanzi, &error)
+                                                        : std::nullopt;
+  if (!hzinfo) return fail(error);
+  // A new hanzi version resets the users' counters, so it follows the hanzi indexes.
+  char hzdb_version[32];
+  std::snprintf(hzdb_version, sizeof hzdb_version, "KEP hanzi %08x",
+                ime_crc32(extension->data(), extension->size(), ime_crc32(pinyin->data(), pinyin->size())));
+  std::size_t accessory_lines = 0;
+  std::string accessory = mkdata::write_accessory_codes(tables.accessory, &accessory_lines);
+  const auto& punctuation = mkdata::default_punctuation();
+
+  if (!write_file(out / "pinyin.db", *pinyin) || !write_file(out / "pinyin2.db", *extension) ||
+      !write_file(out / "hzdb.idx", hzinfo->index) || !write_file(out / "hzdb.db", hzinfo->database) ||
+      !write_file(out / "hzdb.info", std::string(hzdb_version) + "\n") ||
+      !write_file(out / "fzm.db", accessory) ||
+      !write_file(out / "punct.def", mkdata::write_punctuation(punctuation))) {
+    return 1;
+  }
+  mkdata::DictionaryReport dictionary;
+  if (!mkdata::write_system_dictionary(tables.words, out / "system.dict", &dictionary, &error)) {
+    return fail(error);
+  }
+  for (const char* name : {"vmode.txt", "abbr.txt", "imkkep.plist"}) {
+    if (!platform::files::copy_file_replacing(options.resources / name, out / name, ec)) {
+      return fail("cannot copy " + (options.resources / name).string() + ": " + ec.message());
+    }
+  }
+  if (!verify_tables(out, &error)) return fail(error);
+
+  std::printf("kep-mkdata: wrote %s\n", out.c_str());
+  std::printf("  pinyin.db     %zu records, %zu bytes\n", tables.pinyin.size(), pinyin->size());
+  std::printf("  pinyin2.db    %zu records, %zu bytes\n", tables.extension.size(), extension->size());
+  std::printf("  hzdb.db       %zu hanzi, %zu bytes (index hzdb.idx %zu bytes)\n", tables.hanzi.size(),
+              hzinfo->database.size(), hzinfo->index.size());
+  std::printf("  hzdb.info     %s\n", hzdb_version);
+  std::printf("  fzm.db        %zu hanzi\n", accessory_lines);
+  std::printf("  punct.def     %zu mappings\n", punctuation.size());
+  std::printf("  system.dict   %u words stored, %u refused, of %u listed\n", dictionary.records,
+              dictionary.rejected, dictionary.words_listed);
+  std::printf("  copied        vmode.txt abbr.txt imkkep.plist\n");
+  return 0;
+}

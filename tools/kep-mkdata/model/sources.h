@@ -1,0 +1,30 @@
+// Everything the shipped tables are made from, read once.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "sources/opencc_table.h"
+#include "sources/rime_dict.h"
+#include "sources/unihan.h"
+
+namespace mkdata {
+
+struct SourcePaths {
+  std::filesystem::path unihan_folder = "/usr/share/unicode";
+  std::filesystem::path word_dictionary = "/usr/share/rime-data/pinyin_simp.dict.yaml";
+  std::filesystem::path opencc_folder = "/usr/share/opencc";
+  std::filesystem::path opencc_dump_tool = "/usr/bin/opencc_dict";
+};
+
+struct Sources {
+  UnihanTable unihan;
+  std::vector<RimeEntry> words;  // characters and words with pinyin and weights
+  VariantTable characters;       // simplified -> traditional characters
+  VariantTable phrases;          // simplified -> traditional phrases
+};
+
+bool load_sources(const SourcePaths& paths, Sources* sources, std::string* error);
+
+}  // namespace mkdata

@@ -1,0 +1,185 @@
+// Engine start-up on tiny tables: the order of the steps, the per-user files it keeps, and how
+// a damaged table of each kind stops it cleanly.
+#include <gtest/gtest.h>
+
+#include "CoreSource/conversation.h"
+#include "CoreSource/suggestion.h"
+#include "table_fixture.h"
+
+namespace table_test {
+namespace {
+
+TEST(StartupTest, LoadsEveryTableAndLogsEachStep) {
+  EngineRoot root;
+  root.put_tiny_tables();
+  root.enable_debug_log();
+  ASSERT_EQ(ime_init(), 0) << root.log_text();
+  std::string log = root.log_text();
+  const char* steps[] = {">Configure file loaded.", ">Pinyin table loaded.",
+                         ">Pinyin extension table loaded.", ">Punct. table loaded.",
+                         ">Freq. information loaded.", "KEP initialize successed."};
+  std::size_t at = 0;
+  for (const char* step : steps) {
+    std::size_t found = log.find(step, at);
+    EXPECT_NE(found, std::string::npos) << step << " missing or out of order in\n" << log;
+    at = found == std::string::npos ? at : found;
+  }
+  EXPECT_EQ(ime_valid, 1);
+  EXPECT_NE(ime_hzdb, nullptr);
+  EXPECT_EQ(fs::file_size(root.data_folder() / "hzfreq.db"), 960000u);
+  EXPECT_EQ(ime_freq_info.length, 960000);
+  EXPECT_EQ(read_file(root.data_folder() / "hzdb.info"), "tiny 1\n");
+  EXPECT_EQ(ime_punct[','].length, 3);
+  EXPECT_STREQ(ime_punct[','].text, "，");
+
+  // A second call does nothing; after ime_exit the engine starts again.
+  EXPECT_EQ(ime_init(), 0);
+  ime_exit();
+  EXPECT_EQ(ime_py_hash, nullptr);
+  EXPECT_EQ(ime_hzdb, nullptr);
+  EXPECT_EQ(ime_freq_info.address, nullptr);
+  EXPECT_EQ(ime_init(), 0);
+  std::vector<ime_py_hit_t> hits;
+  EXPECT_EQ(ime_query_py_records("zhong", 15, &hits), 2);
+}
+
+TEST(StartupTest, TheHanziCounterFileKeepsOneSizeAndItsCounters) {
+  struct Case {
+    const char* what;
+    std::size_t old_size;  // 0: no file
+    bool keeps_counter;
+  } cases[] = {
+      {"no file", 0, false},
+      {"a smaller file of another program", 480000, true},
+      {"the right size", 960000, true},
+      {"a larger file", 1000000, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EngineRoot root;
+    root.put_tiny_tables();
+    write_file(root.data_folder() / "hzdb.info", "tiny 1\n");
+    if (c.old_size > 0) {
+      std::string counters(c.old_size, '\0');
+      counters[8 * 7] = 0x2A;  // a counter of hanzi index 7
+      write_file(root.data_folder() / "hzfreq.db", counters);
+    }
+    ASSERT_EQ(ime_init(), 0) << root.log_text();
+    std::string now = read_file(root.data_folder() / "hzfreq.db");
+    EXPECT_EQ(now.size(), 960000u);
+    EXPECT_EQ(now[8 * 7] == 0x2A, c.keeps_counter);
+    EXPECT_EQ(static_cast<const unsigned char*>(ime_freq_info.address)[8 * 7] == 0x2A, c.keeps_counter);
+  }
+}
+
+TEST(StartupTest, ANewHanziDatabaseStartsTheCountersAfresh) {
+  struct Case {
+    const char* what;
+    const char* user_info;  // nullptr: none in the data folder
+    bool resource_info;
+    bool keeps_counter;
+  } cases[] = {
+      {"same version", "tiny 1\n", true, true},
+      {"other version", "tiny 0\n", true, false},
+      {"no version in the data folder", nullptr, true, false},
+      {"no version among the resources", "tiny 0\n", false, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EngineRoot root;
+    root.put_tiny_tables();
+    if (!c.resource_info) fs::remove(root.resources() / "hzdb.info");
+    if (c.user_info != nullptr) write_file(root.data_folder() / "hzdb.info", c.user_info);
+    std::string counters(960000, '\0');
+    counters[0] = 0x11;
+    write_file(root.data_folder() / "hzfreq.db", counters);
+    ASSERT_EQ(ime_init(), 0) << root.log_text();
+    EXPECT_EQ(read_file(root.data_folder() / "hzfreq.db")[0] == 0x11, c.keeps_counter);
+    if (c.resource_info) {
+      EXPECT_EQ(read_file(root.data_folder() / "hzdb.info"), "tiny 1\n");
+    }
+  }
+}
+
+TEST(StartupTest, ADamagedTableOfEachKindStopsStartUpWithItsLogLine) {
+  struct Case {
+    const char* file;
+    std::function<void(std::string&)> damage;
+    const char* log_line;
+  } cases[] = {
+      {"pinyin.db", [](std::string& b) { b.resize(b.size() - 5); }, "Load py failed!"},
+      {"pinyin.db", [](std::string& b) { b.clear(); }, "Load py failed!"},
+      {"pinyin2.db", [](std::string& b) { b.resize(b.size() - 1); }, "Load py ext failed!"},
+      {"hzdb.db", [](std::string& b) { b.resize(b.size() / 3); }, "Load hzdb failed!"},
+      {"hzdb.idx", [](std::string& b) { b.resize(b.size() / 3); }, "Load hzdb failed!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    EngineRoot root;
+    root.put_tiny_tables();
+    std::string bytes = read_file(root.resources() / c.file);
+    c.damage(bytes);
+    root.put_resource(c.file, bytes);
+    EXPECT_EQ(ime_init(), -1);
+    EXPECT_NE(root.log_text().find(c.log_line), std::string::npos) << root.log_text();
+    // A failed start is not reported as a success by the next call.
+    EXPECT_EQ(ime_init(), -1);
+  }
+}
+
+TEST(StartupTest, AMissingPunctuationMapStopsStartUp) {
+  EngineRoot root;
+  root.put_tiny_tables();
+  fs::remove(root.resources() / "punct.def");
+  EXPECT_EQ(ime_init(), -1);
+  std::string log = root.log_text();
+  EXPECT_NE(log.find("not found."), std::string::npos) << log;
+  EXPECT_NE(log.find("Load punct config failed!"), std::string::npos) << log;
+}
+
+TEST(StartupTest, AStartThatFailedRunsAgainOnceTheTableIsMended) {
+  EngineRoot root;
+  root.put_tiny_tables();
+  std::string good = read_file(root.resources() / "pinyin.db");
+  root.put_resource("pinyin.db", good.substr(0, 40));
+  EXPECT_EQ(ime_init(), -1);
+  root.put_resource("pinyin.db", good);
+  EXPECT_EQ(ime_init(), 0) << root.log_text();
+  std::vector<ime_py_hit_t> hits;
+  EXPECT_EQ(ime_query_py_records("j", 15, &hits), 3);
+}
+
+TEST(ConversationTest, NewConversationsAreZeroedAndFreedConversationsCleared) {
+  EngineRoot root;
+  fs::remove_all(root.data_folder());
+  ime_conversation_t* conversation = nullptr;
+  ASSERT_EQ(ime_new_conversation(&conversation), 0);
+  ASSERT_NE(conversation, nullptr);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(conversation);
+  EXPECT_TRUE(std::all_of(bytes, bytes + sizeof *conversation, [](unsigned char b) { return b == 0; }));
+  EXPECT_TRUE(fs::is_directory(root.data_folder()));
+  EXPECT_EQ(fs::status(root.data_folder()).permissions() & fs::perms::all, fs::perms::owner_all);
+  EXPECT_EQ(ime_free_conversation(&conversation), 0);
+  EXPECT_EQ(conversation, nullptr);
+  EXPECT_EQ(ime_free_conversation(&conversation), 0);
+}
+
+TEST(SuggestionTest, AnEmptyLineEndsTheListAndSavingWritesItBack) {
+  EngineRoot root;
+  EXPECT_EQ(ime_load_suggestion(), 0);
+  ASSERT_NE(selectedSuggestions, nullptr);
+  EXPECT_TRUE(selectedSuggestions->empty());
+
+  write_file(root.data_folder() / "qy.cfg", "a\nb\n\nc\n");
+  EXPECT_EQ(ime_load_suggestion(), 0);
+  EXPECT_EQ(*selectedSuggestions, (std::set<std::string>{"a", "b"}));
+
+  selectedSuggestions->insert("西安");
+  EXPECT_EQ(ime_save_suggestion(), 0);
+  EXPECT_EQ(selectedSuggestions, nullptr);
+  EXPECT_EQ(read_file(root.data_folder() / "qy.cfg"), "a\nb\n西安\n");
+  EXPECT_EQ(ime_save_suggestion(), 0);
+}
+
+}  // namespace
+}  // namespace table_test
