@@ -13,6 +13,7 @@
 #include <string>
 
 #include "datafolder.h"
+#include "platform/files.h"
 
 ime_log_func_t ime_log_func = nullptr;
 int ime_debug_level = 0;
@@ -44,19 +45,6 @@ std::size_t utf8_safe_length(const char* text, std::size_t length) {
                                      : (lead & 0xF8) == 0xF0 ? 4 : 1;
   std::size_t have = length - (start - 1);
   return have < need ? start - 1 : length;
-}
-
-bool write_all(int fd, const char* data, std::size_t length) {
-  while (length > 0) {
-    ssize_t n = ::write(fd, data, length);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    length -= static_cast<std::size_t>(n);
-  }
-  return true;
 }
 
 }  // namespace
@@ -108,7 +96,7 @@ void _ime_log_func(const char* line) {
   // One write per line, so lines of several processes do not interleave.
   std::string record(line, length);
   record.push_back('\n');
-  write_all(fd, record.data(), record.size());
+  platform::files::write_all(fd, record);
   ::close(fd);
 }
 

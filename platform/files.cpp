@@ -34,6 +34,8 @@ fs::path find_root() {
   return fs::path("/");
 }
 
+}  // namespace
+
 bool write_all(int fd, std::string_view data) {
   const char* p = data.data();
   std::size_t left = data.size();
@@ -48,8 +50,6 @@ bool write_all(int fd, std::string_view data) {
   }
   return true;
 }
-
-}  // namespace
 
 fs::path root() {
   std::lock_guard lock(root_mutex);

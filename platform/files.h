@@ -31,6 +31,9 @@ bool make_directories(const fs::path& path, unsigned mode, std::error_code& erro
 // Reads a whole file; nullopt (with `error` set) when it cannot be read.
 std::optional<std::string> read_file(const fs::path& path, std::error_code& error);
 
+// Writes all of `data` to a descriptor, retrying short writes and interruptions.
+bool write_all(int fd, std::string_view data);
+
 // Writes `data` to a temporary file beside `path`, flushes it to disk and renames it over
 // `path`, so readers see the old or the new contents, never a mix. On failure the old file
 // is untouched and the temporary file removed.
