@@ -18,5 +18,9 @@ int ime_fuzzy_in2ing = 0;
 int ime_fuzzy_ian2iang = 0;
 int ime_fuzzy_uan2uang = 0;
 
+int ime_plug_mode = 0;
+int ime_query_all = 1;
+int ime_am_flag = 0;
+
 int ime_current_pynum = 0;
 ime_conversation_t* ime_current_convs = nullptr;

@@ -24,6 +24,14 @@ extern int ime_fuzzy_in2ing;
 extern int ime_fuzzy_ian2iang;
 extern int ime_fuzzy_uan2uang;
 
+// Code-table scheme: 0 while the code table answers the keys, 1 once they fell back to pinyin
+// (the pinyin paths then treat the scheme as pinyin).
+extern int ime_plug_mode;
+// Single-character queries also take records of class 0 (rare characters).
+extern int ime_query_all;
+// Bit 0: a phrase query found words covering the whole span asked for (read by the matchers).
+extern int ime_am_flag;
+
 // Syllables left after the chosen segments, minus one (pynum - pyoff of the conversation
 // being matched).
 extern int ime_current_pynum;

@@ -144,3 +144,7 @@ void QAFreqDecreaseValue(QAFreq* freq, int row) {
     *c = ime_freq_decreased(*c, ime_freq_mode, ime_hzfreq_val);
   }
 }
+
+void QAFreqStoreValue(QAFreq* freq, int row, std::uint32_t value) {
+  if (std::uint32_t* c = counter(freq, row)) *c = value;
+}

@@ -33,6 +33,8 @@ std::uint32_t QAFreqGetValue(const QAFreq* freq, int row);
 void QAFreqSetValue(QAFreq* freq, int row, std::uint32_t value);
 void QAFreqIncreaseValue(QAFreq* freq, int row);
 void QAFreqDecreaseValue(QAFreq* freq, int row);
+// Stores `value` as it is, for the markers that are no ranking (a deleted word).
+void QAFreqStoreValue(QAFreq* freq, int row, std::uint32_t value);
 
 // The counter rules on their own, for callers that keep counters elsewhere.
 std::uint32_t ime_freq_increased(std::uint32_t value, int mode);

@@ -96,3 +96,32 @@ int ime_load_hzfreq() {
 }
 
 void ime_unload_hzfreq() { ime_munmap(&ime_freq_info); }
+
+namespace {
+
+// The counter's bytes in the mapping, or NULL when the row lies beyond the mapped file.
+unsigned char* counter_bytes(std::uint32_t index, bool initial_only) {
+  if (ime_freq_info.address == nullptr || index >= IME_HZFREQ_MAX_INDEX) return nullptr;
+  const std::uint64_t at = std::uint64_t{index} * IME_HZFREQ_ROW_BYTES +
+                           (initial_only ? IME_HZFREQ_INITIAL_ONLY_AT : 0);
+  if (ime_freq_info.length < 0 || at + 4 > static_cast<std::uint64_t>(ime_freq_info.length)) {
+    return nullptr;
+  }
+  return static_cast<unsigned char*>(ime_freq_info.address) + at;
+}
+
+}  // namespace
+
+std::uint32_t ime_hzfreq_read(std::uint32_t index, bool initial_only) {
+  const unsigned char* bytes = counter_bytes(index, initial_only);
+  if (bytes == nullptr) return 0;
+  return std::uint32_t{bytes[0]} | std::uint32_t{bytes[1]} << 8 | std::uint32_t{bytes[2]} << 16 |
+         std::uint32_t{bytes[3]} << 24;
+}
+
+bool ime_hzfreq_write(std::uint32_t index, bool initial_only, std::uint32_t value) {
+  unsigned char* bytes = counter_bytes(index, initial_only);
+  if (bytes == nullptr) return false;
+  for (int k = 0; k < 4; ++k) bytes[k] = static_cast<unsigned char>(value >> (8 * k));
+  return true;
+}

@@ -212,6 +212,15 @@ void ime_dict_set_freq(ImeDict* dict, std::uint32_t word_number, std::uint32_t v
   if (row >= 0) QAFreqSetValue(dict->freq, row, value & 0xFF);
 }
 
+void ime_dict_mark_deleted(ImeDict* dict, std::uint32_t word_number) {
+  int row = counter_row(dict, word_number);
+  if (row < 0) return;
+  const std::uint32_t counter = QAFreqGetValue(dict->freq, row);
+  // The count-ranked mode would read the marker byte as a count and raise the word.
+  QAFreqStoreValue(dict->freq, row,
+                   ime_freq_mode == 0 ? (counter & 0xFFu) | 0x80u : counter & ~QAFREQ_COUNT_MAX & 0x7FFFFFFFu);
+}
+
 std::uint32_t ime_get_item_freq(const ime_qrdb_entry_t* entry) {
   if (entry == nullptr || entry->type != IME_RESULT_DICT_WORD || entry->index < 0) return 0;
   const auto* dict = static_cast<const ImeDict*>(entry->source);

@@ -75,6 +75,9 @@ void ime_dict_inc_freq(ImeDict* dict, std::uint32_t word_number);
 void ime_dict_dec_freq(ImeDict* dict, std::uint32_t word_number);
 // Sets the ranking half of the counter to value & 0xFF.
 void ime_dict_set_freq(ImeDict* dict, std::uint32_t word_number, std::uint32_t value);
+// Marks a word the user deleted: its ranking half cleared, so it sinks below every word in use.
+// In the class-ranked mode the counter keeps its low byte with bit 7 set.
+void ime_dict_mark_deleted(ImeDict* dict, std::uint32_t word_number);
 // The word's counter (0 without one).
 std::uint32_t ime_get_item_freq(const ime_qrdb_entry_t* entry);
 

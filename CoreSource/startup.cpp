@@ -10,7 +10,9 @@
 #include "hzfreq.h"
 #include "hzinfo.h"
 #include "imelog.h"
+#include "imeuser2.h"
 #include "punct.h"
+#include "py_splitter.h"
 #include "pytable.h"
 
 int ime_system_inited = 0;
@@ -23,8 +25,7 @@ int suggestted_mode = 0;
 
 namespace {
 
-// One table load of the start-up sequence, in the order it runs. Loading the user phrase database
-// belongs between the extension table and the punctuation map.
+// One table load of the start-up sequence, in the order it runs.
 struct TableStep {
   int (*load)();
   const char* loaded;
@@ -34,6 +35,7 @@ struct TableStep {
 constexpr TableStep kTableSteps[] = {
     {ime_load_py, ">Pinyin table loaded.", "Load py failed!"},
     {ime_load_py_ext, ">Pinyin extension table loaded.", "Load py ext failed!"},
+    {ime_udb_open, ">User phrase db loaded.", "ime_udb_open() failed!"},
     {ime_load_punct, ">Punct. table loaded.", "Load punct config failed!"},
 };
 
@@ -62,6 +64,11 @@ int ime_init() {
     const char* folder = QAGetAppSupportPath();
     IME_ERROR("Create directory '%s' failed!", folder != nullptr ? folder : "(no home folder)");
     return -1;
+  }
+  QASplitter* splitter = QAGetPYSplitter();
+  if (splitter->init(splitter) != 0) {
+    IME_ERROR("Initialize PY Splitter module failed!");
+    return -2;
   }
 
   IME_DEBUG("The intelligent input module is %s!",
@@ -109,6 +116,10 @@ int ime_init() {
 void ime_exit() {
   if (!ime_system_inited) return;
   release_tables();
+  // The phrases' use counts change in memory only; they reach udb.lib here.
+  if (ime_udb_close() != 0) IME_ERROR("Save the user phrase db failed!");
+  QASplitter* splitter = QAGetPYSplitter();
+  splitter->finalize(splitter);
   ime_valid = 0;
   ime_system_inited = 0;
   started = false;

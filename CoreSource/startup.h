@@ -15,9 +15,10 @@ extern char ime_candidate_bcolor[7];
 // The suggested-split mode of the splitter, cleared at start.
 extern int suggestted_mode;
 
-// 0 on success (at once when the engine has already started); -1 when a table or the data
-// folder fails, leaving what was loaded in place for ime_exit; a later call then tries again.
-// Each step is logged.
+// 0 on success (at once when the engine has already started); -1 when a table, the user phrase
+// database or the data folder fails, leaving what was loaded in place for ime_exit; -2 when the
+// pinyin splitter cannot start. A later call then tries again. Each step is logged.
 int ime_init();
-// Releases what ime_init loaded; nothing when it has not run. ime_init may run again after it.
+// Releases what ime_init loaded, writing the user phrase database and the chosen suggestions
+// first; nothing when it has not run. ime_init may run again after it.
 void ime_exit();

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "datafolder.h"
+#include "split_command.h"
 #include "table_commands.h"
 
 namespace {
@@ -70,6 +71,7 @@ constexpr Subcommand kSubcommands[] = {
     {"query-py", "SYLLABLE", "list the single characters of a syllable or initial, most used first",
      run_query_py},
     {"hz", "HANZI", "list the readings of each hanzi from the hanzi information file", run_hz},
+    {"split", "[--exact] LETTERS...", "split typed letters into pinyin syllables", run_split},
 };
 
 void usage() {

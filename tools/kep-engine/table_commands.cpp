@@ -8,9 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "candidate_freq.h"
+#include "conversation.h"
 #include "datafolder.h"
 #include "hzinfo.h"
+#include "pinyin_code.h"
+#include "pyquery.h"
 #include "pytable.h"
+#include "qrdb.h"
 #include "startup.h"
 
 namespace {
@@ -45,23 +50,46 @@ std::string tone_text(std::uint8_t mask) {
 
 int run_query_py(int argc, char** argv) {
   if (argc != 1) {
-    std::fprintf(stderr, "kep-engine: query-py takes one syllable or initial\n");
+    std::fprintf(stderr, "kep-engine: query-py takes one syllable or initial, a tone digit after it "
+                         "when wanted\n");
     return 2;
   }
+  std::string syllable = argv[0];
+  int tone = 0;
+  if (!syllable.empty() && syllable.back() >= '1' && syllable.back() <= '4') {
+    tone = syllable.back() - '0';
+    syllable.pop_back();
+  }
   if (!start_engine()) return 1;
-  std::vector<ime_py_hit_t> hits;
-  if (ime_query_py_records(argv[0], 15, &hits) < 0) {
-    std::fprintf(stderr, "kep-engine: \"%s\" is no syllable or initial of the pinyin table\n", argv[0]);
+  ime_conversation_t* conversation = nullptr;
+  if (ime_new_conversation(&conversation) != 0) {
+    std::fprintf(stderr, "kep-engine: out of memory\n");
     return 1;
   }
-  std::stable_sort(hits.begin(), hits.end(), [](const ime_py_hit_t& a, const ime_py_hit_t& b) {
-    return a.record.base_frequency > b.record.base_frequency;
-  });
-  for (const ime_py_hit_t& hit : hits) {
-    std::printf("%s\t%s\ttones %s\tfrequency %u\ttraditional %s\n", hit.record.simplified().c_str(),
-                hit.record.syllable, tone_text(hit.record.tone_mask).c_str(),
-                hit.record.base_frequency, hit.record.traditional().c_str());
+  // The query a first syllable gets while typing: fuzzy variants, learned counts, the order of
+  // the result lists.
+  int found = ime_query_py_list(conversation, tone, syllable.c_str(), IME_LIST_HANZI);
+  if (found <= 0 && !ime_is_valid_py(syllable.c_str(), syllable.size(), nullptr) &&
+      !ime_is_sm(syllable.c_str(), syllable.size())) {
+    std::fprintf(stderr, "kep-engine: \"%s\" is no syllable or initial of the pinyin table\n",
+                 syllable.c_str());
+    ime_free_conversation(&conversation);
+    return 1;
   }
+  ime_qrdb_sort(conversation, IME_LIST_HANZI);
+  for (int i = 0; i < ime_qrdb_count(conversation, IME_LIST_HANZI); ++i) {
+    ime_query_result_t candidate{};
+    if (ime_qrdb_get(conversation, IME_LIST_HANZI, i, &candidate) != 0) continue;
+    char spelled[8] = {};
+    ime_compose_py(candidate.sm[0], candidate.ym[0], spelled);
+    ime_qrdb_entry_t* entry = nullptr;
+    ime_qrdb_get_lazy(conversation, IME_LIST_HANZI, i, &entry);
+    std::printf("%s\t%s\ttones %s\tfrequency %u\ttraditional %s\tlearned %u\n",
+                reinterpret_cast<const char*>(candidate.hz), spelled,
+                tone_text(candidate.tone[0]).c_str(), candidate.freq,
+                reinterpret_cast<const char*>(candidate.thz), ime_get_hzfreq(entry));
+  }
+  ime_free_conversation(&conversation);
   return 0;
 }
 

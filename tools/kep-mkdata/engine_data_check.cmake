@@ -25,7 +25,8 @@ endfunction()
 # The first start creates the per-user files, the second finds them.
 foreach(round first second)
   run_tool(init)
-  foreach(step ">Pinyin table loaded." ">Pinyin extension table loaded." ">Punct. table loaded."
+  foreach(step ">Pinyin table loaded." ">Pinyin extension table loaded." ">User phrase db loaded."
+               ">Punct. table loaded."
                ">Freq. information loaded." "KEP initialize successed." "ime_init() = 0")
     expect("${step}" "${round} start")
   endforeach()

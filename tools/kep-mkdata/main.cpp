@@ -9,6 +9,7 @@
 
 #include "CoreSource/checksum.h"
 #include "CoreSource/hzinfo.h"
+#include "CoreSource/py_suggestions.h"
 #include "CoreSource/pytable.h"
 #include "model/characters.h"
 #include "model/sources.h"
@@ -16,6 +17,7 @@
 #include "platform/files.h"
 #include "writers/hzinfo_writer.h"
 #include "writers/pinyin_table_writer.h"
+#include "writers/split_suggestions.h"
 #include "writers/system_dictionary.h"
 #include "writers/text_tables.h"
 
@@ -37,8 +39,9 @@ void usage() {
   std::fprintf(stderr,
                "usage: kep-mkdata [--unihan DIR] [--words FILE] [--opencc DIR] [--opencc-dict TOOL]\n"
                "                  [--resources DIR] OUTPUT-DIR\n"
-               "Writes pinyin.db, pinyin2.db, hzdb.db, hzdb.idx, hzdb.info, fzm.db, punct.def and\n"
-               "system.dict into OUTPUT-DIR and copies vmode.txt, abbr.txt and imkkep.plist.\n");
+               "Writes pinyin.db, pinyin2.db, hzdb.db, hzdb.idx, hzdb.info, fzm.db, punct.def,\n"
+               "pysuggest.txt and system.dict into OUTPUT-DIR and copies vmode.txt, abbr.txt and\n"
+               "imkkep.plist.\n");
 }
 
 bool parse_options(int argc, char** argv, Options* options) {
@@ -100,6 +103,13 @@ bool verify_tables(const fs::path& out, std::string* error) {
     *error = "hzdb.db does not read back";
     return false;
   }
+  std::optional<std::string> suggestions = platform::files::read_file(out / IME_SUGGESTION_FILE, ec);
+  std::size_t skipped = 0;
+  if (suggestions) ime_parse_suggestion_table(*suggestions, &skipped);
+  if (!suggestions || skipped != 0) {
+    *error = std::string(IME_SUGGESTION_FILE) + " does not read back";
+    return false;
+  }
   return true;
 }
 
@@ -139,12 +149,15 @@ int main(int argc, char** argv) {
   std::size_t accessory_lines = 0;
   std::string accessory = mkdata::write_accessory_codes(tables.accessory, &accessory_lines);
   const auto& punctuation = mkdata::default_punctuation();
+  mkdata::SuggestionReport suggestion_report;
+  const auto suggestions = mkdata::build_split_suggestions(sources.words, &suggestion_report);
 
   if (!write_file(out / "pinyin.db", *pinyin) || !write_file(out / "pinyin2.db", *extension) ||
       !write_file(out / "hzdb.idx", hzinfo->index) || !write_file(out / "hzdb.db", hzinfo->database) ||
       !write_file(out / "hzdb.info", std::string(hzdb_version) + "\n") ||
       !write_file(out / "fzm.db", accessory) ||
-      !write_file(out / "punct.def", mkdata::write_punctuation(punctuation))) {
+      !write_file(out / "punct.def", mkdata::write_punctuation(punctuation)) ||
+      !write_file(out / IME_SUGGESTION_FILE, ime_format_suggestion_table(suggestions))) {
     return 1;
   }
   mkdata::DictionaryReport dictionary;
@@ -166,6 +179,8 @@ int main(int argc, char** argv) {
   std::printf("  hzdb.info     %s\n", hzdb_version);
   std::printf("  fzm.db        %zu hanzi\n", accessory_lines);
   std::printf("  punct.def     %zu mappings\n", punctuation.size());
+  std::printf("  pysuggest.txt %zu suggested splits from %zu words\n", suggestion_report.entries,
+              suggestion_report.words_checked);
   std::printf("  system.dict   %u words stored, %u refused, of %u listed\n", dictionary.records,
               dictionary.rejected, dictionary.words_listed);
   std::printf("  copied        vmode.txt abbr.txt imkkep.plist\n");

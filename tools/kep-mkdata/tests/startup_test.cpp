@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "CoreSource/conversation.h"
+#include "CoreSource/imeuser2.h"
+#include "CoreSource/py_splitter.h"
+#include "CoreSource/qrdb.h"
 #include "CoreSource/suggestion.h"
 #include "table_fixture.h"
 
@@ -16,7 +19,8 @@ TEST(StartupTest, LoadsEveryTableAndLogsEachStep) {
   ASSERT_EQ(ime_init(), 0) << root.log_text();
   std::string log = root.log_text();
   const char* steps[] = {">Configure file loaded.", ">Pinyin table loaded.",
-                         ">Pinyin extension table loaded.", ">Punct. table loaded.",
+                         ">Pinyin extension table loaded.", ">User phrase db loaded.",
+                         ">Punct. table loaded.",
                          ">Freq. information loaded.", "KEP initialize successed."};
   std::size_t at = 0;
   for (const char* step : steps) {
@@ -28,6 +32,7 @@ TEST(StartupTest, LoadsEveryTableAndLogsEachStep) {
   EXPECT_NE(ime_hzdb, nullptr);
   EXPECT_EQ(fs::file_size(root.data_folder() / "hzfreq.db"), 960000u);
   EXPECT_EQ(ime_freq_info.length, 960000);
+  EXPECT_TRUE(fs::exists(root.data_folder() / "udb.lib"));
   EXPECT_EQ(read_file(root.data_folder() / "hzdb.info"), "tiny 1\n");
   EXPECT_EQ(ime_punct[','].length, 3);
   EXPECT_STREQ(ime_punct[','].text, "，");
@@ -149,19 +154,45 @@ TEST(StartupTest, AStartThatFailedRunsAgainOnceTheTableIsMended) {
   EXPECT_EQ(ime_query_py_records("j", 15, &hits), 3);
 }
 
-TEST(ConversationTest, NewConversationsAreZeroedAndFreedConversationsCleared) {
+TEST(ConversationTest, NewConversationsAreEmptyAndFreedConversationsCleared) {
   EngineRoot root;
   fs::remove_all(root.data_folder());
   ime_conversation_t* conversation = nullptr;
   ASSERT_EQ(ime_new_conversation(&conversation), 0);
   ASSERT_NE(conversation, nullptr);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(conversation);
-  EXPECT_TRUE(std::all_of(bytes, bytes + sizeof *conversation, [](unsigned char b) { return b == 0; }));
+  // Empty, except for the markers of "not split" and "no D-mode" and the lists it owns.
+  EXPECT_EQ(conversation->pynum, IME_PY_NOT_SPLIT);
+  EXPECT_EQ(conversation->dpos, IME_NO_DPOS);
+  EXPECT_EQ(conversation->inoff + conversation->nseg + conversation->ncand + conversation->outlen, 0);
+  EXPECT_EQ(conversation->mode, 0u);
+  EXPECT_EQ(ime_qrdb_count(conversation, IME_LIST_CANDIDATES), 0);
   EXPECT_TRUE(fs::is_directory(root.data_folder()));
   EXPECT_EQ(fs::status(root.data_folder()).permissions() & fs::perms::all, fs::perms::owner_all);
   EXPECT_EQ(ime_free_conversation(&conversation), 0);
   EXPECT_EQ(conversation, nullptr);
   EXPECT_EQ(ime_free_conversation(&conversation), 0);
+}
+
+TEST(StartupTest, StartUpReadsTheUserPhrasesAndSuggestionsAndExitWritesThePhrasesBack) {
+  EngineRoot root;
+  root.put_tiny_tables();
+  root.put_resource("pysuggest.txt", "xian\txi'an\n");
+  write_file(root.data_folder() / "udb.lib", "02zKzgt*120606中国中國x0a007530001" "1700000000;\n<END>\n");
+  ASSERT_EQ(ime_init(), 0) << root.log_text();
+  ASSERT_EQ(ime_udb_items().size(), 1u);
+
+  suggestted_mode = 1;
+  char syllables[64];
+  char typed[64];
+  EXPECT_EQ(QASplitBuffer("xian", syllables, sizeof syllables, typed, sizeof typed), 5);
+  EXPECT_STREQ(syllables, "xi'an");
+  suggestted_mode = 0;
+
+  // A use counted in memory reaches the file when the engine stops.
+  const_cast<UDBItem*>(ime_udb_items()[0])->used = 9;
+  ime_exit();
+  EXPECT_EQ(ime_udb_loaded, 0);
+  EXPECT_NE(read_file(root.data_folder() / "udb.lib").find("x0a007530009" "1700000000;"), std::string::npos);
 }
 
 TEST(SuggestionTest, AnEmptyLineEndsTheListAndSavingWritesItBack) {

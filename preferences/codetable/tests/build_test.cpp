@@ -1,0 +1,130 @@
+// The compiler's behaviour around its files: what a failure leaves, rebuilding over a table,
+// what it reports on the way.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "codetable_fixture.h"
+
+namespace {
+
+using codetable_test::build_table;
+using codetable_test::folder_names;
+using codetable_test::read_file;
+using codetable_test::ScratchDir;
+using codetable_test::write_file;
+
+class Recorder : public codetable::BuildObserver {
+ public:
+  void status(std::string_view key) override { statuses.emplace_back(key); }
+  void set_progress_max(long long max) override { progress_max = max; }
+  void increment_progress(long long by) override { progress += by; }
+  void set_progress(long long value) override { progress = value; }
+  void stop() override { ++stops; }
+  void log(std::string_view line) override { logs.emplace_back(line); }
+
+  std::vector<std::string> statuses;
+  std::vector<std::string> logs;
+  long long progress_max = 0;
+  long long progress = 0;
+  int stops = 0;
+};
+
+class EachVersion : public testing::TestWithParam<int> {};
+
+// A rebuild that fails leaves the table as it was: the old data beside its own old index, and
+// no temporary file.
+TEST_P(EachVersion, FailedRebuildKeepsTheOldPair) {
+  ScratchDir dir;
+  ASSERT_EQ(build_table(dir, "t", "a x\nb y\n", GetParam()), "");
+  const std::string data = read_file(dir / "t.qdb");
+  const std::string index = read_file(dir / "t.idx");
+
+  const std::string error = build_table(dir, "t", "c z\n" + std::string(64, 'k') + " v\n", GetParam());
+  EXPECT_NE(error.find("longer than 63 bytes (line 2)"), std::string::npos) << error;
+  EXPECT_EQ(read_file(dir / "t.qdb"), data);
+  EXPECT_EQ(read_file(dir / "t.idx"), index);
+  EXPECT_EQ(folder_names(dir.path()), (std::vector<std::string>{"t.idx", "t.qdb"}));
+}
+
+// Building under an existing name replaces both files.
+TEST_P(EachVersion, RebuildReplacesDataAndIndex) {
+  ScratchDir dir;
+  ASSERT_EQ(build_table(dir, "t", "a x\nb y\n", GetParam()), "");
+  const std::string old_index = read_file(dir / "t.idx");
+  ASSERT_EQ(build_table(dir, "t", "c z\nd w\ne v\n", GetParam()), "");
+  EXPECT_NE(read_file(dir / "t.qdb").find("\x01" "c\x00\x01z", 0, 5), std::string::npos);
+  EXPECT_NE(read_file(dir / "t.idx"), old_index);
+  EXPECT_EQ(folder_names(dir.path()), (std::vector<std::string>{"t.idx", "t.qdb"}));
+}
+
+TEST_P(EachVersion, ReportsStatusAndProgress) {
+  ScratchDir dir;
+  write_file(dir / "s.txt", "a x y\nb z\n");
+  Recorder recorder;
+  std::string error;
+  const int rc = GetParam() == 10
+                     ? codetable::BuildCMPHPlug(dir / "s.txt", "t", dir.path().string(), &recorder, &error)
+                     : codetable::BuildSQLPlug(dir / "s.txt", "t", dir.path().string(), &recorder, &error);
+  ASSERT_EQ(rc, 0) << error;
+  std::vector<std::string> expected = {codetable::kStatusTag, codetable::kStatusSort,
+                                       codetable::kStatusGenKeys};
+  if (GetParam() == 10) {
+    expected.insert(expected.end(), {codetable::kStatusGenIdx, codetable::kStatusAppKeys, codetable::kStatusDone});
+  }
+  EXPECT_EQ(recorder.statuses, expected);
+  EXPECT_EQ(recorder.progress_max, 3 + 30);
+  EXPECT_EQ(recorder.progress, 3 + 10);
+  EXPECT_EQ(recorder.stops, 1);
+  EXPECT_EQ(recorder.logs.front(), "MaxRow=3");
+}
+
+TEST_P(EachVersion, RefusesWhatCannotBecomeATable) {
+  ScratchDir dir;
+  Recorder recorder;
+  std::string error;
+  auto build = [&](const std::string& source, const std::string& name) {
+    error.clear();
+    return GetParam() == 10
+               ? codetable::BuildCMPHPlug(source, name, dir.path().string(), &recorder, &error)
+               : codetable::BuildSQLPlug(source, name, dir.path().string(), &recorder, &error);
+  };
+  EXPECT_EQ(build(dir / "missing.txt", "t"), -1);
+  EXPECT_EQ(error, "Source file '" + (dir / "missing.txt") + "' not exists!");
+
+  // A source without a single code fails with a text that says so.
+  write_file(dir / "comments.txt", "# only\n# comments\nlonely\n");
+  EXPECT_EQ(build(dir / "comments.txt", "t"), -1);
+  EXPECT_EQ(error, "Source file '" + (dir / "comments.txt") + "' holds no codes.");
+
+  write_file(dir / "good.txt", "a x\n");
+  EXPECT_EQ(build(dir / "good.txt", "../escape"), -1);
+  EXPECT_NE(error.find("cannot name a file"), std::string::npos);
+  EXPECT_EQ(recorder.stops, 3);
+  EXPECT_EQ(folder_names(dir.path()), (std::vector<std::string>{"comments.txt", "good.txt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, EachVersion, testing::Values(20, 10),
+                         [](const testing::TestParamInfo<int>& info) {
+                           return "version" + std::to_string(info.param);
+                         });
+
+// A code with a single quote stops a version-20 build where the index always refused it,
+// before any file is touched; version 10 has no SQL and takes it.
+TEST(CodeTableBuild, QuotedCodeStopsOnlyTheSqlIndex) {
+  ScratchDir dir;
+  const std::string error = build_table(dir, "t", "a x\nit's y\n", 20);
+  EXPECT_EQ(error.rfind("Insert 'it's' to plug index failed![", 0), 0u) << error;
+  EXPECT_TRUE(folder_names(dir.path()).empty());
+  EXPECT_EQ(build_table(dir, "t", "a x\nit's y\n", 10), "");
+}
+
+// A code a version-10 index keeps for a first byte cannot also be a code of the table.
+TEST(CodeTableBuild, FirstByteKeyCollisionRefusedInVersion10) {
+  ScratchDir dir;
+  EXPECT_NE(build_table(dir, "t", "a x\n!!a y\n", 10).find("reserved by the index"), std::string::npos);
+  EXPECT_EQ(build_table(dir, "t", "a x\n!!a y\n", 20), "");
+}
+
+}  // namespace

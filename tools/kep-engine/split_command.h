@@ -1,0 +1,4 @@
+// The "split" subcommand: runs the engine's pinyin splitter over typed letters.
+#pragma once
+
+int run_split(int argc, char** argv);

@@ -1,0 +1,24 @@
+// The table of suggested splits (pysuggest.txt): for every word of the word source whose joined
+// pinyin the splitter cuts differently from the word's own syllables, the word's reading
+// ("xian": xi'an for 西安). Where several words share the letters, the most used one gives
+// the reading.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sources/rime_dict.h"
+
+namespace mkdata {
+
+struct SuggestionReport {
+  std::size_t words_checked = 0;  // words of two or more syllables the table could hold
+  std::size_t entries = 0;
+};
+
+// (letters, syllables joined with "'") in letter order.
+std::vector<std::pair<std::string, std::string>> build_split_suggestions(const std::vector<RimeEntry>& words,
+                                                                         SuggestionReport* report);
+
+}  // namespace mkdata
