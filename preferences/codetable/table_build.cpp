@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "code_source.h"
@@ -97,6 +98,12 @@ class Build {
     if (!data->commit(data_path)) {
       ::unlink(index_path.c_str());
       return fail(data->error());
+    }
+    // The old counters were rows of the old records; kept, they would lift the wrong ones. The
+    // engine creates a zeroed file of the right size when it next opens the table.
+    const std::string counters_path = folder_ + "/" + name_ + ".freq";
+    if (::unlink(counters_path.c_str()) != 0 && errno != ENOENT) {
+      observer_->log("Removing the old counters failed: " + counters_path);
     }
     SyncFolder(folder_);
     return true;

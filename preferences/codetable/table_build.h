@@ -2,6 +2,7 @@
 //
 // Both files are written aside (mkstemp) and moved into place only when both are complete, so
 // a failed build, or one over an existing table, never leaves new data beside an old index.
+// A successful rebuild drops "<name>.freq": its counters numbered the old records.
 #pragma once
 
 #include <string>

@@ -252,3 +252,15 @@ TEST_F(PlugTest, OpeningAnotherTableReplacesTheFirst) {
 }
 
 }  // namespace
+
+// A rebuild renumbers the records, so the counters of the old table must not carry over.
+TEST_F(PlugTest, RebuildStartsTheCountersAfresh) {
+  open("k 甲 乙\nm 丙\n", 20, '*', 1);
+  QAFreqSetValue(ime_plug_obj->freq, 3, 7);
+  ASSERT_EQ(results("k")[0].index, 3u);
+  ime_plug_close();
+
+  open("k 乙 甲\nm 丙\n", 20, '*', 1);  // same row count, records in another order
+  for (int row = 0; row < 4; ++row) EXPECT_EQ(QAFreqGetValue(ime_plug_obj->freq, row), 0u) << row;
+  EXPECT_EQ(results("k")[0].index, 3u);  // the source order, no lift from old counters
+}
