@@ -188,6 +188,14 @@ int ime_dec_hzfreq2(const ime_qrdb_entry_t* entry) {
   return 0;
 }
 
+int ime_note_user_word_use(const ime_query_result_t* candidate) {
+  if (candidate == nullptr || candidate->type != IME_RESULT_USER_WORD) return -1;
+  UDBItem* item = user_item(candidate);
+  if (item == nullptr) return -1;
+  note_use(item);
+  return 0;
+}
+
 int ime_delete_user_phrase(const ime_query_result_t* candidate) {
   if (candidate == nullptr) return 0;
   if (candidate->type == IME_RESULT_DICT_WORD) {

@@ -35,6 +35,10 @@ int ime_set_hzfreq(const ime_query_result_t* candidate, std::uint32_t value);
 int ime_inc_hzfreq2(const ime_qrdb_entry_t* entry);
 int ime_dec_hzfreq2(const ime_qrdb_entry_t* entry);
 
+// A user word chosen as it was offered first: one more use (up to 255) at the present time, its
+// count left as it is. 0; -1 when the database no longer holds the word.
+int ime_note_user_word_use(const ime_query_result_t* candidate);
+
 // A dictionary word is marked deleted in its frequency file; a user word is removed from the
 // user phrase database (a failed write of udb.lib is logged, the removal stands); other
 // candidates are left alone. 0, or -1 when the user word is not held.

@@ -4,26 +4,21 @@
 
 #include "imelog.h"
 #include "platform/ports.h"
+#include "service_reply.h"
 
 namespace {
 
 constexpr const char* kConverterPortName = "KEPCCServerPort";
-// "000:" - three status digits and one separator byte before the payload.
-constexpr std::size_t kStatusLength = 3;
-constexpr std::size_t kPayloadOffset = 4;
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
 int QASendDataToServer(const char* port_name, std::int32_t msgid, std::string_view request,
-                       std::optional<std::string>* reply) {
+                       std::optional<std::string>* reply, std::chrono::milliseconds timeout) {
   if (port_name == nullptr || reply == nullptr) return -2;
   reply->reset();
   std::error_code error;
   auto remote = platform::ports::RemotePort::open(port_name, error);
   if (!remote) return -2;
-  const std::chrono::seconds timeout(QA_SERVER_TIMEOUT_SECONDS);
   platform::ports::Reply answer = remote->send(msgid, request, timeout, timeout);
   if (answer.status != platform::ports::SendStatus::Success) {
     IME_DEBUG("Port %s: message %d failed: %s", port_name, msgid,
@@ -47,16 +42,15 @@ int QAConvertChinese(const char* text, std::size_t length, std::string* out) {
   }
   // The reply is checked before its status or payload is read: a service that gave no reply
   // data, or a short or garbled one, is an error and not something to read past.
-  if (!reply || reply->size() < kPayloadOffset || !is_digit((*reply)[0]) ||
-      !is_digit((*reply)[1]) || !is_digit((*reply)[2])) {
+  std::optional<ime_service_reply_t> parsed = ime_parse_service_reply(reply);
+  if (!parsed) {
     IME_ERROR("Convert failed! malformed reply of %zu bytes.", reply ? reply->size() : 0);
     return -5;
   }
-  std::string status = reply->substr(0, kStatusLength);
-  if (status != "000") {
-    IME_ERROR("Convert failed! code=%s.", status.c_str());
+  if (parsed->status != 0) {
+    IME_ERROR("Convert failed! code=%03d.", parsed->status);
     return -5;
   }
-  *out = reply->substr(kPayloadOffset);
+  out->assign(parsed->payload);
   return static_cast<int>(out->size());
 }

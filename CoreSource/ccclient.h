@@ -2,6 +2,7 @@
 // traditional-output mode to turn candidate text into traditional characters.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -12,11 +13,14 @@
 inline constexpr int QA_SERVER_TIMEOUT_SECONDS = 10;
 inline constexpr std::int32_t QA_MSG_CONVERT_CHINESE = 100;
 
-// Sends `request` as message `msgid` to the local port `port_name` and waits for the reply.
-// 0 on success, with the reply bytes in `reply` (nullopt when the service gave no reply data);
-// -2 when nobody serves the port (at once) or the send or the reply failed or timed out.
+// Sends `request` as message `msgid` to the local port `port_name` and waits for the reply,
+// `timeout` for the send and again for the reply. 0 on success, with the reply bytes in
+// `reply` (nullopt when the service gave no reply data); -2 when nobody serves the port (at
+// once) or the send or the reply failed or timed out.
 int QASendDataToServer(const char* port_name, std::int32_t msgid, std::string_view request,
-                       std::optional<std::string>* reply);
+                       std::optional<std::string>* reply,
+                       std::chrono::milliseconds timeout =
+                           std::chrono::seconds(QA_SERVER_TIMEOUT_SECONDS));
 
 // Converts `length` bytes of UTF-8 `text` through the service. Returns the converted length
 // with the text in `out`; -1 for a missing argument, -2 when the service cannot be reached,

@@ -22,6 +22,7 @@ KEPPlugTable* ime_plug_obj = nullptr;
 char ime_plug_any_char = '*';
 int ime_plug_max_len = 0;
 int ime_plug_query_type = 0;
+int ime_plug_show_left = 0;
 
 namespace {
 

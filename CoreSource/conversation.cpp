@@ -6,6 +6,7 @@
 #include <new>
 #include <type_traits>
 
+#include "bracket.h"
 #include "datafolder.h"
 #include "qrdb.h"
 
@@ -23,7 +24,7 @@ int ime_new_conversation(ime_conversation_t** conversation) {
   created->seen = new (std::nothrow) ime_seen_texts_t();
   created->shown = new (std::nothrow) ime_shown_indexes_t();
   if (created->seen == nullptr || created->shown == nullptr ||
-      ime_qrdb_init_all(created) != 0) {
+      ime_qrdb_init_all(created) != 0 || ime_convs_open_brackets(created) != 0) {
     ime_free_conversation(&created);
     return -1;
   }
@@ -37,6 +38,7 @@ int ime_free_conversation(ime_conversation_t** conversation) {
   if (conversation == nullptr || *conversation == nullptr) return 0;
   ime_conversation_t* c = *conversation;
   ime_qrdb_free_all(c);
+  ime_convs_close_brackets(c);
   delete c->seen;
   delete c->shown;
   std::free(c);

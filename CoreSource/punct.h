@@ -8,7 +8,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "conversation.h"
 
 inline constexpr std::size_t IME_PUNCT_KEYS = 128;
 inline constexpr std::size_t IME_PUNCT_TEXT_MAX = 31;
@@ -30,3 +33,18 @@ void ime_forget_punct();
 // Fills `table` from the text of a punct.def (the parsing of ime_load_punct); lines with a
 // key of 128 or more, or a value longer than 31 bytes, are refused and counted in the result.
 int ime_parse_punct(const std::string& text, ime_punct_t (&table)[IME_PUNCT_KEYS]);
+
+// Pairing state of quotes and brackets, kept in the conversation's `iflag`: a state is set by
+// storing its lowest bit and cleared by clearing all four.
+inline constexpr std::uint32_t IME_PAIR_DOUBLE_QUOTE = 0x000F0000u;
+inline constexpr std::uint32_t IME_PAIR_SINGLE_QUOTE = 0x00F00000u;
+inline constexpr std::uint32_t IME_PAIR_ANGLE = 0x0F000000u;
+inline constexpr std::uint32_t IME_PAIR_BRACE = 0xF0000000u;
+inline constexpr std::uint32_t IME_PAIR_ALL =
+    IME_PAIR_DOUBLE_QUOTE | IME_PAIR_SINGLE_QUOTE | IME_PAIR_ANGLE | IME_PAIR_BRACE;
+
+// What a printable key typed outside a composition produces: in full-width character mode the
+// full-width form of keys 33-126; in punctuation-map mode the key's punct.def text, quotes and
+// brackets alternating between the two halves of their entry so they come out paired. nullopt
+// when the key is not printable, has no mapping, or neither mode is on.
+std::optional<std::string> ime_symbol_string(ime_conversation_t* conversation, int key);

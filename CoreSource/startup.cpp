@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "accode.h"
+#include "config_reload.h"
 #include "datafolder.h"
 #include "dictpool.h"
 #include "freq.h"
@@ -104,6 +105,9 @@ int ime_init() {
   IME_DEBUG(">Freq. information loaded.");
 
   ime_valid = 1;
+  // The settings reach the engine's globals only now: the reload may load the accessory table
+  // and reads the V-mode tables, which need the data folder and resources set up above.
+  ime_config_reload();
   if (ime_load_hzdb() != 0) {
     IME_ERROR("Load hzdb failed!");
     return -1;

@@ -24,6 +24,7 @@ std::optional<std::string> canned_reply(std::int32_t id, std::string_view payloa
       {"none", std::nullopt},
       {"short", std::string("00")},
       {"no-separator", std::string("000")},
+      {"wrong-separator", std::string("000-好")},
       {"not-digits", std::string("0a0:text")},
       {"nothing", std::string()},
   };
@@ -52,7 +53,7 @@ TEST_F(ConverterClientTest, RepliesAreCheckedBeforeTheyAreRead) {
   const Case cases[] = {
       {"ok", 3, "好"},         {"empty", 0, ""},        {"error", -5, nullptr},
       {"none", -5, nullptr},   {"short", -5, nullptr},  {"no-separator", -5, nullptr},
-      {"not-digits", -5, nullptr}, {"nothing", -5, nullptr},
+      {"not-digits", -5, nullptr}, {"nothing", -5, nullptr}, {"wrong-separator", -5, nullptr},
   };
   for (const Case& c : cases) {
     std::string out = "before";

@@ -7,7 +7,10 @@
 #include <string_view>
 
 #include "datafolder.h"
+#include "interactive_command.h"
+#include "keys_command.h"
 #include "split_command.h"
+#include "terminal.h"
 #include "table_commands.h"
 
 namespace {
@@ -72,10 +75,16 @@ constexpr Subcommand kSubcommands[] = {
      run_query_py},
     {"hz", "HANZI", "list the readings of each hanzi from the hanzi information file", run_hz},
     {"split", "[--exact] LETTERS...", "split typed letters into pinyin syllables", run_split},
+    {"keys", "[--traditional] [--delay-ms N] KEYS",
+     "type KEYS into one conversation, printing marked text, page and commits after each key",
+     run_keys},
 };
 
 void usage() {
-  std::fprintf(stderr, "usage: kep-engine <subcommand> [arguments]\n\nsubcommands:\n");
+  std::fprintf(stderr,
+               "usage: kep-engine <subcommand> [arguments]\n"
+               "       kep-engine              (on a terminal: type pinyin live; Escape quits)\n"
+               "\nsubcommands:\n");
   for (const Subcommand& command : kSubcommands) {
     std::string line = std::string(command.name) +
                        (command.arguments[0] ? std::string(" ") + command.arguments : "");
@@ -87,6 +96,7 @@ void usage() {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
+    if (kep_terminal::is_interactive()) return run_interactive();
     usage();
     return 2;
   }

@@ -46,6 +46,7 @@ TEST(PunctuationTest, LinesAreTakenAsTheFileFormatSays) {
       {", old\n, new\n", ',', "new"},        // the later line wins
       {", " + std::string(32, 'v') + "\n", ',', ""},  // a value over 31 bytes is refused
       {", " + std::string(31, 'v') + "\n", ',', std::string(31, 'v')},
+      {"\x7f x\n", 0x7f, "x"},              // the highest key the table holds
   };
   for (const Case& c : cases) {
     ime_punct_t table[IME_PUNCT_KEYS];
@@ -53,7 +54,7 @@ TEST(PunctuationTest, LinesAreTakenAsTheFileFormatSays) {
     EXPECT_EQ(std::string(table[c.key].text, table[c.key].length), c.value) << testing::PrintToString(c.text);
   }
   ime_punct_t table[IME_PUNCT_KEYS];
-  EXPECT_EQ(ime_parse_punct("\x80 x\n, " + std::string(40, 'v') + "\n. y\n", table), 2);
+  EXPECT_EQ(ime_parse_punct("\x80 x\n\xff y\n, " + std::string(40, 'v') + "\n. y\n", table), 3);
   EXPECT_STREQ(table['.'].text, "y");
 }
 
