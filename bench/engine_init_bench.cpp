@@ -13,6 +13,7 @@
 #include <string>
 
 #include "startup.h"
+#include "bench/scratch_home.h"
 
 namespace {
 
@@ -56,15 +57,5 @@ BENCHMARK(BM_ime_init_resident_memory)->Iterations(1)->Unit(benchmark::kMillisec
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A scratch data folder, so the benchmark never touches the user's counters.
-  char home[] = "/tmp/kep-bench-XXXXXX";
-  if (::mkdtemp(home) == nullptr) return 1;
-  ::setenv("HOME", home, 1);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  ime_exit();
-  std::error_code ignored;
-  std::filesystem::remove_all(home, ignored);
-  return 0;
+  return run_benchmarks_in_scratch_home(argc, argv, [] { ime_exit(); });
 }

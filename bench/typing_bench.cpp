@@ -20,6 +20,7 @@
 #include "imeconvs1.h"
 #include "imeconvs2.h"
 #include "startup.h"
+#include "bench/scratch_home.h"
 
 namespace {
 
@@ -104,14 +105,5 @@ BENCHMARK(BM_typing_per_key)->Unit(benchmark::kMillisecond)->Iterations(20);
 }  // namespace
 
 int main(int argc, char** argv) {
-  // A scratch data folder, so the benchmark never touches the user's counters.
-  char home[] = "/tmp/kep-bench-XXXXXX";
-  if (::mkdtemp(home) == nullptr) return 1;
-  ::setenv("HOME", home, 1);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::error_code ignored;
-  std::filesystem::remove_all(home, ignored);
-  return 0;
+  return run_benchmarks_in_scratch_home(argc, argv);
 }

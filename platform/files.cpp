@@ -119,7 +119,10 @@ bool write_atomic(const fs::path& path, std::string_view data, std::error_code& 
                   unsigned mode) {
   error.clear();
   fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-  std::string temp = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+  std::string temp_name = ".";
+  temp_name += path.filename().string();
+  temp_name += ".XXXXXX";
+  std::string temp = (folder / temp_name).string();
   int fd = ::mkstemp(temp.data());
   if (fd < 0) {
     error = last_error();
