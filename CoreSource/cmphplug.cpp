@@ -23,6 +23,7 @@ char ime_plug_any_char = '*';
 int ime_plug_max_len = 0;
 int ime_plug_query_type = 0;
 int ime_plug_show_left = 0;
+int ime_plug_auto_fill = 0;
 
 namespace {
 

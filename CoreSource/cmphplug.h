@@ -50,6 +50,7 @@ extern char ime_plug_any_char;      // the wildcard key; 0 for none
 extern int ime_plug_max_len;        // the table's longest code
 extern int ime_plug_query_type;     // 0: prefix search, otherwise exact search
 extern int ime_plug_show_left;      // the page shows the code letters still to type
+extern int ime_plug_auto_fill;      // a full-length code with one answer commits it at once
 
 // Closes the open table, stores the wildcard and the maximum length, and opens the table of
 // the scheme file `path`. 0, or -1 when it cannot be opened (no table is open then).

@@ -20,15 +20,6 @@ bool is_printable(int key) { return key >= 32 && key <= 126; }
 bool is_digit(int key) { return key >= '0' && key <= '9'; }
 bool is_letter(int key) { return key >= 'a' && key <= 'z'; }
 
-bool is_cursor_key(int key) {
-  return key == IME_KEY_OPTION_LEFT || key == IME_KEY_RIGHT || key == IME_KEY_LEFT ||
-         key == IME_KEY_OPTION_UP || key == IME_KEY_OPTION_DOWN;
-}
-
-bool is_tone_key(int key) {
-  return key == IME_KEY_TAB || (key >= IME_KEY_TONE_BASE && key <= IME_KEY_TONE_LAST);
-}
-
 constexpr std::uint32_t kNoAccessoryFlags =
     IME_MODE_I | IME_MODE_D | IME_MODE_U | IME_MODE_V | IME_MODE_ACCESSORY;
 
@@ -40,9 +31,11 @@ int requery_current_page(ime_conversation_t* c) {
   return IME_MATCH_SHOW;
 }
 
-// Steps 1 and 2: Tab on a page enters accessory mode; letters typed then narrow the page.
+}  // namespace
+
+// Steps 1 and 2 (every matcher): Tab on a page enters accessory mode; letters typed then narrow the page.
 // Returns IME_MATCH_SHOW when the key was taken, 1 when the key goes on to the other steps.
-int accessory_step(ime_conversation_t* c, int key) {
+int ime_convs_accessory_step(ime_conversation_t* c, int key) {
   if ((c->mode & kNoAccessoryFlags) == 0) {
     if (key == IME_KEY_TAB && kAccCodeDict != nullptr && ime_setting_bool("EnableAccessory") &&
         ime_qrdb_count(c, IME_LIST_CANDIDATES) > 0) {
@@ -81,21 +74,8 @@ int accessory_step(ime_conversation_t* c, int key) {
   return IME_MATCH_SHOW;
 }
 
-// Step 3: the first key decides the kind of composition.
-void first_key_step(ime_conversation_t* c, int key) {
-  if (c->inoff != 0) return;
-  if (key == 'i' || key == 'u') {
-    c->mode &= ~(IME_MODE_I | IME_MODE_U | IME_MODE_V | IME_MODE_D);
-    c->mode |= key == 'i' ? IME_MODE_I : IME_MODE_U;
-  } else if (key == 'v' && ime_setting_bool("VMode")) {
-    c->mode |= IME_MODE_V;
-  } else if (!(key >= 'A' && key <= 'Z')) {
-    c->mode &= ~(IME_MODE_I | IME_MODE_U | IME_MODE_V);
-  }
-}
-
 // Step 4: i-mode and u-mode keys make one numeral string.
-int numeral_mode_step(ime_conversation_t* c, int key) {
+int ime_convs_numeral_mode_step(ime_conversation_t* c, int key) {
   ime_push_simple_key(c, key);
   c->page = 0;
   ime_convs_forget_shown(c);
@@ -109,7 +89,7 @@ int numeral_mode_step(ime_conversation_t* c, int key) {
 }
 
 // Step 5: V-mode keys look up the V-mode lists.
-int vmode_step(ime_conversation_t* c, int key) {
+int ime_convs_vmode_step(ime_conversation_t* c, int key) {
   ime_push_simple_key(c, key);
   c->page = 0;
   ime_convs_forget_shown(c);
@@ -118,6 +98,54 @@ int vmode_step(ime_conversation_t* c, int key) {
     ime_convs_page(c, c->page);
   }
   return IME_MATCH_SHOW;
+}
+
+// -n: the user deletes the word shown as candidate n.
+int ime_convs_delete_candidate(ime_conversation_t* c, int n) {
+  if (n < 1 || n > c->ncand) return IME_MATCH_NOT_MINE;
+  const ime_query_result_t candidate = c->cands[n - 1];
+  if (candidate.type == IME_RESULT_DICT_WORD || candidate.type == IME_RESULT_USER_WORD) {
+    if (ime_delete_user_phrase(&candidate) != 0) return IME_MATCH_NOT_MINE;
+    const std::uint16_t page = c->page;
+    ime_convs_match_py2(c);
+    c->page = page;
+  }
+  return ime_convs_build_and_show(c);
+}
+
+int ime_convs_tone_step(ime_conversation_t* c, int key) {
+  const int n = key == IME_KEY_TAB ? 0 : key - IME_KEY_TONE_BASE;
+  if (ime_convs_cycle_tone(c, n) < 0) return IME_MATCH_SHOW;
+  c->page = 0;
+  ime_convs_forget_shown(c);
+  return ime_convs_requery_and_show(c);
+}
+
+// A page key keeps the page shown when the page next to it cannot be shown.
+int ime_convs_turn_page(ime_conversation_t* c, int step) {
+  if (c->inoff == 0) return IME_MATCH_NOT_MINE;
+  const int wanted = c->page + step;
+  if (wanted >= 0 && ime_convs_page(c, wanted) == IME_PAGE_SHOWN) {
+    c->page = static_cast<std::uint16_t>(wanted);
+  } else {
+    ime_convs_page(c, c->page);
+  }
+  return IME_MATCH_SHOW;
+}
+
+namespace {
+
+// Step 3: the first key decides the kind of composition.
+void first_key_step(ime_conversation_t* c, int key) {
+  if (c->inoff != 0) return;
+  if (key == 'i' || key == 'u') {
+    c->mode &= ~(IME_MODE_I | IME_MODE_U | IME_MODE_V | IME_MODE_D);
+    c->mode |= key == 'i' ? IME_MODE_I : IME_MODE_U;
+  } else if (key == 'v' && ime_setting_bool("VMode")) {
+    c->mode |= IME_MODE_V;
+  } else if (!(key >= 'A' && key <= 'Z')) {
+    c->mode &= ~(IME_MODE_I | IME_MODE_U | IME_MODE_V);
+  }
 }
 
 // Step 7: keys that edit the typed keys.
@@ -152,52 +180,19 @@ int first_single_character_page(ime_conversation_t* c) {
   return IME_MATCH_SHOW;
 }
 
-// -n: the user deletes the word shown as candidate n.
-int delete_candidate(ime_conversation_t* c, int n) {
-  if (n < 1 || n > c->ncand) return IME_MATCH_NOT_MINE;
-  const ime_query_result_t candidate = c->cands[n - 1];
-  if (candidate.type == IME_RESULT_DICT_WORD || candidate.type == IME_RESULT_USER_WORD) {
-    if (ime_delete_user_phrase(&candidate) != 0) return IME_MATCH_NOT_MINE;
-    const std::uint16_t page = c->page;
-    ime_convs_match_py2(c);
-    c->page = page;
-  }
-  return ime_convs_build_and_show(c);
-}
-
-int cycle_tone(ime_conversation_t* c, int key) {
-  const int n = key == IME_KEY_TAB ? 0 : key - IME_KEY_TONE_BASE;
-  if (ime_convs_cycle_tone(c, n) < 0) return IME_MATCH_SHOW;
-  c->page = 0;
-  ime_convs_forget_shown(c);
-  return ime_convs_requery_and_show(c);
-}
-
-// A page key keeps the page shown when the page next to it cannot be shown.
-int turn_page(ime_conversation_t* c, int step) {
-  if (c->inoff == 0) return IME_MATCH_NOT_MINE;
-  const int wanted = c->page + step;
-  if (wanted >= 0 && ime_convs_page(c, wanted) == IME_PAGE_SHOWN) {
-    c->page = static_cast<std::uint16_t>(wanted);
-  } else {
-    ime_convs_page(c, c->page);
-  }
-  return IME_MATCH_SHOW;
-}
-
 // Step 8: every other key.
 int other_key_step(ime_conversation_t* c, int key) {
   if (key == IME_KEY_ZERO) return first_single_character_page(c);
-  if (key < 0 && key >= -IME_MAX_PAGE_CANDIDATES) return delete_candidate(c, -key);
+  if (key < 0 && key >= -IME_MAX_PAGE_CANDIDATES) return ime_convs_delete_candidate(c, -key);
   if (key >= '1' && key <= '9') return ime_convs_select(c, key - '0');
   if (key == IME_KEY_SPACE) return ime_convs_select(c, 1);
-  if (is_tone_key(key)) return cycle_tone(c, key);
+  if (ime_is_tone_key(key)) return ime_convs_tone_step(c, key);
   if (key == IME_KEY_RETURN) {
     ime_convs_build_result(c, IME_BUILD_RAW);
     return IME_MATCH_COMMITTED;
   }
-  if (key == IME_KEY_PAGE_UP) return turn_page(c, -1);
-  if (key == IME_KEY_PAGE_DOWN) return turn_page(c, +1);
+  if (key == IME_KEY_PAGE_UP) return ime_convs_turn_page(c, -1);
+  if (key == IME_KEY_PAGE_DOWN) return ime_convs_turn_page(c, +1);
   return IME_MATCH_NOT_MINE;
 }
 
@@ -231,7 +226,7 @@ int ime_convs_match(ime_conversation_t* c, int key) {
   if (c == nullptr) return IME_MATCH_NOT_MINE;
   ime_current_convs = c;
 
-  const int accessory = accessory_step(c, key);
+  const int accessory = ime_convs_accessory_step(c, key);
   if (accessory != 1) return accessory;
 
   ime_has_abbr = 0;
@@ -240,12 +235,12 @@ int ime_convs_match(ime_conversation_t* c, int key) {
   if ((c->mode & (IME_MODE_I | IME_MODE_U)) != 0 && key != IME_KEY_SPACE &&
       key != IME_KEY_RETURN) {
     // Digits are numerals here, not selections; Space takes the string.
-    return numeral_mode_step(c, key);
+    return ime_convs_numeral_mode_step(c, key);
   }
   if ((c->mode & IME_MODE_V) != 0 && ime_setting_bool("VMode")) {
     if (is_letter(key) || key == IME_KEY_COMMIT_RAW || key == IME_KEY_BACKSPACE ||
-        key == IME_KEY_DELETE || is_cursor_key(key)) {
-      return vmode_step(c, key);
+        key == IME_KEY_DELETE || ime_is_cursor_key(key)) {
+      return ime_convs_vmode_step(c, key);
     }
     if (ime_qrdb_count(c, IME_LIST_PHRASES) <= 0 && key != IME_KEY_PAGE_UP &&
         key != IME_KEY_PAGE_DOWN && key != IME_KEY_RETURN) {
@@ -261,7 +256,7 @@ int ime_convs_match(ime_conversation_t* c, int key) {
   }
   const bool editing = (is_printable(key) && !is_digit(key)) || key == IME_KEY_BACKSPACE ||
                        key == IME_KEY_DELETE || key == IME_KEY_SUGGEST ||
-                       key == IME_KEY_COMMIT_RAW || key == IME_KEY_RETRY || is_cursor_key(key);
+                       key == IME_KEY_COMMIT_RAW || key == IME_KEY_RETRY || ime_is_cursor_key(key);
   if (editing) return edit_step(c, key);
   return other_key_step(c, key);
 }

@@ -8,19 +8,24 @@
 #include <thread>
 
 #include "session/engine_host.h"
+#include "session/input_scheme.h"
 #include "session/outcome_text.h"
 #include "session/typing_session.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "usage: kep-engine keys [--traditional] [--delay-ms N] KEYS\n"
+    "usage: kep-engine keys [--traditional] [--delay-ms N] [--scheme SCHEME] [--table-dir DIR] KEYS\n"
+    "  SCHEME: full (the default), double:NAME (the double-pinyin scheme NAME.spc) or\n"
+    "  code:NAME (the code table NAME.pct in DIR, else in the data folder's PlugCodeTable)\n"
     "  KEYS: letters and punctuation as typed; <space> <bs> <del> <ret> <left> <right> <pgup>\n"
     "  <pgdn> <tab> <esc> <tone0>..<tone8> <lt>; digits select a candidate\n";
 
 struct Options {
   bool traditional = false;
   int delay_ms = 0;
+  std::string scheme = "full";
+  std::string table_dir;
   std::string script;
 };
 
@@ -35,6 +40,10 @@ bool parse_options(int argc, char** argv, Options* options) {
       const long delay = std::strtol(argv[++i], &end, 10);
       if (end == argv[i] || *end != '\0' || delay < 0 || delay > 60000) return false;
       options->delay_ms = static_cast<int>(delay);
+    } else if (argument == "--scheme" && i + 1 < argc) {
+      options->scheme = argv[++i];
+    } else if (argument == "--table-dir" && i + 1 < argc) {
+      options->table_dir = argv[++i];
     } else if (!have_script) {
       options->script = argument;
       have_script = true;
@@ -64,6 +73,11 @@ int run_keys(int argc, char** argv) {
     return 1;
   }
   int status = 0;
+  if (!kep_session::select_input_scheme(options.scheme, options.table_dir, &error)) {
+    std::fprintf(stderr, "kep-engine: %s\n", error.c_str());
+    kep_session::stop_engine_host();
+    return 1;
+  }
   {
     auto session = kep_session::TypingSession::open(options.traditional);
     if (!session) {
@@ -79,6 +93,7 @@ int run_keys(int argc, char** argv) {
       }
     }
   }
+  kep_session::close_input_scheme();
   kep_session::stop_engine_host();
   return status;
 }

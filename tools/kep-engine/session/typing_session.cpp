@@ -5,8 +5,13 @@
 #include <cstring>
 
 #include "candidate_text.h"
+#include "engine_globals.h"
 #include "imeconvs1.h"
 #include "imeconvs2.h"
+#include "cmphplug.h"
+#include "imeconvs_plug.h"
+#include "imeconvs_sp.h"
+#include "imesp.h"
 #include "punct.h"
 #include "qrdb.h"
 #include "startup.h"
@@ -34,6 +39,40 @@ bool stays_after_digit(char key) { return std::strchr("\"%&'*+-.:=", key) != nul
 bool confirms_composition(char key) {
   return !is_lower(key) && !is_upper(key) && !is_digit(key) && key != ' ' && key != '\'' &&
          key != '@';
+}
+
+// In double pinyin a key the scheme types at this position (an initial key after an even number
+// of keys, a final key after an odd one) belongs to the composition, ";" included.
+bool is_scheme_key_here(char key, int typed) {
+  const auto index = static_cast<unsigned char>(key);
+  if (index >= IME_SP_KEYS) return false;
+  const ime_sp_parts_t& parts =
+      typed % 2 == 0 ? ime_schema.initials[index] : ime_schema.finals[index];
+  return parts.length[0] != 0;
+}
+
+// In a code table the table's wildcard key is a code key even as the first key; otherwise a
+// code could never begin with it.
+bool starts_code(char key) {
+  return ime_mode == 2 && ime_plug_obj != nullptr && ime_plug_any_char != '\0' &&
+         key == ime_plug_any_char;
+}
+
+// The matcher of the scheme in force. A code the table does not know is typed again as pinyin,
+// and once it has been, the selection keys belong to the pinyin matcher.
+int match_in_scheme(ime_conversation_t* c, int key) {
+  if (ime_mode == 1) return ime_convs_match_sp(c, key);
+  if (ime_mode != 2) return ime_convs_match(c, key);
+  if (ime_plug_mode == 1 && ((key >= '0' && key <= '9') || key == IME_KEY_SPACE)) {
+    return ime_convs_match(c, key);
+  }
+  c->mode &= ~IME_MODE_SENTENCE;
+  const int result = ime_convs_match_plug(c, key);
+  if (result == IME_MATCH_RETRY && ime_plug_mode == 1 && c->inbuf[0] != 'i' &&
+      c->inbuf[0] != 'u') {
+    return ime_convs_match(c, IME_KEY_RETRY);
+  }
+  return result;
 }
 
 std::string field_text(const std::uint8_t* field) {
@@ -72,7 +111,7 @@ std::string TypingSession::symbol_for(char key, bool after_composition) const {
 int TypingSession::engine_key(const Key& key) const {
   switch (key.kind) {
     case KeyKind::Character:
-      if (key.character == '0' && conversation_->inoff > 0 &&
+      if (key.character == '0' && conversation_->inoff > 0 && ime_mode != 1 &&
           (conversation_->mode & (kStringModes | IME_MODE_ACCESSORY)) == 0) {
         return IME_KEY_ZERO;
       }
@@ -102,7 +141,7 @@ int TypingSession::match(int key, char character) {
   conversation_->curkey = static_cast<std::uint32_t>(key);
   conversation_->lastkey = static_cast<std::uint32_t>(static_cast<unsigned char>(character));
   conversation_->keytime = now;
-  return ime_convs_match(conversation_, key);
+  return match_in_scheme(conversation_, key);
 }
 
 KeyOutcome TypingSession::type(const Key& key) {
@@ -124,7 +163,7 @@ KeyOutcome TypingSession::type(const Key& key) {
     if (is_upper(character)) {
       c->mode |= IME_MODE_D;
       c->dpos = kRawFromStart;
-    } else if (!is_lower(character)) {
+    } else if (!is_lower(character) && !starts_code(character)) {
       outcome.commits.push_back(symbol_for(character, false));
       c->curkey = c->lastkey = static_cast<unsigned char>(character);
       gettimeofday(&c->keytime, nullptr);
@@ -135,8 +174,10 @@ KeyOutcome TypingSession::type(const Key& key) {
 
   std::optional<char> held;
   int code = engine_key(key);
+  // A code table takes punctuation as code keys; a double-pinyin scheme its own keys.
+  const bool scheme_key = ime_mode == 2 || (ime_mode == 1 && is_scheme_key_here(character, c->inoff));
   if (composing && key.kind == KeyKind::Character && confirms_composition(character) &&
-      (c->mode & kStringModes) == 0) {
+      !scheme_key && (c->mode & kStringModes) == 0) {
     held = character;
     code = c->ncand > 0 ? int{'1'} : int{IME_KEY_SPACE};
   }
