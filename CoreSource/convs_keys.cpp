@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "convs_editor.h"
 #include "imeconvs1.h"
 #include "imeconvs2.h"
 #include "imelog.h"
@@ -126,52 +127,24 @@ void unchoose_last_segment(ime_conversation_t* c) {
   ime_forget_hanzi_cache();
 }
 
-int move_left(ime_conversation_t* c, int key) {
-  const int span = ime_convs_chosen_key_span(c);
-  if (c->nseg > 0 && c->curpos == span) {
-    unchoose_last_segment(c);
-    return 0;
-  }
-  if (c->curpos > 0) {
-    int cursor = c->curpos;
-    if (key == IME_KEY_OPTION_LEFT) {
-      --cursor;
-    } else {
-      if (c->inbuf[cursor - 1] == '\'') --cursor;
-      const int step = ime_convs_is_split(c) ? typed_length(c, c->pynum) : 1;
-      cursor = cursor > step ? cursor - step : 0;
-    }
-    ime_convs_set_cursor(c, cursor);
-    if (c->nseg > 0 && c->curpos == span) {
-      c->dpos = IME_NO_DPOS;
-      ime_forget_hanzi_cache();
-      c->pynum = IME_PY_NOT_SPLIT;
-      return IME_PUSH_NOTHING_LEFT;
-    }
-  }
-  return split_keys(c, false);
+// Deleting back to where the raw part began leaves D-mode; the segments chosen before the raw
+// part stay chosen.
+void leave_raw_part_deleted(ime_conversation_t* c) {
+  if (c->inoff != c->dpos) return;
+  set_dmode(c, false);
+  c->dpos = IME_NO_DPOS;
+  recount_pyoff(c);
+  ime_forget_hanzi_cache();
 }
 
-int delete_key(ime_conversation_t* c, int key) {
-  if (key == IME_KEY_BACKSPACE) {
-    ime_convs_delete_key_before(c);
-  } else {
-    ime_convs_delete_key_at(c);
-  }
-  if (c->inoff == 0) {
-    c->dpos = IME_NO_DPOS;
-    ime_forget_hanzi_cache();
-    return IME_PUSH_NOTHING_LEFT;
-  }
-  if (c->inoff == c->dpos) {
-    set_dmode(c, false);
-    c->dpos = IME_NO_DPOS;
-    // The segments chosen before the raw part stay chosen.
-    recount_pyoff(c);
-    ime_forget_hanzi_cache();
-  }
-  return split_keys(c, false);
-}
+const ime_key_editor_t kPinyinEditor = {
+    .chosen_key_span = ime_convs_chosen_key_span,
+    .left_step = typed_length,
+    .split_keys = split_keys,
+    .unchoose_last_segment = unchoose_last_segment,
+    .after_delete = leave_raw_part_deleted,
+    .splits_on_suggest = true,
+};
 
 }  // namespace
 
@@ -181,48 +154,12 @@ int ime_convs_segment_syllables(const ime_query_result_t* segment) {
 }
 
 int ime_convs_chosen_key_span(const ime_conversation_t* c) {
-  if (c == nullptr) return 0;
-  int position = 0;
-  const int inoff = c->inoff < IME_MAX_KEYS ? c->inoff : IME_MAX_KEYS;
-  for (int i = 0; i < c->pyoff && i < IME_MAX_SYLLABLES; ++i) {
-    position += typed_length(c, i);
-    if (position < inoff && c->inbuf[position] == '\'') ++position;
-  }
-  return position < inoff ? position : inoff;
+  return ime_convs_key_span(c, typed_length);
 }
 
 int ime_convs_push_key(ime_conversation_t* c, int key) {
   if (c == nullptr) return -1;
-  switch (key) {
-    case IME_KEY_LEFT:
-    case IME_KEY_OPTION_LEFT:
-      return move_left(c, key);
-    case IME_KEY_OPTION_UP:
-      ime_convs_set_cursor(c, ime_convs_chosen_key_span(c));
-      c->pynum = IME_PY_NOT_SPLIT;
-      return IME_PUSH_NOTHING_LEFT;
-    case IME_KEY_RIGHT:
-      ime_convs_set_cursor(c, c->curpos + 1);
-      return split_keys(c, false);
-    case IME_KEY_OPTION_DOWN:
-      ime_convs_set_cursor(c, c->inoff);
-      return split_keys(c, false);
-    case IME_KEY_BACKSPACE:
-    case IME_KEY_DELETE:
-      return delete_key(c, key);
-    case IME_KEY_SUGGEST:
-      return split_keys(c, false);
-    case IME_KEY_RETRY:
-      return split_keys(c, true);
-    default:
-      break;
-  }
-  const int typed = key == IME_KEY_COMMIT_RAW ? '.' : key;
-  if (!is_printable(typed)) return -1;
-  const bool second_separator =
-      typed == '\'' && c->curpos > 0 && c->inbuf[c->curpos - 1] == '\'';
-  if (!second_separator) ime_convs_insert_key(c, static_cast<char>(typed));  // refused at 256
-  return split_keys(c, false);
+  return ime_convs_edit_keys(c, key, kPinyinEditor);
 }
 
 int ime_push_simple_key(ime_conversation_t* c, int key) {

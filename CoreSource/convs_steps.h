@@ -13,6 +13,34 @@ inline bool ime_is_tone_key(int key) {
   return key == IME_KEY_TAB || (key >= IME_KEY_TONE_BASE && key <= IME_KEY_TONE_LAST);
 }
 
+// What a pinyin scheme does at the steps of a key where the schemes differ.
+struct ime_scheme_steps_t {
+  // The first key of a composition decides its kind.
+  void (*first_key)(ime_conversation_t* conversation, int key);
+  // A printable key while the keys are raw (D-mode). A matcher result.
+  int (*raw_key)(ime_conversation_t* conversation, int key);
+  // Which keys edit the typed keys, and what editing does. A matcher result.
+  bool (*is_editing_key)(int key);
+  int (*edit)(ime_conversation_t* conversation, int key);
+  // Every other key: selections, tones, pages, Return. A matcher result.
+  int (*other_key)(ime_conversation_t* conversation, int key);
+};
+
+// Handles one key of a pinyin scheme: accessory mode, the string modes and raw keys take it
+// first, then the scheme's editing or other steps. A matcher result.
+int ime_convs_match_scheme(ime_conversation_t* conversation, int key,
+                           const ime_scheme_steps_t& steps);
+
+// The keys left once a pinyin scheme's editing keys are taken: -n deletes candidate n, 1-9 and
+// Space go to `select`, Tab and tone keys change a tone, Return commits the keys raw, page keys
+// turn the page. A matcher result; IME_MATCH_NOT_MINE for any other key.
+int ime_convs_candidate_key_step(ime_conversation_t* conversation, int key,
+                                 int (*select)(ime_conversation_t* conversation, int number));
+
+// The first key where the capitals "I", "U" and "V" start the string modes, lower-case letters
+// being keys of the scheme.
+void ime_convs_capital_first_key(ime_conversation_t* conversation, int key);
+
 // Re-queries when the keys are pinyin, or shows the raw keys (and their abbreviation, when they
 // are one) in D-mode; then builds and shows page `page`. IME_MATCH_SHOW.
 int ime_convs_requery_and_show(ime_conversation_t* conversation);

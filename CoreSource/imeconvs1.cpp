@@ -183,18 +183,28 @@ int first_single_character_page(ime_conversation_t* c) {
 // Step 8: every other key.
 int other_key_step(ime_conversation_t* c, int key) {
   if (key == IME_KEY_ZERO) return first_single_character_page(c);
-  if (key < 0 && key >= -IME_MAX_PAGE_CANDIDATES) return ime_convs_delete_candidate(c, -key);
-  if (key >= '1' && key <= '9') return ime_convs_select(c, key - '0');
-  if (key == IME_KEY_SPACE) return ime_convs_select(c, 1);
-  if (ime_is_tone_key(key)) return ime_convs_tone_step(c, key);
-  if (key == IME_KEY_RETURN) {
-    ime_convs_build_result(c, IME_BUILD_RAW);
-    return IME_MATCH_COMMITTED;
-  }
-  if (key == IME_KEY_PAGE_UP) return ime_convs_turn_page(c, -1);
-  if (key == IME_KEY_PAGE_DOWN) return ime_convs_turn_page(c, +1);
-  return IME_MATCH_NOT_MINE;
+  return ime_convs_candidate_key_step(c, key, ime_convs_select);
 }
+
+// A raw key is taken as typed; the keys are shown again whatever the editor made of it.
+int raw_key_step(ime_conversation_t* c, int key) {
+  ime_convs_push_key(c, key);
+  return ime_convs_requery_and_show(c);
+}
+
+bool is_editing_key(int key) {
+  return (is_printable(key) && !is_digit(key)) || key == IME_KEY_BACKSPACE ||
+         key == IME_KEY_DELETE || key == IME_KEY_SUGGEST || key == IME_KEY_COMMIT_RAW ||
+         key == IME_KEY_RETRY || ime_is_cursor_key(key);
+}
+
+const ime_scheme_steps_t kFullPinyinSteps = {
+    .first_key = first_key_step,
+    .raw_key = raw_key_step,
+    .is_editing_key = is_editing_key,
+    .edit = edit_step,
+    .other_key = other_key_step,
+};
 
 }  // namespace
 
@@ -223,42 +233,7 @@ int ime_convs_build_and_show(ime_conversation_t* c) {
 }
 
 int ime_convs_match(ime_conversation_t* c, int key) {
-  if (c == nullptr) return IME_MATCH_NOT_MINE;
-  ime_current_convs = c;
-
-  const int accessory = ime_convs_accessory_step(c, key);
-  if (accessory != 1) return accessory;
-
-  ime_has_abbr = 0;
-  first_key_step(c, key);
-
-  if ((c->mode & (IME_MODE_I | IME_MODE_U)) != 0 && key != IME_KEY_SPACE &&
-      key != IME_KEY_RETURN) {
-    // Digits are numerals here, not selections; Space takes the string.
-    return ime_convs_numeral_mode_step(c, key);
-  }
-  if ((c->mode & IME_MODE_V) != 0 && ime_setting_bool("VMode")) {
-    if (is_letter(key) || key == IME_KEY_COMMIT_RAW || key == IME_KEY_BACKSPACE ||
-        key == IME_KEY_DELETE || ime_is_cursor_key(key)) {
-      return ime_convs_vmode_step(c, key);
-    }
-    if (ime_qrdb_count(c, IME_LIST_PHRASES) <= 0 && key != IME_KEY_PAGE_UP &&
-        key != IME_KEY_PAGE_DOWN && key != IME_KEY_RETURN) {
-      return IME_MATCH_NOT_MINE;
-    }
-  }
-  if ((c->mode & IME_MODE_D) != 0) {
-    if (key == IME_KEY_RIGHT && c->inoff > 0 && c->curpos == 0) c->mode &= ~IME_MODE_D;
-    if (is_printable(key)) {
-      ime_convs_push_key(c, key);
-      return ime_convs_requery_and_show(c);
-    }
-  }
-  const bool editing = (is_printable(key) && !is_digit(key)) || key == IME_KEY_BACKSPACE ||
-                       key == IME_KEY_DELETE || key == IME_KEY_SUGGEST ||
-                       key == IME_KEY_COMMIT_RAW || key == IME_KEY_RETRY || ime_is_cursor_key(key);
-  if (editing) return edit_step(c, key);
-  return other_key_step(c, key);
+  return ime_convs_match_scheme(c, key, kFullPinyinSteps);
 }
 
 int ime_convs_reset(ime_conversation_t* c) {

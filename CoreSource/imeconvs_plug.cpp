@@ -3,6 +3,7 @@
 
 #include "cmphplug.h"
 #include "config_reload.h"
+#include "convs_editor.h"
 #include "convs_steps.h"
 #include "engine_globals.h"
 #include "freq.h"
@@ -15,21 +16,6 @@ namespace {
 
 bool is_printable(int key) { return key >= 32 && key <= 126; }
 bool is_digit(int key) { return key >= '0' && key <= '9'; }
-bool is_upper(int key) { return key >= 'A' && key <= 'Z'; }
-
-void first_key_step(ime_conversation_t* c, int key) {
-  if (c->inoff != 0) return;
-  if (key == 'I' || key == 'U') {
-    c->mode &= ~(IME_MODE_I | IME_MODE_U | IME_MODE_V | IME_MODE_D);
-    c->mode |= key == 'I' ? IME_MODE_I : IME_MODE_U;
-  } else if (key == 'V' && ime_setting_bool("VMode")) {
-    c->mode &= ~IME_MODE_D;
-    c->mode |= IME_MODE_V;
-    ime_qrdb_reset(c, IME_LIST_PHRASES);
-  } else if (!is_upper(key)) {
-    c->mode &= ~(IME_MODE_I | IME_MODE_U | IME_MODE_V);
-  }
-}
 
 // Forgets every candidate of the keys before: the answers of the code typed so far, and the
 // pinyin candidates of a fallback, which would otherwise join the table's answers in list 3.
@@ -114,11 +100,7 @@ int ime_convs_push_key_plug(ime_conversation_t* c, int key) {
       break;
     case IME_KEY_BACKSPACE:
     case IME_KEY_DELETE:
-      if (key == IME_KEY_BACKSPACE) {
-        ime_convs_delete_key_before(c);
-      } else {
-        ime_convs_delete_key_at(c);
-      }
+      ime_convs_delete_by_key(c, key);
       if (c->inoff == 0) {
         c->dpos = IME_NO_DPOS;
         ime_convs_set_output(c, c->inbuf, 0);
@@ -127,15 +109,9 @@ int ime_convs_push_key_plug(ime_conversation_t* c, int key) {
       break;
     case IME_KEY_RETRY:
       break;
-    default: {
-      const int typed = key == IME_KEY_COMMIT_RAW ? '.' : key;
-      const bool second_separator =
-          typed == '\'' && c->curpos > 0 && c->inbuf[c->curpos - 1] == '\'';
-      if (is_printable(typed) && !second_separator) {
-        ime_convs_insert_key(c, static_cast<char>(typed));  // refused at 256
-      }
+    default:
+      ime_convs_type_key(c, key);
       break;
-    }
   }
   ime_convs_set_output(c, c->inbuf, c->inoff);
   return 0;
@@ -145,7 +121,7 @@ int ime_convs_match_plug(ime_conversation_t* c, int key) {
   if (c == nullptr) return IME_MATCH_NOT_MINE;
   ime_current_convs = c;
   ime_has_abbr = 0;
-  first_key_step(c, key);
+  ime_convs_capital_first_key(c, key);
 
   if ((c->mode & (IME_MODE_I | IME_MODE_U)) != 0 && key != IME_KEY_SPACE &&
       key != IME_KEY_RETURN) {

@@ -3,17 +3,16 @@
 
 #include <cstring>
 
+#include "convs_editor.h"
 #include "convs_steps.h"
 #include "engine_globals.h"
 #include "imeconvs1.h"
 #include "imeconvs2.h"
 #include "imesp.h"
 #include "qrdb.h"
-#include "settings_keys.h"
 
 namespace {
 
-bool is_printable(int key) { return key >= 32 && key <= 126; }
 bool is_lower(int key) { return key >= 'a' && key <= 'z'; }
 bool is_upper(int key) { return key >= 'A' && key <= 'Z'; }
 // The keys a scheme types with: letters, the separator, and ";" (a final key of some schemes).
@@ -86,60 +85,20 @@ void unchoose_last_segment(ime_conversation_t* c) {
   ime_forget_hanzi_cache();
 }
 
-int move_left(ime_conversation_t* c, int key) {
-  const int span = ime_convs_chosen_key_span_sp(c);
-  if (c->nseg > 0 && c->curpos == span) {
-    unchoose_last_segment(c);
-    return 0;
-  }
-  if (c->curpos > 0) {
-    int cursor = c->curpos;
-    if (key == IME_KEY_OPTION_LEFT) {
-      --cursor;
-    } else {
-      if (c->inbuf[cursor - 1] == '\'') --cursor;
-      const int step = ime_convs_is_split(c) ? key_count(c, c->pynum) : 1;
-      cursor = cursor > step ? cursor - (step > 0 ? step : 1) : 0;
-    }
-    ime_convs_set_cursor(c, cursor);
-    if (c->nseg > 0 && c->curpos == span) {
-      c->dpos = IME_NO_DPOS;
-      ime_forget_hanzi_cache();
-      c->pynum = IME_PY_NOT_SPLIT;
-      return IME_PUSH_NOTHING_LEFT;
-    }
-  }
-  return split_keys(c, false);
+// A plain Left leaves a syllable whole, and moves at least one key.
+int left_step(const ime_conversation_t* c, int i) {
+  const int keys = key_count(c, i);
+  return keys > 0 ? keys : 1;
 }
 
-int delete_key(ime_conversation_t* c, int key) {
-  if (key == IME_KEY_BACKSPACE) {
-    ime_convs_delete_key_before(c);
-  } else {
-    ime_convs_delete_key_at(c);
-  }
-  if (c->inoff == 0) {
-    c->dpos = IME_NO_DPOS;
-    ime_forget_hanzi_cache();
-    return IME_PUSH_NOTHING_LEFT;
-  }
-  return split_keys(c, false);
-}
-
-// The capitals "I", "U" and "V" start the string modes; lower-case letters are scheme keys.
-void first_key_step(ime_conversation_t* c, int key) {
-  if (c->inoff != 0) return;
-  if (key == 'I' || key == 'U') {
-    c->mode &= ~(IME_MODE_I | IME_MODE_U | IME_MODE_V | IME_MODE_D);
-    c->mode |= key == 'I' ? IME_MODE_I : IME_MODE_U;
-  } else if (key == 'V' && ime_setting_bool("VMode")) {
-    c->mode &= ~IME_MODE_D;
-    c->mode |= IME_MODE_V;
-    ime_qrdb_reset(c, IME_LIST_PHRASES);
-  } else if (!is_upper(key)) {
-    c->mode &= ~(IME_MODE_I | IME_MODE_U | IME_MODE_V);
-  }
-}
+const ime_key_editor_t kDoublePinyinEditor = {
+    .chosen_key_span = ime_convs_chosen_key_span_sp,
+    .left_step = left_step,
+    .split_keys = split_keys,
+    .unchoose_last_segment = unchoose_last_segment,
+    .after_delete = nullptr,
+    .splits_on_suggest = false,
+};
 
 bool is_composition_key(int key) {
   return is_lower(key) || is_upper(key) || key == '\'' || key == ';' || key == IME_KEY_BACKSPACE ||
@@ -195,97 +154,37 @@ int select_candidate(ime_conversation_t* c, int number) {
   return ime_convs_requery_and_show(c);
 }
 
+// IME_KEY_ZERO is left to the shared step, which refuses it: "0" is no key of double pinyin.
 int other_key_step(ime_conversation_t* c, int key) {
-  if (key < 0 && key >= -IME_MAX_PAGE_CANDIDATES) return ime_convs_delete_candidate(c, -key);
-  if (key >= '1' && key <= '9') return select_candidate(c, key - '0');
-  if (key == IME_KEY_SPACE) return select_candidate(c, 1);
-  if (ime_is_tone_key(key)) return ime_convs_tone_step(c, key);
-  if (key == IME_KEY_RETURN) {
-    ime_convs_build_result(c, IME_BUILD_RAW);
-    return IME_MATCH_COMMITTED;
-  }
-  if (key == IME_KEY_PAGE_UP) return ime_convs_turn_page(c, -1);
-  if (key == IME_KEY_PAGE_DOWN) return ime_convs_turn_page(c, +1);
-  return IME_MATCH_NOT_MINE;  // IME_KEY_ZERO included: "0" is no key of double pinyin
+  return ime_convs_candidate_key_step(c, key, select_candidate);
 }
+
+// Raw keys stay raw while a key that is no scheme key stands before the cursor; the
+// double-pinyin editor decides that again, so double-pinyin keys are never split as full pinyin.
+int raw_key_step(ime_conversation_t* c, int key) {
+  return edited(c, ime_convs_push_key_sp(c, key));
+}
+
+const ime_scheme_steps_t kDoublePinyinSteps = {
+    .first_key = ime_convs_capital_first_key,
+    .raw_key = raw_key_step,
+    .is_editing_key = is_composition_key,
+    .edit = edit_step,
+    .other_key = other_key_step,
+};
 
 }  // namespace
 
 int ime_convs_chosen_key_span_sp(const ime_conversation_t* c) {
-  if (c == nullptr) return 0;
-  int position = 0;
-  const int inoff = c->inoff < IME_MAX_KEYS ? c->inoff : IME_MAX_KEYS;
-  for (int i = 0; i < c->pyoff && i < IME_MAX_SYLLABLES; ++i) {
-    position += key_count(c, i);
-    if (position < inoff && c->inbuf[position] == '\'') ++position;
-  }
-  return position < inoff ? position : inoff;
+  return ime_convs_key_span(c, key_count);
 }
 
 int ime_convs_push_key_sp(ime_conversation_t* c, int key) {
   if (c == nullptr) return -1;
   set_dmode(c, false);
-  switch (key) {
-    case IME_KEY_LEFT:
-    case IME_KEY_OPTION_LEFT:
-      return move_left(c, key);
-    case IME_KEY_OPTION_UP:
-      ime_convs_set_cursor(c, ime_convs_chosen_key_span_sp(c));
-      c->pynum = IME_PY_NOT_SPLIT;
-      return IME_PUSH_NOTHING_LEFT;
-    case IME_KEY_RIGHT:
-      ime_convs_set_cursor(c, c->curpos + 1);
-      return split_keys(c, false);
-    case IME_KEY_OPTION_DOWN:
-      ime_convs_set_cursor(c, c->inoff);
-      return split_keys(c, false);
-    case IME_KEY_BACKSPACE:
-    case IME_KEY_DELETE:
-      return delete_key(c, key);
-    case IME_KEY_RETRY:
-      return split_keys(c, true);
-    default:
-      break;
-  }
-  const int typed = key == IME_KEY_COMMIT_RAW ? '.' : key;
-  if (!is_printable(typed)) return -1;
-  const bool second_separator =
-      typed == '\'' && c->curpos > 0 && c->inbuf[c->curpos - 1] == '\'';
-  if (!second_separator) ime_convs_insert_key(c, static_cast<char>(typed));  // refused at 256
-  return split_keys(c, false);
+  return ime_convs_edit_keys(c, key, kDoublePinyinEditor);
 }
 
 int ime_convs_match_sp(ime_conversation_t* c, int key) {
-  if (c == nullptr) return IME_MATCH_NOT_MINE;
-  ime_current_convs = c;
-
-  const int accessory = ime_convs_accessory_step(c, key);
-  if (accessory != 1) return accessory;
-
-  ime_has_abbr = 0;
-  first_key_step(c, key);
-
-  if ((c->mode & (IME_MODE_I | IME_MODE_U)) != 0 && key != IME_KEY_SPACE &&
-      key != IME_KEY_RETURN) {
-    return ime_convs_numeral_mode_step(c, key);
-  }
-  if ((c->mode & IME_MODE_V) != 0 && ime_setting_bool("VMode")) {
-    if (is_lower(key) || key == IME_KEY_COMMIT_RAW || key == IME_KEY_BACKSPACE ||
-        key == IME_KEY_DELETE || ime_is_cursor_key(key)) {
-      return ime_convs_vmode_step(c, key);
-    }
-    if (ime_qrdb_count(c, IME_LIST_PHRASES) <= 0 && key != IME_KEY_PAGE_UP &&
-        key != IME_KEY_PAGE_DOWN && key != IME_KEY_RETURN) {
-      return IME_MATCH_NOT_MINE;
-    }
-  }
-  if ((c->mode & IME_MODE_D) != 0) {
-    if (key == IME_KEY_RIGHT && c->inoff > 0 && c->curpos == 0) c->mode &= ~IME_MODE_D;
-    // Raw keys stay raw while a key that is no scheme key stands before the cursor; the
-    // double-pinyin editor decides that again, so double-pinyin keys are never split as full
-    // pinyin.
-    if (is_printable(key)) return edited(c, ime_convs_push_key_sp(c, key));
-  }
-  if (is_composition_key(key)) return edit_step(c, key);
-  return other_key_step(c, key);
+  return ime_convs_match_scheme(c, key, kDoublePinyinSteps);
 }
