@@ -110,8 +110,8 @@ class MatcherTest : public ::testing::Test {
   void set(const char* key, platform::plist::Value value) { settings_.set(key, std::move(value)); }
 
   // Types a key script: letters and digits as themselves, "<space>", "<bs>", "<pgdn>", ...
-  // Returns the result of the last key.
-  int type(const std::string& keys) {
+  // into the given scheme's matcher (full pinyin by default). Returns the result of the last key.
+  int type(const std::string& keys, int (*match)(ime_conversation_t*, int) = ime_convs_match) {
     int result = IME_MATCH_SHOW;
     for (std::size_t at = 0; at < keys.size(); ++at) {
       int key = static_cast<unsigned char>(keys[at]);
@@ -120,8 +120,7 @@ class MatcherTest : public ::testing::Test {
         key = named_key(keys.substr(at + 1, end - at - 1));
         at = end;
       }
-      result = ime_convs_match(c_, key);
-      last_results_.push_back(result);
+      result = match(c_, key);
     }
     return result;
   }
@@ -167,7 +166,6 @@ class MatcherTest : public ::testing::Test {
   table_test::EngineRoot root_;
   platform::plist::Dictionary settings_;
   ime_conversation_t* c_ = nullptr;
-  std::vector<int> last_results_;
 };
 
 }  // namespace matcher_test

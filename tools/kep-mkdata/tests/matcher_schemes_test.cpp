@@ -34,19 +34,8 @@ class DoublePinyinTest : public MatcherTest {
     ime_sp_clear_schema();
     MatcherTest::TearDown();
   }
-  int type_sp(const std::string& keys) {
-    int result = IME_MATCH_SHOW;
-    for (std::size_t at = 0; at < keys.size(); ++at) {
-      int key = static_cast<unsigned char>(keys[at]);
-      if (keys[at] == '<') {
-        const std::size_t end = keys.find('>', at);
-        key = named_key(keys.substr(at + 1, end - at - 1));
-        at = end;
-      }
-      result = ime_convs_match_sp(c_, key);
-    }
-    return result;
-  }
+  int type_sp(const std::string& keys) { return type(keys, ime_convs_match_sp); }
+
   std::string commit_sp(const std::string& keys) {
     if (type_sp(keys) != IME_MATCH_COMMITTED) return "(no commit)";
     std::string text = output();
