@@ -39,7 +39,10 @@ int recount_pyoff(ime_conversation_t* c) {
   return c->pyoff;
 }
 
+// Raw keys have no phrases: those of the syllables they were must not keep Space from
+// committing them.
 int raw_keys(ime_conversation_t* c) {
+  ime_qrdb_reset(c, IME_LIST_PHRASES);
   set_dmode(c, true);
   return 0;
 }
@@ -51,10 +54,7 @@ int split_keys(ime_conversation_t* c, bool whole) {
     if (!is_scheme_key(c->inbuf[i])) return raw_keys(c);
   }
   if (whole) ime_convs_set_cursor(c, c->inoff);
-  if (c->curpos == 0 || c->inoff == 0) {
-    ime_qrdb_reset(c, IME_LIST_PHRASES);
-    return raw_keys(c);
-  }
+  if (c->curpos == 0 || c->inoff == 0) return raw_keys(c);
   const int span = ime_convs_chosen_key_span_sp(c);
   if (c->curpos <= span) {
     c->pynum = static_cast<std::uint16_t>(c->pyoff > 0 ? c->pyoff - 1 : 0);
@@ -68,7 +68,6 @@ int split_keys(ime_conversation_t* c, bool whole) {
   const int result = ime_get_py(c->inbuf + span, c->curpos - span, c->py + first, c->spy + first,
                                 &count, IME_MAX_SYLLABLES - first);
   if (result != 0 || count <= 0) {
-    ime_qrdb_reset(c, IME_LIST_PHRASES);
     raw_keys(c);
     return result;
   }

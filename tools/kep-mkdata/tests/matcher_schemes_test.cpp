@@ -60,6 +60,8 @@ TEST_F(DoublePinyinTest, KeyPairsComposeAndCommit) {
   } cases[] = {
       {"vsgo<space>", "中国"}, {"nihk1", "你好"}, {"vsgo<ret>", "vsgo"}, {"vs<space>", "中"},
       {"I2008n<space>", "二〇〇八年"},
+      // A key outside the scheme makes the keys raw, whatever the syllables before it had.
+      {"vsgoI<space>", "vsgoI"}, {"vsI<space>", "vsI"},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.keys);
