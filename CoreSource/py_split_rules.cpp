@@ -187,7 +187,9 @@ class GreedySplit {
     }
     if (c == 'e' && next != '\0' && valid(std::string(s) + 'e' + next)) return {Step::kAppend, 2};
     if (!is_initial(c)) {
-      if (s.size() >= 2 && (last == 'g' || last == 'n' || last == 'r') && valid(without_last)) {
+      // The last letter moves on only when what stays is a syllable of its own: "dong" keeps
+      // its "g" ("dong'e"), since "don" would have no characters.
+      if (s.size() >= 2 && (last == 'g' || last == 'n' || last == 'r') && ime_py_is_syllable(without_last)) {
         if (c == 'e' && next == 'r') {
           const char after = at(i + 2);
           return {after != '\0' && valid(std::string("r") + after) ? Step::kMove : Step::kCut};

@@ -89,6 +89,11 @@ TEST_F(SplitterTest, SplitsAsTheBoundaryRulesSay) {
       {"shenger", false, "sheng'er", "sheng'er", ""},
       {"fanu", false, "fa'nu", "fa'nu", ""},
       {"zhongguo", false, "zhong'guo", "zhong'guo", ""},
+      // A final "g" stays when "don", "zhon" would be left: they are no syllables.
+      {"donge", false, "dong'e", "dong'e", ""},
+      {"zhongan", false, "zhong'an", "zhong'an", ""},
+      {"dongou", false, "dong'ou", "dong'ou", ""},
+      {"dongelaboyushuzi", false, "dong'e'la'bo'yu'shu'zi", "dong'e'la'bo'yu'shu'zi", ""},
       {"xiou", false, "xi'ou", "xi'ou", ""},
       {"xiou", true, "xiu?", "xiou", ""},
       {"jinengxiouxian", true, "ji'neng'xiu?'xian", "ji'neng'xiou'xian", ""},
