@@ -179,8 +179,8 @@ int main(int argc, char** argv) {
   std::printf("  hzdb.info     %s\n", hzdb_version);
   std::printf("  fzm.db        %zu hanzi\n", accessory_lines);
   std::printf("  punct.def     %zu mappings\n", punctuation.size());
-  std::printf("  pysuggest.txt %zu suggested splits from %zu words\n", suggestion_report.entries,
-              suggestion_report.words_checked);
+  std::printf("  pysuggest.txt %zu suggested splits from %zu words and %zu syllable pairs\n",
+              suggestion_report.entries, suggestion_report.words_checked, suggestion_report.pairs_checked);
   std::printf("  system.dict   %u words stored, %u refused, of %u listed\n", dictionary.records,
               dictionary.rejected, dictionary.words_listed);
   std::printf("  copied        vmode.txt abbr.txt imkkep.plist\n");

@@ -2,7 +2,9 @@
 // segments taken back, tones given, and the string modes (i, u, V, abbreviations).
 #include <gtest/gtest.h>
 
+#include "CoreSource/py_suggestions.h"
 #include "matcher_fixture.h"
+#include "writers/split_suggestions.h"
 
 namespace matcher_test {
 namespace {
@@ -203,6 +205,50 @@ TEST_F(MatcherTest, AccessoryLettersNarrowThePage) {
   // A digit chooses from the narrowed page and leaves accessory mode.
   EXPECT_EQ(commit("2"), "重");
   EXPECT_EQ(c_->acclen, 0);
+}
+
+// The common vocabulary with more characters, and the suggested splits the generator makes of
+// all its characters, as the shipped table is made from the word source.
+class MoreCharactersTest : public MatcherTest {
+ protected:
+  void before_start() override {
+    std::vector<mkdata::PinyinRecord> hanzi = vocabulary_hanzi();
+    const std::pair<const char*, const char*> more[] = {
+        {"an", "安"}, {"nian", "年"}, {"dong", "东"}, {"e", "鄂"}, {"la", "拉"},
+        {"bo", "波"}, {"yu", "语"},   {"shu", "数"},  {"zi", "字"},
+    };
+    for (const auto& [syllable, text] : more) {
+      hanzi.push_back(record(syllable, text, text, 1000, 15));
+      hanzi.back().hanzi_index = static_cast<std::uint32_t>(hanzi.size() - 1);
+    }
+    std::string error;
+    auto table = mkdata::write_pinyin_table(hanzi, &error);
+    ASSERT_TRUE(table) << error;
+    root_.put_resource("pinyin.db", *table);
+
+    std::vector<mkdata::RimeEntry> characters;
+    for (const mkdata::PinyinRecord& r : hanzi) characters.push_back({r.simplified, {r.syllable}, r.base_frequency});
+    root_.put_resource(IME_SUGGESTION_FILE,
+                       ime_format_suggestion_table(mkdata::build_split_suggestions(characters, nullptr)));
+  }
+};
+
+TEST_F(MoreCharactersTest, TheSuggestionKeyReadsTwoCharactersWhereTheSplitterSawOne) {
+  type("nian");
+  EXPECT_EQ(output(), "nian");
+  EXPECT_EQ(first(), "年");
+  EXPECT_EQ(ime_convs_match(c_, IME_KEY_SUGGEST), IME_MATCH_SHOW);
+  EXPECT_EQ(output(), "ni'an");
+  ASSERT_EQ(c_->pynum, 1);
+  EXPECT_STREQ(c_->py[0], "ni");
+  EXPECT_STREQ(c_->py[1], "an");
+  EXPECT_EQ(first(), "你安");
+}
+
+TEST_F(MoreCharactersTest, AFinalGStaysWhereTheLettersBeforeItAreNoSyllable) {
+  type("dongelaboyushuzi");
+  EXPECT_EQ(output(), "dong'e'la'bo'yu'shu'zi");
+  EXPECT_EQ(commit("<space>"), "东鄂拉波语数字");
 }
 
 }  // namespace

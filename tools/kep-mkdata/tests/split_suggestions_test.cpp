@@ -1,6 +1,8 @@
 // The table of suggested splits made from the word source.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "CoreSource/py_suggestions.h"
 #include "writers/split_suggestions.h"
 
@@ -39,6 +41,34 @@ TEST(SplitSuggestionsTest, WordsTheSplitterCutsOtherwiseBecomeSuggestions) {
   EXPECT_EQ(skipped, 0u);
   EXPECT_EQ(loaded.splits.size(), 3u);
   EXPECT_EQ(*ime_find_suggestion(&loaded, "fangan"), "fan'gan");
+}
+
+TEST(SplitSuggestionsTest, TwoSyllablesThatBothHaveCharactersAreAReadingOfTheirLetters) {
+  std::vector<mkdata::RimeEntry> words = {
+      word("你", {"ni"}, 9000), word("安", {"an"}, 5000),  word("年", {"nian"}, 8000),
+      word("机", {"ji"}, 7000), word("姐", {"jie"}, 6000),
+  };
+  // No character is read "e": "jie" has no second reading yet.
+  std::vector<std::pair<std::string, std::string>> expected = {{"jian", "ji'an"}, {"nian", "ni'an"}};
+  EXPECT_EQ(mkdata::build_split_suggestions(words, nullptr), expected);
+
+  words.push_back(word("饿", {"e"}, 10));
+  expected = {{"ane", "an'e"}, {"jian", "ji'an"}, {"jie", "ji'e"}, {"nian", "ni'an"}, {"nie", "ni'e"}};
+  EXPECT_EQ(mkdata::build_split_suggestions(words, nullptr), expected);
+}
+
+TEST(SplitSuggestionsTest, AWordOutweighsAnyPairOfCharacters) {
+  std::vector<mkdata::RimeEntry> words = {
+      word("下", {"xia"}, 90000), word("南", {"nan"}, 90000),  // xia'nan: heavy characters
+      word("西", {"xi"}, 10),     word("安", {"an"}, 10),
+      word("西安案", {"xi", "an", "an"}, 1),                   // ... but a word reads xi'an'an
+      word("大兴安岭地区", {"da", "xing", "an", "ling", "di", "qu"}, 5),
+  };
+  auto table = mkdata::build_split_suggestions(words, nullptr);
+  const std::map<std::string, std::string> found(table.begin(), table.end());
+  EXPECT_EQ(found.at("xianan"), "xi'an'an");
+  EXPECT_EQ(found.at("daxinganlingdiqu"), "da'xing'an'ling'di'qu");
+  EXPECT_EQ(found.at("xian"), "xi'an");
 }
 
 }  // namespace

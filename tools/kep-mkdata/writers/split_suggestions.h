@@ -1,7 +1,8 @@
 // The table of suggested splits (pysuggest.txt): for every word of the word source whose joined
 // pinyin the splitter cuts differently from the word's own syllables, the word's reading
-// ("xian": xi'an for 西安). Where several words share the letters, the most used one gives
-// the reading.
+// ("xian": xi'an for 西安); and for every two syllables that both have characters in the
+// source and whose joined letters the splitter cuts otherwise, that pair ("nian": ni'an).
+// Where readings share the letters, words win over mere pairs, then the heavier one wins.
 #pragma once
 
 #include <string>
@@ -14,6 +15,7 @@ namespace mkdata {
 
 struct SuggestionReport {
   std::size_t words_checked = 0;  // words of two or more syllables the table could hold
+  std::size_t pairs_checked = 0;  // pairs of syllables that both have characters
   std::size_t entries = 0;
 };
 
