@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "cmphplug.h"
 #include "dictpool.h"
 #include "freq.h"
 #include "hzfreq.h"
@@ -119,6 +120,9 @@ int ime_inc_hzfreq(const ime_query_result_t* candidate) {
         note_use(item);
       }
       break;
+    case IME_RESULT_OTHER:
+      ime_plug_inc_freq(candidate);
+      break;
     default:
       break;
   }
@@ -137,6 +141,9 @@ int ime_dec_hzfreq(const ime_query_result_t* candidate) {
       break;
     case IME_RESULT_USER_WORD:
       if (UDBItem* item = user_item(candidate)) item->freq = ime_user_freq_lowered(item->freq, mode);
+      break;
+    case IME_RESULT_OTHER:
+      ime_plug_dec_freq(candidate);
       break;
     default:
       break;
@@ -161,6 +168,9 @@ int ime_set_hzfreq(const ime_query_result_t* candidate, std::uint32_t value) {
         note_use(item);
         IME_DEBUG("set the user New=%08x usedTimes=%d", item->freq, item->used);
       }
+      break;
+    case IME_RESULT_OTHER:
+      ime_plug_set_freq(candidate, value);
       break;
     default:
       break;

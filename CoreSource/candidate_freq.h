@@ -1,6 +1,7 @@
 // Usage counts of candidates of every kind: read, raised when chosen, lowered when passed over,
 // set, and deleted. Each kind keeps its count where it lives: single hanzi in hzfreq.db,
-// dictionary words in their dictionary's frequency file, user words in their user-phrase item.
+// dictionary words in their dictionary's frequency file, user words in their user-phrase item,
+// code-table answers in their table's counter file or extra codes (cmphplug.h).
 //
 // A count is a field of a 32-bit frequency word: bits 24-30 with ime_freq_mode 0, bits 0-23
 // otherwise; changes keep the other bits. A raised count stops at the field's largest value
@@ -25,8 +26,9 @@ std::uint32_t ime_get_hzfreq(const ime_qrdb_entry_t* entry);
 
 // Raise / lower / set the count of a candidate. A single hanzi is found by its hanzi index and
 // how it was typed (`jp`), a dictionary word by its dictionary number and word number, a user
-// word by its syllables and text among the phrases the database holds. Candidates without a count, and rows outside their files, are left
-// alone. 0.
+// word by its syllables and text among the phrases the database holds, a code-table answer by
+// its record number or, for an extra code, by its code and text. Candidates without a count,
+// and rows outside their files, are left alone. 0.
 int ime_inc_hzfreq(const ime_query_result_t* candidate);
 int ime_dec_hzfreq(const ime_query_result_t* candidate);
 int ime_set_hzfreq(const ime_query_result_t* candidate, std::uint32_t value);

@@ -95,9 +95,10 @@ bool has_table(sqlite3* db, const char* sql) {
   return ok;
 }
 
-sqlite3* open_database(const std::string& path, const char* probe) {
+// `flags` never include SQLITE_OPEN_CREATE: a missing file is not made here.
+sqlite3* open_database(const std::string& path, const char* probe, int flags) {
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK ||
+  if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK ||
       !has_table(db, probe)) {
     sqlite3_close(db);
     return nullptr;
@@ -121,7 +122,8 @@ bool open_sql(KEPPlugTable* table, const std::string& path) {
   table->records_end = size - IME_PLUG_TAIL_BYTES;
 
   IME_ERROR("Open plug sql db...");
-  table->index_db = open_database(sibling(path, ".idx"), "select key, loc from plugdb");
+  table->index_db =
+      open_database(sibling(path, ".idx"), "select key, loc from plugdb", SQLITE_OPEN_READONLY);
   if (table->index_db == nullptr) {
     IME_ERROR("Open sqlite3 db failed!");
     return false;
@@ -129,7 +131,9 @@ bool open_sql(KEPPlugTable* table, const std::string& path) {
   const std::string extra = sibling(path, ".ex");
   if (exists(extra)) {
     IME_ERROR("Plug has appendix database...");
-    table->extra_db = open_database(extra, "select key, val, freq from exdb");
+    // Choosing an extra code updates its count in place.
+    table->extra_db =
+        open_database(extra, "select key, val, freq from exdb", SQLITE_OPEN_READWRITE);
     if (table->extra_db == nullptr) IME_ERROR("Open extended db failed!");
   }
   const std::string counters = sibling(path, ".freq");

@@ -41,8 +41,10 @@ enum {
 
 // Longest typed code a query takes.
 inline constexpr int IME_PLUG_MAX_TYPED_BYTES = 32;
-// `index` of the candidates that come from the extra codes.
+// `index` of the candidates that come from the extra codes; a table record's number is never
+// above IME_PLUG_MAX_RECORD_INDEX.
 inline constexpr std::uint32_t IME_PLUG_EXTRA_INDEX = 0x8000000;
+inline constexpr std::uint32_t IME_PLUG_MAX_RECORD_INDEX = IME_PLUG_EXTRA_INDEX - 1;
 
 // Set when the server selects a code table, from its scheme line.
 extern KEPPlugTable* ime_plug_obj;  // the open table; NULL when none
@@ -78,3 +80,12 @@ void QACMPHPlugClose(KEPPlugTable* table);
 void QACMPHPlugAddSQL(ime_conversation_t* conversation, const char* code, int code_length,
                       const char* text, int text_length, int typed_length, int list,
                       std::uint32_t number, std::int64_t score);
+
+// Usage counts of the open table's answers (type-6 candidates), for the frequency operations of
+// candidate_freq.h: a record's row in the counter file (the frequency strategy's rules), or the
+// extra code of that code and text (its freq column: one up, one down, or `value`). Nothing
+// outside the code-table scheme, after a fallback to pinyin, without an open table, or for a
+// row neither file holds.
+void ime_plug_inc_freq(const ime_query_result_t* candidate);
+void ime_plug_dec_freq(const ime_query_result_t* candidate);
+void ime_plug_set_freq(const ime_query_result_t* candidate, std::uint32_t value);

@@ -1,6 +1,7 @@
 // ime_convs_match_plug and its key editor ime_convs_push_key_plug.
 #include "imeconvs_plug.h"
 
+#include "candidate_freq.h"
 #include "cmphplug.h"
 #include "config_reload.h"
 #include "convs_editor.h"
@@ -29,11 +30,15 @@ void forget_candidates(ime_conversation_t* c) {
   ime_convs_forget_shown(c);
 }
 
-// The usage counter of a table record; the extra codes the user added keep none.
-void count_use(const ime_query_result_t& chosen) {
-  if (ime_plug_obj == nullptr || ime_plug_obj->freq == nullptr) return;
-  if (chosen.index == IME_PLUG_EXTRA_INDEX || chosen.index >= ime_plug_obj->tail) return;
-  QAFreqIncreaseValue(ime_plug_obj->freq, static_cast<int>(chosen.index));
+// Every answer on offer loses a step and the chosen one is set just above the ceiling a lowered
+// count falls back to, so it leads the next time its code is typed.
+void learn_choice(ime_conversation_t* c, const ime_query_result_t& chosen) {
+  const int count = ime_qrdb_count(c, IME_LIST_CANDIDATES);
+  for (int i = 0; i < count; ++i) {
+    ime_query_result_t offered{};
+    if (ime_qrdb_get(c, IME_LIST_CANDIDATES, i, &offered) == 0) ime_dec_hzfreq(&offered);
+  }
+  ime_set_hzfreq(&chosen, static_cast<std::uint32_t>(ime_hzfreq_val + 1));
 }
 
 int select_candidate(ime_conversation_t* c, int number) {
@@ -46,7 +51,7 @@ int select_candidate(ime_conversation_t* c, int number) {
   }
   const ime_query_result_t chosen = c->cands[number - 1];
   if (ime_convs_add_segment(c, &chosen) != 0) return IME_MATCH_NOT_MINE;
-  if (ime_fix_freq == 0 && chosen.type == IME_RESULT_OTHER) count_use(chosen);
+  if (ime_fix_freq == 0) learn_choice(c, chosen);
   // A code names its text whole: nothing is left to compose after it.
   ime_convs_build_result(c, IME_BUILD_COMMIT);
   return IME_MATCH_COMMITTED;

@@ -4,8 +4,8 @@
 // matcher as IME_KEY_RETRY, which splits them as pinyin; while ime_plug_mode is 1 the host
 // also gives the selection keys (digits, Space) to the full-pinyin matcher.
 //
-// A code-table selection always commits, and raises the chosen code's usage counter, which
-// ranks it earlier the next time the code is typed.
+// A code-table selection always commits. It lowers the count of every answer on offer and sets
+// the chosen one's to ime_hzfreq_val + 1, which ranks it earlier the next time the code is typed.
 #pragma once
 
 #include "conversation.h"

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "CoreSource/candidate_freq.h"
 #include "CoreSource/plugfmt.h"
 #include "extra_codes.h"
 #include "plug_fixture.h"
@@ -156,6 +157,65 @@ TEST_F(PlugTest, ExtraCodesJoinTheAnswersThroughBoundValues) {
   EXPECT_EQ(texts("a"), (Texts{"啊", "阿", "额"}));
   ime_plug_query_type = 0;
   EXPECT_EQ(texts("z*"), Texts{"新"});
+}
+
+// The frequency operations of every candidate kind reach a table answer's count: a record's
+// counter, an extra code's freq column (found by code and text; it stops at -1 going down).
+// Outside the code-table scheme, or once the keys fell back to pinyin, nothing changes.
+TEST_F(PlugTest, FrequencyOperationsCountTableAnswers) {
+  std::string error;
+  ASSERT_TRUE(codetable::ReplaceExtraCodes(dir_ / "t.ex", {{"k", "额", 1}, {"k", "鹅", 1}}, &error)) << error;
+  open("k 甲\nm 丙\n", 20, '*', 1);
+  ime_freq_mode = 0;
+  ime_query_result_t record{};
+  ime_query_result_t extra{};
+  for (const ime_query_result_t& r : results("k")) {
+    const std::string text(reinterpret_cast<const char*>(r.hz), r.hlen);
+    if (text == "甲") record = r;
+    if (text == "额") extra = r;
+  }
+  ASSERT_EQ(record.index, 2u);
+  ASSERT_EQ(extra.index, IME_PLUG_EXTRA_INDEX);
+
+  auto extra_counts = [&] {
+    std::vector<codetable::ExtraCode> codes;
+    EXPECT_TRUE(codetable::ReadExtraCodes(dir_ / "t.ex", &codes, &error)) << error;
+    std::vector<std::int64_t> counts;
+    for (const codetable::ExtraCode& code : codes) counts.push_back(code.count);
+    return counts;
+  };
+  struct Step {
+    const char* name;
+    int (*apply)(const ime_query_result_t*);
+    std::uint32_t record_class;
+    std::int64_t extra_count;
+  };
+  const Step steps[] = {
+      {"raise", ime_inc_hzfreq, 1, 2},
+      {"raise_again", ime_inc_hzfreq, 2, 3},
+      {"set", [](const ime_query_result_t* c) { return ime_set_hzfreq(c, 12); }, 12, 12},
+      {"lower_to_the_ceiling", ime_dec_hzfreq, 9, 11},
+      {"set_zero", [](const ime_query_result_t* c) { return ime_set_hzfreq(c, 0); }, 0, 0},
+      {"lower_zero", ime_dec_hzfreq, 0, -1},
+      {"lower_below_zero", ime_dec_hzfreq, 0, -1},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.name);
+    step.apply(&record);
+    step.apply(&extra);
+    EXPECT_EQ(QAFreqGetValue(ime_plug_obj->freq, 2) >> 24, step.record_class);
+    EXPECT_EQ(extra_counts(), (std::vector<std::int64_t>{step.extra_count, 1}));  // 鹅 untouched
+  }
+
+  ime_plug_mode = 1;
+  ime_inc_hzfreq(&record);
+  ime_inc_hzfreq(&extra);
+  ime_plug_mode = 0;
+  ime_mode = 0;
+  ime_inc_hzfreq(&record);
+  ime_inc_hzfreq(&extra);
+  EXPECT_EQ(QAFreqGetValue(ime_plug_obj->freq, 2), 0u);
+  EXPECT_EQ(extra_counts(), (std::vector<std::int64_t>{-1, 1}));
 }
 
 TEST_F(PlugTest, UnreadableExtraCodesLeaveTheTableWithoutThem) {

@@ -4,11 +4,13 @@
 
 #include <filesystem>
 
+#include "CoreSource/candidate_freq.h"
 #include "CoreSource/cmphplug.h"
 #include "CoreSource/imeconvs_plug.h"
 #include "CoreSource/imeconvs_sp.h"
 #include "CoreSource/imesp.h"
 #include "CoreSource/startup.h"
+#include "extra_codes.h"
 #include "matcher_fixture.h"
 #include "scheme_line.h"
 #include "table_build.h"
@@ -148,7 +150,8 @@ class CodeTableTest : public MatcherTest, public testing::WithParamInterface<int
     ime_plug_query_type = 0;
     MatcherTest::TearDown();
   }
-  void open(const std::string& source, bool auto_fill = false) {
+  void open(const std::string& source, bool auto_fill = false, int max_len = 1,
+            const std::vector<codetable::ExtraCode>& extra_codes = {}) {
     const std::filesystem::path folder = root_.data_folder() / "PlugCodeTable";
     std::filesystem::create_directories(folder);
     table_test::write_file(folder / "src.txt", source);
@@ -157,7 +160,10 @@ class CodeTableTest : public MatcherTest, public testing::WithParamInterface<int
                        ? codetable::BuildCMPHPlug(folder / "src.txt", "t", folder, nullptr, &error)
                        : codetable::BuildSQLPlug(folder / "src.txt", "t", folder, nullptr, &error);
     ASSERT_EQ(rc, 0) << error;
-    ASSERT_EQ(ime_plug_open((folder / "t.pct").c_str(), '*', 1), 0);
+    if (!extra_codes.empty()) {
+      ASSERT_TRUE(codetable::ReplaceExtraCodes(folder / "t.ex", extra_codes, &error)) << error;
+    }
+    ASSERT_EQ(ime_plug_open((folder / "t.pct").c_str(), '*', max_len), 0);
     ime_plug_auto_fill = auto_fill ? 1 : 0;
   }
   // Types as the server does: a code the table misses is typed again as pinyin, and after that
@@ -257,6 +263,66 @@ TEST_P(CodeTableCounterTest, ChoosingRaisesTheCounterAndRanksItFirst) {
   ime_convs_reset(c_);
   type_code("a");
   EXPECT_EQ(first(), std::string(reinterpret_cast<const char*>(third.hz), third.hlen));
+}
+
+// Record numbers run from 1 to the row count; the first pair of the source holds the last one.
+TEST_P(CodeTableCounterTest, TheTablesLastRecordGainsRankToo) {
+  open("aa 甲\nab 乙\nac 丙\nad 丁\n");
+  ASSERT_EQ(ime_plug_obj->tail, 4u);
+  for (int round = 0; round < 4; ++round) {
+    ASSERT_EQ(type_code("aa"), IME_MATCH_SHOW);
+    ASSERT_EQ(c_->ncand, 1);
+    ASSERT_EQ(c_->cands[0].index, 4u);
+    EXPECT_EQ(type_code("<space>"), IME_MATCH_COMMITTED);
+    EXPECT_EQ(output(), "甲");
+    ime_convs_reset(c_);
+  }
+  EXPECT_NE(ime_counting_field(QAFreqGetValue(ime_plug_obj->freq, 4), ime_freq_mode), 0u);
+}
+
+// A choice lowers every answer on offer and sets the chosen one to ime_hzfreq_val + 1: the last
+// of three answers that counted less than the others leads the next time. Table records count
+// in the counter file, extra codes in their freq column; version 10 keeps no counts at all.
+TEST_P(CodeTableCounterTest, AChoiceLowersTheOthersAndLeadsNextTime) {
+  struct Case {
+    const char* name;
+    std::string source;
+    std::vector<codetable::ExtraCode> extra_codes;
+    std::vector<std::string> after;
+  };
+  const Case cases[] = {
+      // Records ka, kb, kc are rows 3, 2, 1.
+      {"records", "ka 甲\nkb 乙\nkc 丙\n", {}, {"丙", "甲", "乙"}},
+      {"extra_codes", "m 丁\n", {{"ka", "甲", 5}, {"kb", "乙", 3}, {"kc", "丙", 1}}, {"丙", "甲", "乙"}},
+  };
+  ime_freq_mode = 0;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    ime_plug_close();
+    open(k.source, false, 2, k.extra_codes);
+    const int classes[] = {0, 1, 3, 5};  // by row: 甲 5, 乙 3, 丙 1
+    for (int row = 1; row <= 3 && k.extra_codes.empty(); ++row) {
+      QAFreqSetValue(ime_plug_obj->freq, row, static_cast<std::uint32_t>(classes[row]));
+    }
+    ASSERT_EQ(type_code("k"), IME_MATCH_SHOW);
+    ASSERT_EQ(page(), (std::vector<std::string>{"甲", "乙", "丙"}));
+    EXPECT_EQ(type_code("3"), IME_MATCH_COMMITTED);
+    EXPECT_EQ(output(), "丙");
+    ime_convs_reset(c_);
+    type_code("k");
+    EXPECT_EQ(page(), k.after);
+    ime_convs_reset(c_);
+    if (k.extra_codes.empty()) {
+      // The counts themselves: the chosen one at 9 + 1, the others one class down.
+      for (const auto& [row, klass] : {std::pair{1, 10u}, {2, 2u}, {3, 4u}}) {
+        EXPECT_EQ(QAFreqGetValue(ime_plug_obj->freq, row) >> 24, klass) << "row " << row;
+      }
+    }
+  }
+  std::vector<codetable::ExtraCode> stored;
+  std::string error;
+  ASSERT_TRUE(codetable::ReadExtraCodes(root_.data_folder() / "PlugCodeTable" / "t.ex", &stored, &error)) << error;
+  EXPECT_EQ(stored, (std::vector<codetable::ExtraCode>{{"ka", "甲", 4}, {"kb", "乙", 2}, {"kc", "丙", 10}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Version20, CodeTableCounterTest, testing::Values(20));
