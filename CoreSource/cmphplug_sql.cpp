@@ -1,9 +1,9 @@
 // Version-20 code tables: codes found through the SQLite key index, texts read from the mapped
 // data file, boosted by their usage counters; then the user's extra codes.
 //
-// Typed codes reach SQLite only as bound parameters. Patterns use GLOB rather than LIKE: GLOB
-// compares bytes as they are, so a pattern finds exactly the codes an equality test would,
-// upper and lower case kept apart as everywhere else in the table.
+// Typed codes reach SQLite only as bound parameters. An incomplete code or one with the wildcard
+// key is a LIKE pattern, which ignores ASCII case ("A" finds the codes of "a"); a complete code
+// is compared with "=", byte for byte.
 #include <sqlite3.h>
 
 #include <cstring>
@@ -26,32 +26,35 @@ std::int64_t counter_rank(std::uint32_t counter) {
 
 struct Pattern {
   std::string text;
-  bool glob = false;
+  bool like = false;
 };
 
-// The typed code as an SQL value: the wildcard key becomes GLOB's one-character "?", GLOB's own
-// special characters are bracketed to stand for themselves, and a prefix search ends in "*".
+// The escape of the LIKE patterns below; it appears in their statements as well.
+constexpr char kLikeEscape = '\\';
+
+// The typed code as an SQL value: the wildcard key becomes LIKE's one-character "_", a code key
+// that LIKE would read as a pattern character ("%", "_", the escape) is escaped to stand for
+// itself, and a prefix search ends in "%".
 Pattern make_pattern(const char* code, int length, int* mode) {
   Pattern pattern;
   for (int i = 0; i < length; ++i) {
     const char c = code[i];
     if (ime_plug_any_char != 0 && c == ime_plug_any_char) {
-      pattern.text.push_back('?');
-      pattern.glob = true;
+      pattern.text.push_back('_');
+      pattern.like = true;
       *mode = IME_PLUG_PREFIX;
-    } else if (c == '*' || c == '?' || c == '[') {
-      pattern.text += '[';
+    } else if (c == '%' || c == '_' || c == kLikeEscape) {
+      pattern.text += kLikeEscape;
       pattern.text += c;
-      pattern.text += ']';
     } else {
       pattern.text.push_back(c);
     }
   }
   if (*mode == IME_PLUG_PREFIX && length < ime_plug_max_len) {
-    pattern.text.push_back('*');
-    pattern.glob = true;
+    pattern.text.push_back('%');
+    pattern.like = true;
   }
-  if (!pattern.glob) pattern.text.assign(code, static_cast<std::size_t>(length));
+  if (!pattern.like) pattern.text.assign(code, static_cast<std::size_t>(length));
   return pattern;
 }
 
@@ -140,10 +143,12 @@ int ime_plug_query_sql(KEPPlugTable* table, int mode, const char* code, int leng
                        ime_conversation_t* conversation, int list) {
   IME_ERROR("Query plug db with SQL ...[%.*s] mode=%d", length, code, mode);
   const Pattern pattern = make_pattern(code, length, &mode);
-  const char* index_sql = pattern.glob ? "select key, loc from plugdb where key glob ?1"
-                                       : "select key, loc from plugdb where key = ?1";
-  const char* extra_sql = pattern.glob ? "select key, val, freq from exdb where key glob ?1"
-                                       : "select key, val, freq from exdb where key = ?1";
+  const char* index_sql = pattern.like
+                              ? "select key, loc from plugdb where key like ?1 escape '\\'"
+                              : "select key, loc from plugdb where key = ?1";
+  const char* extra_sql = pattern.like
+                              ? "select key, val, freq from exdb where key like ?1 escape '\\'"
+                              : "select key, val, freq from exdb where key = ?1";
   IME_ERROR("Query stmt '%s' with '%s'.", index_sql, pattern.text.c_str());
 
   const Query query{table, conversation, list, length};

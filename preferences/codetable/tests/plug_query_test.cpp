@@ -52,38 +52,55 @@ TEST_P(Queries, AnswerTheSameCodesInBothVersions) {
 }
 
 const Texts kAllA = {"啊", "阿", "爱", "挨", "癌", "擦"};
+// Version 20 also finds the code AB (大) for the lower-case "a".
+Texts with_upper_ab(Texts texts) {
+  texts.push_back("大");
+  return texts;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, Queries,
     testing::Values(
-        QueryCase{"prefix_finds_longer_codes", "a", 0, kAllA, kAllA},
+        QueryCase{"prefix_finds_longer_codes", "a", 0, with_upper_ab(kAllA), kAllA},
         QueryCase{"exact_finds_the_code_only", "a", 1, {"啊", "阿"}, {"啊", "阿"}},
-        QueryCase{"prefix_two_keys", "ab", 0, {"爱", "挨", "癌"}, {"爱", "挨", "癌"}},
+        QueryCase{"prefix_two_keys", "ab", 0, {"爱", "挨", "癌", "大"}, {"爱", "挨", "癌"}},
         QueryCase{"exact_two_keys", "ab", 1, {"爱"}, {"爱"}},
         QueryCase{"prefix_at_longest_code_is_exact", "abc", 0, {"挨"}, {"挨"}},
         // "bc" is no code of its own, only the start of "bcd".
         QueryCase{"prefix_of_codes_only", "bc", 0, {"的"}, {"的"}},
         QueryCase{"wildcard_inside", "a*c", 0, {"挨"}, {"挨"}},
         // Version 10 takes a wildcard code at its own length, version 20 as a prefix.
-        QueryCase{"wildcard_last", "a*", 0, {"爱", "挨", "癌", "擦"}, {"爱", "擦"}},
-        QueryCase{"wildcard_first", "*b", 0, {"爱", "挨", "癌"}, {"爱"}},
+        QueryCase{"wildcard_last", "a*", 0, {"爱", "挨", "癌", "擦", "大"}, {"爱", "擦"}},
+        QueryCase{"wildcard_first", "*b", 0, {"爱", "挨", "癌", "大"}, {"爱"}},
         QueryCase{"wildcards_only", "**", 1, {"爱", "挨", "癌", "擦", "的", "大"}, {"爱", "擦", "大"}},
-        QueryCase{"case_is_kept_apart", "AB", 0, {"大"}, {"大"}},
-        QueryCase{"other_case_finds_nothing", "Ab", 0, {}, {}},
+        // Version 20's patterns ignore ASCII case; equality and version 10 keep it.
+        QueryCase{"upper_case_prefix", "A", 0, with_upper_ab(kAllA), {"大"}},
+        QueryCase{"mixed_case_prefix", "Ab", 0, {"爱", "挨", "癌", "大"}, {}},
+        QueryCase{"upper_case_wildcard", "A*c", 0, {"挨"}, {}},
+        QueryCase{"exact_keeps_case", "AB", 1, {"大"}, {"大"}},
         QueryCase{"pattern_characters_are_plain_keys", "a?", 0, {}, {}},
         QueryCase{"unknown_code", "ad", 0, {}, {}},
         QueryCase{"unknown_first_key", "q", 0, {}, {}}),
     [](const testing::TestParamInfo<QueryCase>& info) { return std::string(info.param.name); });
 
+// Keys that are pattern characters to SQL are plain keys of a code, in any case.
+TEST_F(PlugTest, PatternCharactersInCodesAreKeys) {
+  open("a_ 下\nab 爱\na%c 百\nA\\ 斜\n", 20);
+  const std::pair<std::string, Texts> cases[] = {
+      {"a_", {"下"}}, {"A_", {"下"}}, {"a%", {"百"}}, {"a\\", {"斜"}}, {"a", {"下", "爱", "百", "斜"}},
+  };
+  for (const auto& [code, expected] : cases) EXPECT_EQ(sorted(texts(code)), sorted(expected)) << code;
+}
+
 TEST_F(PlugTest, Version20RanksNearerLengthsFirstThenTheRun) {
   open(kSource, 20);
   const Texts answer = texts("a");
-  ASSERT_EQ(answer.size(), 6u);
-  // Code a itself (two records of one run, the second one less), then the two-key codes, then
-  // the three-key ones.
+  ASSERT_EQ(answer.size(), 7u);
+  // Code a itself (two records of one run, the second one less), then the two-key codes (AB
+  // among them), then the three-key ones.
   EXPECT_EQ(Texts(answer.begin(), answer.begin() + 2), (Texts{"啊", "阿"}));
-  EXPECT_EQ(sorted(Texts(answer.begin() + 2, answer.begin() + 4)), sorted({"爱", "擦"}));
-  EXPECT_EQ(sorted(Texts(answer.begin() + 4, answer.end())), sorted({"挨", "癌"}));
+  EXPECT_EQ(sorted(Texts(answer.begin() + 2, answer.begin() + 5)), sorted({"爱", "擦", "大"}));
+  EXPECT_EQ(sorted(Texts(answer.begin() + 5, answer.end())), sorted({"挨", "癌"}));
 }
 
 TEST_F(PlugTest, Version10KeepsFileOrder) {
