@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "CoreSource/plugfmt.h"
 #include "code_source.h"
 #include "scheme_line.h"
 #include "table_data.h"
@@ -52,7 +53,10 @@ class Build {
     observer_->status(kStatusTag);
     std::vector<CodePair> pairs;
     if (TagSrc(&error_, source_, &pairs) < 0) return false;
-    if (pairs.empty()) return fail("Source file '" + source_ + "' holds no codes.");
+    const std::string skipped = skipped_report(DropOverlongTexts(&pairs));
+    if (pairs.empty()) {
+      return fail("Source file '" + source_ + "' holds no codes." + (skipped.empty() ? "" : " " + skipped));
+    }
     const long long count = static_cast<long long>(pairs.size());
     observer_->log("MaxRow=" + std::to_string(count));
     if (!CheckPairs(pairs, version_, &error_)) return false;
@@ -86,7 +90,27 @@ class Build {
     if (!install(&data, &index)) return false;
     observer_->set_progress(count + kSortStep);
     if (version_ == 10) observer_->status(kStatusDone);
+    if (!skipped.empty()) {
+      observer_->log(skipped);
+      observer_->report(skipped);
+    }
     return true;
+  }
+
+  // "Skipped 2 texts longer than 179 bytes (lines 4, 9)."; empty when none was.
+  static std::string skipped_report(const std::vector<std::size_t>& lines) {
+    if (lines.empty()) return {};
+    constexpr std::size_t kLinesNamed = 10;
+    std::string text = "Skipped " + std::to_string(lines.size()) +
+                       (lines.size() == 1 ? " text" : " texts") + " longer than " +
+                       std::to_string(IME_PLUG_MAX_TEXT_BYTES) + " bytes (" +
+                       (lines.size() == 1 ? "line " : "lines ");
+    for (std::size_t i = 0; i < lines.size() && i < kLinesNamed; ++i) {
+      if (i > 0) text += ", ";
+      text += std::to_string(lines[i]);
+    }
+    if (lines.size() > kLinesNamed) text += ", ...";
+    return text + ").";
   }
 
   // Moves both files into place. Should the data file fail to move, the new index is taken away

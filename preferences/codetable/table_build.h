@@ -26,13 +26,16 @@ class BuildObserver {
   virtual void set_progress_max(long long /*max*/) {}
   virtual void increment_progress(long long /*by*/) {}
   virtual void set_progress(long long /*value*/) {}
+  // A text for the status field as it stands (not a key): what a build that succeeded left out.
+  virtual void report(std::string_view /*text*/) {}
   // The build ended, well or not.
   virtual void stop() {}
   virtual void log(std::string_view /*line*/) {}
 };
 
 // Builds version 20 (SQLite index, records in source order). 0, or -1 with the failure text in
-// `error` (the text the pane's status field shows).
+// `error` (the text the pane's status field shows). A text longer than a candidate shows is left
+// out, not the table: the build goes on without it and reports how many it left out and where.
 int BuildSQLPlug(const std::string& source, const std::string& name, const std::string& folder,
                  BuildObserver* observer, std::string* error);
 

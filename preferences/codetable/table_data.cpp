@@ -73,6 +73,22 @@ bool CheckPairs(const std::vector<CodePair>& pairs, int version, std::string* er
   return true;
 }
 
+std::vector<std::size_t> DropOverlongTexts(std::vector<CodePair>* pairs) {
+  std::vector<std::size_t> lines;
+  std::vector<CodePair> kept;
+  kept.reserve(pairs->size());
+  for (CodePair& pair : *pairs) {
+    if (pair.value.size() > IME_PLUG_MAX_TEXT_BYTES) {
+      lines.push_back(pair.line);
+      continue;
+    }
+    pair.ordinal = static_cast<std::uint32_t>(kept.size());
+    kept.push_back(std::move(pair));
+  }
+  *pairs = std::move(kept);
+  return lines;
+}
+
 bool BuildSqlData(const std::vector<CodePair>& pairs, DataImage* image, std::string* error) {
   image->bytes.clear();
   image->keys.clear();

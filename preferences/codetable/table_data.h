@@ -29,6 +29,11 @@ struct DataImage {
 // the source line.
 bool CheckPairs(const std::vector<CodePair>& pairs, int version, std::string* error);
 
+// Leaves out the pairs whose text is longer than a candidate shows (IME_PLUG_MAX_TEXT_BYTES),
+// numbering the pairs kept afresh from 0 so that record numbers still run from 1 to their
+// count. The source lines of the pairs left out, in source order.
+std::vector<std::size_t> DropOverlongTexts(std::vector<CodePair>* pairs);
+
 // Version 20: records in source order, end mark 1, the pair count.
 bool BuildSqlData(const std::vector<CodePair>& pairs, DataImage* image, std::string* error);
 

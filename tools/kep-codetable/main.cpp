@@ -22,6 +22,7 @@
 #include "engine_globals.h"
 #include "startup.h"
 #include "table_build.h"
+#include "table_data.h"
 
 namespace {
 
@@ -127,6 +128,8 @@ int run_build(const std::vector<std::string>& args) {
   }
   std::vector<codetable::CodePair> pairs;
   codetable::TagSrc(&error, source, &pairs);
+  const std::size_t skipped = codetable::DropOverlongTexts(&pairs).size();
+  if (skipped > 0) std::fprintf(stderr, "kep-codetable: skipped %zu over-long texts\n", skipped);
   std::size_t longest = 0;
   for (const codetable::CodePair& pair : pairs) longest = std::max(longest, pair.key.size());
   scheme.max_key_length = max_len ? *max_len : static_cast<int>(longest);

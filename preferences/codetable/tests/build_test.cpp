@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "CoreSource/plugfmt.h"
 #include "codetable_fixture.h"
 
 namespace {
@@ -23,15 +24,26 @@ class Recorder : public codetable::BuildObserver {
   void set_progress(long long value) override { progress = value; }
   void stop() override { ++stops; }
   void log(std::string_view line) override { logs.emplace_back(line); }
+  void report(std::string_view text) override { reports.emplace_back(text); }
 
   std::vector<std::string> statuses;
   std::vector<std::string> logs;
+  std::vector<std::string> reports;
   long long progress_max = 0;
   long long progress = 0;
   int stops = 0;
 };
 
-class EachVersion : public testing::TestWithParam<int> {};
+class EachVersion : public testing::TestWithParam<int> {
+ protected:
+  // Builds `source` into table `name` of `dir` in the version under test.
+  int build(const ScratchDir& dir, const std::string& source, const std::string& name,
+            Recorder* recorder, std::string* error) const {
+    return GetParam() == 10
+               ? codetable::BuildCMPHPlug(source, name, dir.path().string(), recorder, error)
+               : codetable::BuildSQLPlug(source, name, dir.path().string(), recorder, error);
+  }
+};
 
 // A rebuild that fails leaves the table as it was: the old data beside its own old index, and
 // no temporary file.
@@ -64,10 +76,7 @@ TEST_P(EachVersion, ReportsStatusAndProgress) {
   write_file(dir / "s.txt", "a x y\nb z\n");
   Recorder recorder;
   std::string error;
-  const int rc = GetParam() == 10
-                     ? codetable::BuildCMPHPlug(dir / "s.txt", "t", dir.path().string(), &recorder, &error)
-                     : codetable::BuildSQLPlug(dir / "s.txt", "t", dir.path().string(), &recorder, &error);
-  ASSERT_EQ(rc, 0) << error;
+  ASSERT_EQ(build(dir, dir / "s.txt", "t", &recorder, &error), 0) << error;
   std::vector<std::string> expected = {codetable::kStatusTag, codetable::kStatusSort,
                                        codetable::kStatusGenKeys};
   if (GetParam() == 10) {
@@ -86,9 +95,7 @@ TEST_P(EachVersion, RefusesWhatCannotBecomeATable) {
   std::string error;
   auto build = [&](const std::string& source, const std::string& name) {
     error.clear();
-    return GetParam() == 10
-               ? codetable::BuildCMPHPlug(source, name, dir.path().string(), &recorder, &error)
-               : codetable::BuildSQLPlug(source, name, dir.path().string(), &recorder, &error);
+    return EachVersion::build(dir, source, name, &recorder, &error);
   };
   EXPECT_EQ(build(dir / "missing.txt", "t"), -1);
   EXPECT_EQ(error, "Source file '" + (dir / "missing.txt") + "' not exists!");
@@ -103,6 +110,26 @@ TEST_P(EachVersion, RefusesWhatCannotBecomeATable) {
   EXPECT_NE(error.find("cannot name a file"), std::string::npos);
   EXPECT_EQ(recorder.stops, 3);
   EXPECT_EQ(folder_names(dir.path()), (std::vector<std::string>{"comments.txt", "good.txt"}));
+}
+
+// One text longer than a candidate shows costs its own pair, not the table: the others are
+// built, numbered as if it had never been there, and the build says what it left out.
+TEST_P(EachVersion, OverlongTextIsSkippedAndReported) {
+  ScratchDir dir;
+  write_file(dir / "s.txt", "a x\nb " + std::string(300, 't') + " y\nc z\n");
+  Recorder recorder;
+  std::string error;
+  ASSERT_EQ(build(dir, dir / "s.txt", "t", &recorder, &error), 0) << error;
+  EXPECT_EQ(recorder.reports, std::vector<std::string>{"Skipped 1 text longer than 179 bytes (line 2)."});
+  EXPECT_EQ(recorder.logs.front(), "MaxRow=3");
+
+  std::string records;
+  ime_plug_append_header(&records, GetParam() == 10 ? IME_PLUG_VERSION_CMPH : IME_PLUG_VERSION_SQL);
+  ime_plug_append_record(&records, "a", "x", 3);
+  ime_plug_append_record(&records, "b", "y", 2);
+  ime_plug_append_record(&records, "c", "z", 1);
+  records.push_back(static_cast<char>(GetParam() == 10 ? IME_PLUG_CMPH_END_MARK : IME_PLUG_SQL_END_MARK));
+  EXPECT_EQ(read_file(dir / "t.qdb").substr(0, records.size()), records);
 }
 
 INSTANTIATE_TEST_SUITE_P(Versions, EachVersion, testing::Values(20, 10),
