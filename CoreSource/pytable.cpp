@@ -151,6 +151,97 @@ bool check_records(const unsigned char* data, std::size_t main_size,
   return true;
 }
 
+// The end record closes the main part; it is the first one met walking the records from the
+// start, up to `limit`.
+bool find_end_record(const unsigned char* data, std::size_t limit, std::size_t* main_size,
+                     std::string* error) {
+  for (std::size_t at = 0; at + IME_PY_RECORD_SIZE <= limit; at += IME_PY_RECORD_SIZE) {
+    ime_py_record_t record;
+    if (!ime_py_decode_record(data, limit, static_cast<std::int64_t>(at), &record)) {
+      return set_error(error, "record at byte " + std::to_string(at) + " is damaged");
+    }
+    if (record.is_end()) {
+      *main_size = at + IME_PY_RECORD_SIZE;
+      return true;
+    }
+  }
+  return set_error(error, "the end record is missing");
+}
+
+// Locates the parts of a pinyin.db image. The hanzi index is optional: the syllable index is
+// found from the end of the file and the end record from its start, so the bytes between them
+// are either none (no hanzi index) or exactly a hanzi index followed by its own size. Nothing
+// else is accepted, so the two forms cannot be mistaken for one another.
+bool frame_table(const unsigned char* data, std::size_t size, ime_py_layout_t* layout,
+                 std::string* error) {
+  if (data == nullptr || size < IME_PY_RECORD_SIZE + 4) {
+    return set_error(error, "the file is too short");
+  }
+  ime_py_layout_t found;
+  found.index_size = ime_read_be32(data + size - 4);
+  if (found.index_size % IME_PY_INDEX_RECORD_SIZE != 0 ||
+      found.index_size > size - 4 - IME_PY_RECORD_SIZE) {
+    return set_error(error, "the syllable index size " + std::to_string(found.index_size) +
+                                " does not fit the file");
+  }
+  found.index_offset = size - 4 - found.index_size;
+  if (!find_end_record(data, found.index_offset, &found.main_size, error)) return false;
+
+  std::size_t between = found.index_offset - found.main_size;
+  if (between > 0) {
+    std::size_t hanzi_size = between >= 4 ? ime_read_be32(data + found.index_offset - 4) : between;
+    if (between < 4 || hanzi_size != between - 4 || hanzi_size % IME_PY_HANZI_RECORD_SIZE != 0) {
+      return set_error(error, "the hanzi index size " + std::to_string(hanzi_size) +
+                                  " does not fit the file");
+    }
+    found.has_hanzi_index = true;
+    found.hanzi_offset = found.main_size;
+    found.hanzi_size = hanzi_size;
+  }
+  *layout = found;
+  return true;
+}
+
+// Reads the stored hanzi index, checking each entry against the main part; nothing to read
+// when the table has none.
+bool read_hanzi_block(const unsigned char* data, const ime_py_layout_t& layout,
+                      std::unordered_map<std::string, std::int64_t>* hanzi, std::string* error) {
+  const std::size_t end = layout.hanzi_offset + layout.hanzi_size;
+  for (std::size_t at = layout.hanzi_offset; at < end; at += IME_PY_HANZI_RECORD_SIZE) {
+    std::string_view entry(reinterpret_cast<const char*>(data + at), IME_PY_HANZI_RECORD_SIZE);
+    std::size_t blank = entry.find(' ');
+    std::size_t length = blank >= 2 && blank <= 4 ? blank : 5;
+    for (std::size_t i = length; i < 5; ++i) {
+      if (entry[i] != ' ') length = 5;
+    }
+    std::uint64_t offset = 0;
+    if (!parse_decimal(entry.substr(5), &offset) || !names_record(offset, layout.main_size)) {
+      return set_error(error, "hanzi index entry at byte " + std::to_string(at) + " is malformed");
+    }
+    if (hanzi != nullptr) hanzi->emplace(std::string(entry.substr(0, length)), offset);
+  }
+  return true;
+}
+
+// The hanzi index as the generator stores it, built from checked records instead: each
+// simplified text of two to four bytes to its record of the highest base frequency, the
+// first such record on a tie.
+void build_hanzi_index(const unsigned char* data, std::size_t main_size,
+                       std::unordered_map<std::string, std::int64_t>* hanzi) {
+  std::unordered_map<std::string, std::uint32_t> best_frequency;
+  for (std::size_t at = 0; at + IME_PY_RECORD_SIZE < main_size; at += IME_PY_RECORD_SIZE) {
+    ime_py_record_t record;
+    if (!ime_py_decode_record(data, main_size, static_cast<std::int64_t>(at), &record)) continue;
+    std::string text = record.simplified();
+    if (text.size() < 2 || text.size() > 4) continue;
+    auto [best, added] = best_frequency.try_emplace(text, record.base_frequency);
+    if (added || record.base_frequency > best->second) {
+      best->second = record.base_frequency;
+      (*hanzi)[text] = static_cast<std::int64_t>(at);
+    }
+  }
+}
+
 bool starts_with(const char* text, std::string_view prefix) {
   return std::string_view(text).substr(0, prefix.size()) == prefix;
 }
@@ -216,28 +307,10 @@ bool ime_py_parse_table(const unsigned char* data, std::size_t size, ime_py_layo
                         std::string* error) {
   syllables->clear();
   ime_py_layout_t found;
-  if (data == nullptr || size < 8) return set_error(error, "the file is too short");
-  found.index_size = ime_read_be32(data + size - 4);
-  if (found.index_size % IME_PY_INDEX_RECORD_SIZE != 0 || found.index_size > size - 8) {
-    return set_error(error, "the syllable index size " + std::to_string(found.index_size) +
-                                " does not fit the file");
-  }
-  found.index_offset = size - 4 - found.index_size;
-  found.hanzi_size = ime_read_be32(data + found.index_offset - 4);
-  if (found.hanzi_size % IME_PY_HANZI_RECORD_SIZE != 0 ||
-      found.hanzi_size > found.index_offset - 4) {
-    return set_error(error, "the hanzi index size " + std::to_string(found.hanzi_size) +
-                                " does not fit the file");
-  }
-  found.hanzi_offset = found.index_offset - 4 - found.hanzi_size;
-  found.main_size = found.hanzi_offset;
-
-  if (found.main_size % IME_PY_RECORD_SIZE != 0) {
-    return set_error(error, "the records do not fill whole 26-byte records");
-  }
+  if (!frame_table(data, size, &found, error)) return false;
   if (!parse_syllable_index(data, found, syllables, error) ||
       !check_records(data, found.main_size, syllables, error) ||
-      !ime_py_read_hanzi_index(data, size, nullptr, error)) {
+      !read_hanzi_block(data, found, nullptr, error)) {
     syllables->clear();
     return false;
   }
@@ -253,30 +326,11 @@ bool ime_py_check_ext_table(const unsigned char* data, std::size_t size, std::st
 bool ime_py_read_hanzi_index(const unsigned char* data, std::size_t size,
                              std::unordered_map<std::string, std::int64_t>* hanzi,
                              std::string* error) {
-  // The framing is the one ime_py_parse_table checks; repeated here because the dictionary
-  // tools read this index without loading the rest.
-  if (data == nullptr || size < 8) return set_error(error, "the file is too short");
-  std::size_t index_size = ime_read_be32(data + size - 4);
-  if (index_size > size - 8) return set_error(error, "the syllable index does not fit the file");
-  std::size_t index_offset = size - 4 - index_size;
-  std::size_t hanzi_size = ime_read_be32(data + index_offset - 4);
-  if (hanzi_size % IME_PY_HANZI_RECORD_SIZE != 0 || hanzi_size > index_offset - 4) {
-    return set_error(error, "the hanzi index does not fit the file");
-  }
-  std::size_t main_size = index_offset - 4 - hanzi_size;
-  for (std::size_t at = main_size; at < main_size + hanzi_size; at += IME_PY_HANZI_RECORD_SIZE) {
-    std::string_view entry(reinterpret_cast<const char*>(data + at), IME_PY_HANZI_RECORD_SIZE);
-    std::size_t blank = entry.find(' ');
-    std::size_t length = blank >= 2 && blank <= 4 ? blank : 5;
-    for (std::size_t i = length; i < 5; ++i) {
-      if (entry[i] != ' ') length = 5;
-    }
-    std::uint64_t offset = 0;
-    if (!parse_decimal(entry.substr(5), &offset) || !names_record(offset, main_size)) {
-      return set_error(error, "hanzi index entry at byte " + std::to_string(at) + " is malformed");
-    }
-    if (hanzi != nullptr) hanzi->emplace(std::string(entry.substr(0, length)), offset);
-  }
+  ime_py_layout_t layout;
+  if (!frame_table(data, size, &layout, error)) return false;
+  if (layout.has_hanzi_index) return read_hanzi_block(data, layout, hanzi, error);
+  if (!check_records(data, layout.main_size, nullptr, error)) return false;
+  if (hanzi != nullptr) build_hanzi_index(data, layout.main_size, hanzi);
   return true;
 }
 

@@ -4,8 +4,10 @@
 // pinyin.db, from its start:
 //   main part      26-byte records grouped by syllable, closed by a record whose syllable is
 //                  "EEEEEE";
-//   hanzi index    14-byte text records "<hanzi, blank padded to 5 bytes><9 decimal digits>",
-//                  the offset of the hanzi's most used record; then its size S (u32 big-endian);
+//   hanzi index    (optional) 14-byte text records "<hanzi, blank padded to 5 bytes><9 decimal
+//                  digits>", the offset of the hanzi's most used record; then its size S (u32
+//                  big-endian). The generator writes it; a table without it is read the same,
+//                  the index then being built from the records;
 //   syllable index 15-byte text records "<syllable, blank padded to 6 bytes> <8 digits>", the
 //                  offset of the syllable's first record; then its size L (u32 big-endian).
 // pinyin2.db holds only a main part.
@@ -58,7 +60,8 @@ bool ime_py_decode_record(const unsigned char* table, std::size_t main_size, std
 // Where the parts of a pinyin.db image lie.
 struct ime_py_layout_t {
   std::size_t main_size = 0;    // bytes of the main part, the end record included
-  std::size_t hanzi_offset = 0; // start of the hanzi index
+  bool has_hanzi_index = false;
+  std::size_t hanzi_offset = 0; // start of the hanzi index (when there is one)
   std::size_t hanzi_size = 0;
   std::size_t index_offset = 0; // start of the syllable index
   std::size_t index_size = 0;
@@ -74,7 +77,8 @@ bool ime_py_parse_table(const unsigned char* data, std::size_t size, ime_py_layo
 // Checks a pinyin2.db image: whole records, each decodable, ending with the end record.
 bool ime_py_check_ext_table(const unsigned char* data, std::size_t size, std::string* error);
 
-// The hanzi index of a pinyin.db image: hanzi (UTF-8) -> offset of its most used record.
+// The hanzi index of a pinyin.db image: hanzi (UTF-8) -> offset of its most used record. Read
+// from the table's hanzi index, or built from its records when it has none.
 bool ime_py_read_hanzi_index(const unsigned char* data, std::size_t size,
                              std::unordered_map<std::string, std::int64_t>* hanzi,
                              std::string* error);

@@ -94,6 +94,35 @@ TEST(PinyinTableTest, WrittenTableParsesBackRecordForRecord) {
   EXPECT_STREQ(best.syllable, "xing");
 }
 
+TEST(PinyinTableTest, ATableWithoutAHanziIndexReadsTheSame) {
+  const std::string full = tiny_pinyin_table();
+  const std::string bare = without_hanzi_index(full);
+  ASSERT_LT(bare.size(), full.size());
+  const auto* full_data = reinterpret_cast<const unsigned char*>(full.data());
+  const auto* bare_data = reinterpret_cast<const unsigned char*>(bare.data());
+  std::string error;
+
+  ime_py_layout_t full_layout;
+  ime_py_layout_t bare_layout;
+  std::unordered_map<std::string, std::int64_t> full_syllables;
+  std::unordered_map<std::string, std::int64_t> bare_syllables;
+  ASSERT_TRUE(ime_py_parse_table(full_data, full.size(), &full_layout, &full_syllables, &error)) << error;
+  ASSERT_TRUE(ime_py_parse_table(bare_data, bare.size(), &bare_layout, &bare_syllables, &error)) << error;
+  EXPECT_TRUE(full_layout.has_hanzi_index);
+  EXPECT_FALSE(bare_layout.has_hanzi_index);
+  EXPECT_EQ(bare_layout.main_size, full_layout.main_size);
+  EXPECT_EQ(bare_layout.index_offset, bare_layout.main_size);
+  EXPECT_EQ(bare_syllables, full_syllables);
+
+  // Built from the records, the hanzi index is the one the generator stores.
+  std::unordered_map<std::string, std::int64_t> stored;
+  std::unordered_map<std::string, std::int64_t> built;
+  ASSERT_TRUE(ime_py_read_hanzi_index(full_data, full.size(), &stored, &error)) << error;
+  ASSERT_TRUE(ime_py_read_hanzi_index(bare_data, bare.size(), &built, &error)) << error;
+  EXPECT_EQ(built, stored);
+  EXPECT_EQ(built.size(), 13u);
+}
+
 TEST(PinyinTableTest, RecordsAreStoredUnderTheCodec) {
   std::string table = tiny_pinyin_table();
   std::size_t records = (tiny_pinyin_records().size() + 1) * IME_PY_RECORD_SIZE;
@@ -232,6 +261,50 @@ TEST(PinyinTableDamageTest, EveryDamagedTableIsRefusedWithALogLine) {
     std::vector<ime_py_hit_t> hits;
     EXPECT_EQ(ime_query_py_records("zhong", 15, &hits), -1);
   }
+}
+
+// Without a hanzi index the syllable index follows the end record at once; anything else
+// between them must be a whole hanzi index with its size, or the table is refused.
+TEST(PinyinTableDamageTest, BytesBetweenTheRecordsAndTheSyllableIndexMustBeAHanziIndex) {
+  const std::string bare = without_hanzi_index(tiny_pinyin_table());
+  const std::size_t index_at = bare.size() - 4 - u32_at(bare, bare.size() - 4);
+  auto insert_before_index = [&](std::string& b, const std::string& bytes) { b.insert(index_at, bytes); };
+  auto size_bytes = [](std::uint32_t value) {
+    std::string bytes(4, '\0');
+    put_u32_at(bytes, 0, value);
+    return bytes;
+  };
+  const std::string entry = "\xe4\xb8\xad  000000000";  // 中 at the first record
+
+  std::vector<Damage> damages = {
+      {"one stray byte", [&](std::string& b) { insert_before_index(b, "x"); }},
+      {"a hanzi entry without its size", [&](std::string& b) { insert_before_index(b, entry); }},
+      {"a hanzi entry with a size too large", [&](std::string& b) { insert_before_index(b, entry + size_bytes(28)); }},
+      {"a hanzi entry with a size too small", [&](std::string& b) { insert_before_index(b, entry + size_bytes(0)); }},
+      {"a size alone that claims an entry", [&](std::string& b) { insert_before_index(b, size_bytes(14)); }},
+      {"the end record cut away", [&](std::string& b) { b.erase(index_at - IME_PY_RECORD_SIZE, IME_PY_RECORD_SIZE); }},
+  };
+  for (const Damage& damage : damages) {
+    SCOPED_TRACE(damage.what);
+    std::string bytes = bare;
+    damage.apply(bytes);
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::unordered_map<std::string, std::int64_t> syllables;
+    std::unordered_map<std::string, std::int64_t> hanzi;
+    std::string error;
+    EXPECT_FALSE(ime_py_parse_table(data, bytes.size(), nullptr, &syllables, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(syllables.empty());
+    EXPECT_FALSE(ime_py_read_hanzi_index(data, bytes.size(), &hanzi, &error));
+  }
+  // The same entry with its right size is a hanzi index, and is read as one.
+  std::string bytes = bare;
+  insert_before_index(bytes, entry + size_bytes(14));
+  std::unordered_map<std::string, std::int64_t> hanzi;
+  std::string error;
+  ASSERT_TRUE(ime_py_read_hanzi_index(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(),
+                                      &hanzi, &error)) << error;
+  EXPECT_EQ(hanzi, (std::unordered_map<std::string, std::int64_t>{{"中", 0}}));
 }
 
 TEST(PinyinTableDamageTest, DamagedExtensionTablesAreRefused) {

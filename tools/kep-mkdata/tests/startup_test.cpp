@@ -4,6 +4,7 @@
 
 #include "CoreSource/conversation.h"
 #include "CoreSource/imeuser2.h"
+#include "CoreSource/pyquery.h"
 #include "CoreSource/py_splitter.h"
 #include "CoreSource/qrdb.h"
 #include "CoreSource/suggestion.h"
@@ -152,6 +153,28 @@ TEST(StartupTest, AStartThatFailedRunsAgainOnceTheTableIsMended) {
   EXPECT_EQ(ime_init(), 0) << root.log_text();
   std::vector<ime_py_hit_t> hits;
   EXPECT_EQ(ime_query_py_records("j", 15, &hits), 3);
+}
+
+TEST(StartupTest, APinyinTableWithoutAHanziIndexInTheDataFolderStartsTheEngine) {
+  EngineRoot root;
+  root.put_tiny_tables();
+  fs::remove(root.resources() / "pinyin.db");
+  write_file(root.data_folder() / "pinyin.db", without_hanzi_index(tiny_pinyin_table()));
+  ASSERT_EQ(ime_init(), 0) << root.log_text();
+
+  // The query the first syllable of a composition gets.
+  ime_conversation_t* conversation = nullptr;
+  ASSERT_EQ(ime_new_conversation(&conversation), 0);
+  EXPECT_EQ(ime_query_py_list(conversation, 0, "zhong", IME_LIST_HANZI), 2);
+  ime_qrdb_sort(conversation, IME_LIST_HANZI);
+  std::vector<std::string> texts;
+  for (int i = 0; i < ime_qrdb_count(conversation, IME_LIST_HANZI); ++i) {
+    ime_query_result_t candidate{};
+    ASSERT_EQ(ime_qrdb_get(conversation, IME_LIST_HANZI, i, &candidate), 0);
+    texts.emplace_back(reinterpret_cast<const char*>(candidate.hz));
+  }
+  EXPECT_EQ(texts, (std::vector<std::string>{"中", "种"}));
+  ime_free_conversation(&conversation);
 }
 
 TEST(ConversationTest, NewConversationsAreEmptyAndFreedConversationsCleared) {

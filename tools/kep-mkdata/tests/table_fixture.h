@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "CoreSource/accode.h"
+#include "CoreSource/bigendian.h"
 #include "CoreSource/hzfreq.h"
 #include "CoreSource/hzinfo.h"
 #include "CoreSource/punct.h"
@@ -83,6 +84,17 @@ inline std::string tiny_pinyin_table() {
   std::optional<std::string> table = mkdata::write_pinyin_table(tiny_pinyin_records(), &error);
   EXPECT_TRUE(table) << error;
   return table.value_or("");
+}
+
+// A pinyin.db without the hanzi index the generator writes: records, end record, syllable index
+// and its size, nothing else. The bytes are cut by the sizes the table stores.
+inline std::string without_hanzi_index(const std::string& table) {
+  auto u32_at = [&](std::size_t at) {
+    return ime_read_be32(reinterpret_cast<const unsigned char*>(table.data() + at));
+  };
+  const std::size_t index_at = table.size() - 4 - u32_at(table.size() - 4);
+  const std::size_t hanzi_at = index_at - 4 - u32_at(index_at - 4);
+  return table.substr(0, hanzi_at) + table.substr(index_at);
 }
 
 inline std::string tiny_extension_table() {
