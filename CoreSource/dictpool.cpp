@@ -53,6 +53,8 @@ void open_user_dictionaries(const std::string& data_folder) {
   std::string root = data_folder + "/Dictionary";
   std::error_code error;
   std::vector<std::filesystem::directory_entry> entries = platform::files::list_directory(root, error);
+  // A new user has no dictionary folders yet: nothing to open, and nothing wrong.
+  if (error == std::errc::no_such_file_or_directory) return;
   if (error) {
     IME_ERROR("ime_load_phrase(), open dictionary failed!");
     return;

@@ -2,6 +2,8 @@
 // while its version stays, then the user's folders.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "CoreSource/dictpool.h"
 #include "table_fixture.h"
 #include "writers/system_dictionary.h"
@@ -69,6 +71,29 @@ TEST_F(DictPoolTest, TheSystemDictionaryComesFirstThenTheUsersFolders) {
   // Loading again replaces the pool rather than adding to it.
   ASSERT_EQ(ime_load_phrase(), 0);
   EXPECT_EQ(ime_dict_count, 3);
+}
+
+TEST_F(DictPoolTest, OnlyADictionaryFolderThatCannotBeReadIsAnError) {
+  struct Case {
+    const char* what;
+    std::function<void(const fs::path&)> prepare;
+    bool error;
+  } cases[] = {
+      {"a new user: no folder yet", [](const fs::path&) {}, false},
+      {"an empty folder", [](const fs::path& folder) { fs::create_directories(folder); }, false},
+      {"a file in the folder's place", [](const fs::path& folder) { write_file(folder, "X"); }, true},
+  };
+  const fs::path folder = root_.data_folder() / "Dictionary";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(folder);
+    c.prepare(folder);
+    engine_test::LogCapture log;
+    ASSERT_EQ(ime_load_phrase(), 0);
+    EXPECT_EQ(ime_dict_count, 1);
+    EXPECT_EQ(logged("ime_load_phrase(), open dictionary failed!"), c.error);
+    EXPECT_EQ(logged("ERROR|"), c.error);
+  }
 }
 
 TEST_F(DictPoolTest, CountersStartAfreshOnlyWhenTheVersionChanges) {
