@@ -141,7 +141,7 @@ std::size_t column_bytes(sqlite3_stmt* statement, int column) {
 
 int ime_plug_query_sql(KEPPlugTable* table, int mode, const char* code, int length,
                        ime_conversation_t* conversation, int list) {
-  IME_ERROR("Query plug db with SQL ...[%.*s] mode=%d", length, code, mode);
+  IME_DEBUG("Query plug db with SQL ...[%.*s] mode=%d", length, code, mode);
   const Pattern pattern = make_pattern(code, length, &mode);
   const char* index_sql = pattern.like
                               ? "select key, loc from plugdb where key like ?1 escape '\\'"
@@ -149,7 +149,7 @@ int ime_plug_query_sql(KEPPlugTable* table, int mode, const char* code, int leng
   const char* extra_sql = pattern.like
                               ? "select key, val, freq from exdb where key like ?1 escape '\\'"
                               : "select key, val, freq from exdb where key = ?1";
-  IME_ERROR("Query stmt '%s' with '%s'.", index_sql, pattern.text.c_str());
+  IME_DEBUG("Query stmt '%s' with '%s'.", index_sql, pattern.text.c_str());
 
   const Query query{table, conversation, list, length};
   for_each_row(table->index_db, index_sql, pattern, "Query plug db failed!",
@@ -159,7 +159,7 @@ int ime_plug_query_sql(KEPPlugTable* table, int mode, const char* code, int leng
                  AddSQLResult(query, key, column_bytes(row, 0), sqlite3_column_int64(row, 1));
                });
   if (table->extra_db != nullptr) {
-    IME_ERROR("Query appendix database...");
+    IME_DEBUG("Query appendix database...");
     for_each_row(table->extra_db, extra_sql, pattern, "Query ex db failed!",
                  [&](sqlite3_stmt* row) {
                    const auto* key = sqlite3_column_text(row, 0);

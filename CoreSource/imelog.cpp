@@ -1,6 +1,8 @@
 #include "imelog.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "datafolder.h"
@@ -47,6 +50,83 @@ std::size_t utf8_safe_length(const char* text, std::size_t length) {
   return have < need ? start - 1 : length;
 }
 
+// ime.log stays open between lines; each line is one write under an exclusive lock on the
+// file, so that the processes sharing the log neither interleave lines nor rotate it twice.
+struct LogFile {
+  std::string path;
+  int fd = -1;
+  pid_t owner = 0;  // a forked child must not share the parent's open file (nor its lock)
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+
+LogFile log_file;
+
+std::mutex& log_mutex() {
+  static std::mutex mutex;
+  // A fork while another thread writes a line would leave the child's copy locked for good.
+  static const bool fork_safe = [] {
+    ::pthread_atfork([] { mutex.lock(); }, [] { mutex.unlock(); }, [] { mutex.unlock(); });
+    return true;
+  }();
+  (void)fork_safe;
+  return mutex;
+}
+
+void close_log() {
+  if (log_file.fd >= 0) ::close(log_file.fd);
+  log_file.fd = -1;
+}
+
+bool open_log(const std::string& path) {
+  close_log();
+  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  struct stat st;
+  if (fd < 0 || ::fstat(fd, &st) != 0) {
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  log_file = {path, fd, ::getpid(), st.st_dev, st.st_ino};
+  return true;
+}
+
+// Whether the open file is still the one named `path` (another process may have removed or
+// rotated it), and its size.
+bool still_named(const std::string& path, long long* size) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0 || st.st_dev != log_file.device ||
+      st.st_ino != log_file.inode) {
+    return false;
+  }
+  *size = st.st_size;
+  return true;
+}
+
+// Appends one line, rotating the log to ime.log.1 first when the line would take it past the
+// limit. A file replaced under us is reopened and the steps run again; the tries are bounded
+// so that a folder that keeps changing cannot hold the caller.
+void append_to_log(const std::string& path, const std::string& record) {
+  if (log_file.fd >= 0 && (log_file.path != path || log_file.owner != ::getpid())) close_log();
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    if (log_file.fd < 0 && !open_log(path)) return;
+    if (::flock(log_file.fd, LOCK_EX) != 0) return;
+    long long size = 0;
+    if (!still_named(path, &size)) {
+      close_log();  // also drops the lock
+      continue;
+    }
+    if (size > 0 && size + static_cast<long long>(record.size()) > IME_LOG_FILE_LIMIT) {
+      std::string older = path + ".1";
+      ::rename(path.c_str(), older.c_str());
+      close_log();
+      continue;
+    }
+    platform::files::write_all(log_file.fd, record);
+    ::flock(log_file.fd, LOCK_UN);
+    return;
+  }
+}
+
 }  // namespace
 
 void imelog(int level, const char* source_file, int line, const char* format, ...) {
@@ -80,24 +160,10 @@ void _ime_log_func(const char* line) {
   if (line == nullptr) return;
   const char* folder = ime_data_folder_quiet();
   if (folder == nullptr) return;
-
-  std::string path = std::string(folder) + "/ime.log";
-  std::size_t length = std::strlen(line);
-
-  struct stat st;
-  if (::lstat(path.c_str(), &st) == 0 && st.st_size > 0 &&
-      st.st_size + static_cast<long long>(length) + 1 > IME_LOG_FILE_LIMIT) {
-    std::string older = path + ".1";
-    ::rename(path.c_str(), older.c_str());
-  }
-
-  int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) return;
-  // One write per line, so lines of several processes do not interleave.
-  std::string record(line, length);
+  std::string record(line);
   record.push_back('\n');
-  platform::files::write_all(fd, record);
-  ::close(fd);
+  std::lock_guard<std::mutex> guard(log_mutex());
+  append_to_log(std::string(folder) + "/ime.log", record);
 }
 
 int ime_init_debug_level() {

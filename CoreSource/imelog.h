@@ -34,7 +34,8 @@ void imelog(int level, const char* source_file, int line, const char* format, ..
     __attribute__((format(printf, 4, 5)));
 
 // The engine's own log callback: appends the line to ime.log in the data folder, keeping one
-// older file ime.log.1 so the log never grows past IME_LOG_FILE_LIMIT. Failures are ignored.
+// older file ime.log.1 so the log never grows past IME_LOG_FILE_LIMIT. The file stays open
+// between lines; one removed or rotated by another process is reopened. Failures are ignored.
 void _ime_log_func(const char* line);
 
 // Sets ime_debug_level to the first i of 0, 1, 2 for which the data folder holds "debug_<i>"

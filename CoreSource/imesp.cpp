@@ -115,7 +115,7 @@ int ime_get_py(const char* keys, int key_count, char (*syllables)[IME_SYLLABLE_B
   int i = 0;
   while (i < key_count && made < capacity) {
     const unsigned char key = static_cast<unsigned char>(keys[i]);
-    IME_ERROR("Process char:[%c] spy[%d][%s] mode=%d [%s]", key, made,
+    IME_DEBUG("Process char:[%c] spy[%d][%s] mode=%d [%s]", key, made,
               expect_final ? syllable_keys[made] : "", expect_final ? 1 : 0, ime_sp_buffer);
 
     if (key == '\'') {

@@ -56,7 +56,7 @@ bool syllables_fit(const Scan& scan, const dictfmt::Record& record) {
     char bounded[IME_SYLLABLE_BYTES + 1] = {};
     std::memcpy(bounded, typed, IME_SYLLABLE_BYTES);
     if (!ime_syllable_accepts(bounded, record.initials[k], record.finals[k])) {
-      if (scan.extension) IME_ERROR("Extern query: j<lwc");
+      if (scan.extension) IME_DEBUG("Extern query: j<lwc");
       return false;
     }
   }
@@ -121,7 +121,7 @@ int scan_run(const Scan& scan, std::uint32_t offset, std::uint32_t count, int sy
     if (scan.list_code >= 0 && ime_qrdb_add(scan.conversation, scan.list_code, &entry) < 0) break;
     ++added;
   }
-  IME_ERROR("Total %d cz...", added);
+  IME_DEBUG("Total %d cz...", added);
   return added;
 }
 

@@ -1,8 +1,12 @@
 #include "imelog.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -131,6 +135,72 @@ TEST(EngineLogFile, RotatesBeforeExceedingTheLimit) {
   _ime_log_func("third");
   EXPECT_EQ(read_file(log), "third\n");
   EXPECT_EQ(read_file(older), std::string(IME_LOG_FILE_LIMIT, 'b'));
+}
+
+// Whether this process holds a descriptor open on `path`.
+bool holds_open(const fs::path& path) {
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (fs::read_symlink(entry.path(), error) == path) return true;
+  }
+  return false;
+}
+
+TEST(EngineLogFile, StaysOpenBetweenLinesAndFollowsAFileReplacedByAnotherProcess) {
+  ScratchHome home;
+  const fs::path log = home.data_folder() / "ime.log";
+  _ime_log_func("first");
+  EXPECT_TRUE(holds_open(log));
+
+  // Rotated away by another process: the next line starts a new file.
+  fs::rename(log, home.data_folder() / "ime.log.other");
+  _ime_log_func("second");
+  EXPECT_EQ(read_file(log), "second\n");
+  EXPECT_EQ(read_file(home.data_folder() / "ime.log.other"), "first\n");
+
+  // Removed: the next line creates it again.
+  fs::remove(log);
+  _ime_log_func("third");
+  EXPECT_EQ(read_file(log), "third\n");
+  EXPECT_TRUE(holds_open(log));
+}
+
+// A parent and its forked child log at once across the rotation: the log is rotated once, and
+// every line ends up whole in ime.log.1 or ime.log.
+TEST(EngineLogFile, ProcessesSharingTheLogRotateItOnceAndKeepEveryLineWhole) {
+  ScratchHome home;
+  const fs::path log = home.data_folder() / "ime.log";
+  const std::string filler(99, 'f');
+  std::string prefill;
+  while (prefill.size() + 2000 < static_cast<std::size_t>(IME_LOG_FILE_LIMIT)) prefill += filler + "\n";
+  write_file(log, prefill);
+  _ime_log_func("opened before the fork");
+
+  constexpr int kLines = 400;
+  auto write_lines = [](const char* who) {
+    for (int i = 0; i < kLines; ++i) _ime_log_func((std::string(who) + " " + std::to_string(i)).c_str());
+  };
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    write_lines("child");
+    ::_exit(0);
+  }
+  write_lines("parent");
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+  const std::string older = read_file(home.data_folder() / "ime.log.1");
+  EXPECT_EQ(older.rfind(prefill, 0), 0u) << "the log was rotated more than once";
+  std::map<std::string, int> seen;
+  std::istringstream lines(older.substr(std::min(older.size(), prefill.size())) + read_file(log));
+  for (std::string line; std::getline(lines, line);) ++seen[line];
+  EXPECT_EQ(seen["opened before the fork"], 1);
+  for (const char* who : {"parent", "child"}) {
+    for (int i = 0; i < kLines; ++i) EXPECT_EQ(seen[std::string(who) + " " + std::to_string(i)], 1) << who << i;
+  }
+  EXPECT_EQ(seen.size(), 1u + 2 * kLines);
 }
 
 TEST(EngineLogFile, NoDataFolderWritesNothing) {

@@ -10,9 +10,9 @@
 #include "platform/ports.h"
 #include "platform/process.h"
 #include "platform/tests/runtime_test_support.h"
-#include "session/engine_host.h"
 #include "session/key_script.h"
 #include "session/typing_session.h"
+#include "staged_engine_fixture.h"
 
 namespace {
 
@@ -60,21 +60,9 @@ class ConverterProcess {
   std::optional<pid_t> pid_;
 };
 
-class TraditionalOutput : public ::testing::Test {
+// The service's port is looked for in a runtime folder of the test's own.
+class TraditionalOutput : public StagedEngineTest {
  protected:
-  void SetUp() override {
-    engine_test::reset_engine_caches();
-    std::string error;
-    ASSERT_TRUE(kep_session::start_engine_host(&error)) << error;
-  }
-  void TearDown() override {
-    kep_session::stop_engine_host();
-    engine_test::reset_engine_caches();
-  }
-
-  engine_test::TempDir home_;
-  engine_test::ScopedEnv home_env_{"HOME", home_.path().string()};
-  engine_test::ScopedEnv root_env_{"KEP_ROOT", std::string(KEP_STAGED_ROOT)};
   platform::testing_support::PrivateRuntimeDir runtime_;
 };
 
