@@ -115,9 +115,9 @@ void append_to_log(const std::string& path, const std::string& record) {
       close_log();  // also drops the lock
       continue;
     }
-    if (size > 0 && size + static_cast<long long>(record.size()) > IME_LOG_FILE_LIMIT) {
-      std::string older = path + ".1";
-      ::rename(path.c_str(), older.c_str());
+    // Should the rename fail, the line is still written: a long log beats a lost line.
+    if (size > 0 && size + static_cast<long long>(record.size()) > IME_LOG_FILE_LIMIT &&
+        ::rename(path.c_str(), (path + ".1").c_str()) == 0) {
       close_log();
       continue;
     }
