@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "platform/files.h"
+#include "platform/plist_nul_check.h"
 
 namespace platform::plist {
 
@@ -66,13 +67,17 @@ std::optional<std::int64_t> parse_integer(const std::string& text) {
   char* end = nullptr;
   errno = 0;
   long long v = std::strtoll(text.c_str(), &end, 10);
-  if (errno == 0 && end && *end == '\0') return v;
+  if (end && *end == '\0') {
+    // A whole integer out of range has no value; the reader's default applies.
+    if (errno == ERANGE) return std::nullopt;
+    return v;
+  }
   // "1.5" and the like: take the number's integer part, as a numeric string would convert.
+  // 2^63 itself is out of range, and is exactly what INT64_MAX turns into as a double.
+  constexpr double kLimit = 9223372036854775808.0;
   errno = 0;
   double d = std::strtod(text.c_str(), &end);
-  if (errno == 0 && end && *end == '\0' && std::isfinite(d) &&
-      d >= static_cast<double>(std::numeric_limits<std::int64_t>::min()) &&
-      d <= static_cast<double>(std::numeric_limits<std::int64_t>::max())) {
+  if (errno == 0 && end && *end == '\0' && std::isfinite(d) && d >= -kLimit && d < kLimit) {
     return static_cast<std::int64_t>(d);
   }
   return std::nullopt;
@@ -158,11 +163,13 @@ std::optional<Value> from_node(plist_t node, int depth) {
       return Value(d);
     }
     case PLIST_STRING: {
-      char* s = nullptr;
-      plist_get_string_val(node, &s);
-      std::string text = s ? s : "";
-      std::free(s);
-      return Value(std::move(text));
+      // By pointer and length: plist_get_string_val aborts on a NUL inside the text.
+      uint64_t length = 0;
+      const char* text = plist_get_string_ptr(node, &length);
+      if (!text) return Value(std::string());
+      std::string_view view(text, length);
+      if (view.find('\0') != std::string_view::npos) return std::nullopt;
+      return Value(std::string(view));
     }
     case PLIST_DATA: {
       char* bytes = nullptr;
@@ -192,6 +199,8 @@ std::optional<Value> from_node(plist_t node, int depth) {
       plist_dict_iter it = nullptr;
       plist_dict_new_iter(node, &it);
       while (it) {
+        // Keys have no length-aware getter in libplist; parse() has refused every list whose
+        // keys could hold a NUL, the one thing that makes this getter abort.
         char* key = nullptr;
         plist_t child = nullptr;
         plist_dict_next_item(node, it, &key, &child);
@@ -217,6 +226,7 @@ std::optional<Value> from_node(plist_t node, int depth) {
 
 std::optional<Value> parse(std::string_view bytes) {
   if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+  if (may_hold_nul_in_string(bytes)) return std::nullopt;
   plist_t root = nullptr;
   plist_from_memory(bytes.data(), static_cast<uint32_t>(bytes.size()), &root);
   if (!root) return std::nullopt;

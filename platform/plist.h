@@ -38,8 +38,8 @@ class Dictionary {
   void set(std::string key, Value value);
   bool erase(std::string_view key);
   bool contains(std::string_view key) const { return find(key) != nullptr; }
-  std::size_t size() const { return entries_.size(); }
-  bool empty() const { return entries_.empty(); }
+  std::size_t size() const;
+  bool empty() const;
   const std::vector<Entry>& entries() const { return entries_; }
   bool operator==(const Dictionary& other) const;
 
@@ -98,7 +98,12 @@ class Value {
   Storage storage_;
 };
 
-// Parses an XML or binary property list; nullopt for anything else.
+// Defined here, where Value is complete: a vector of an incomplete type may not be asked its size.
+inline std::size_t Dictionary::size() const { return entries_.size(); }
+inline bool Dictionary::empty() const { return entries_.empty(); }
+
+// Parses an XML or binary property list; nullopt for anything else, and for a list holding a
+// NUL character inside a string or a key.
 std::optional<Value> parse(std::string_view bytes);
 std::optional<Value> read_file(const std::filesystem::path& path, std::error_code& error);
 

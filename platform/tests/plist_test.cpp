@@ -50,6 +50,12 @@ TEST(PlistTest, SettingsConversions) {
       {Value(0), 0, false},
       {Value(Array{}), std::nullopt, std::nullopt},
       {Value(""), std::nullopt, std::nullopt},
+      // Just outside the 64-bit range: no value, so the reader's default applies.
+      {Value("9223372036854775807"), INT64_MAX, true},
+      {Value("9223372036854775808"), std::nullopt, false},
+      {Value("-9223372036854775809"), std::nullopt, false},
+      {Value("9.3e18"), std::nullopt, false},
+      {Value("-1.5"), -1, true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(c.value.integer_value(), c.integer) << to_xml(c.value);
@@ -80,6 +86,49 @@ TEST(PlistTest, RejectsGarbageAndDeepNesting) {
   for (int i = 0; i < 200; ++i) deep += "</array>";
   deep += "</plist>";
   EXPECT_FALSE(parse(deep));
+}
+
+// A binary property list of one dictionary entry; key and value are encoded string objects.
+std::string binary_entry(std::string_view key_object, std::string_view value_object) {
+  std::string out = "bplist00";
+  std::string offsets;
+  offsets += static_cast<char>(out.size());
+  out += "\xD1\x01\x02";  // dictionary: key object 1, value object 2
+  offsets += static_cast<char>(out.size());
+  out += key_object;
+  offsets += static_cast<char>(out.size());
+  out += value_object;
+  auto table = static_cast<char>(out.size());
+  out += offsets;
+  out += std::string(6, '\0') + "\x01\x01";                 // offset and reference sizes
+  out += std::string(7, '\0') + "\x03";                      // three objects
+  out += std::string(8, '\0');                               // the root is object 0
+  out += std::string(7, '\0') + table;                        // where the offsets start
+  return out;
+}
+
+using namespace std::string_literals;
+const std::string kAsciiK = "\x51k"s;                     // "k"
+const std::string kUtf16ZhongWen = "\x62\x4E\x2D\x65\x87"s;  // "中文"
+const std::string kUtf16ZhongNul = "\x62\x4E\x2D\x00\x00"s;  // "中" U+0000
+
+TEST(PlistTest, NulInsideStringOrKeyIsRefused) {
+  // The same list without the NUL reads, so only the NUL is what is refused.
+  auto intact = parse(binary_entry(kAsciiK, kUtf16ZhongWen));
+  ASSERT_TRUE(intact);
+  Dictionary expected;
+  expected.set("k", Value("\xE4\xB8\xAD\xE6\x96\x87"));
+  EXPECT_EQ(*intact, Value(expected));
+
+  const std::string cases[] = {
+      binary_entry(kAsciiK, kUtf16ZhongNul),
+      binary_entry(kUtf16ZhongNul, kAsciiK),
+      binary_entry(kAsciiK, "\x53""a\0b"s),
+      "<plist version=\"1.0\"><string>a&#0;b</string></plist>",
+      "<plist version=\"1.0\"><string>a\0b</string></plist>"s,
+      "<plist version=\"1.0\"><dict><key>k\0z</key><string>v</string></dict></plist>"s,
+  };
+  for (const auto& bytes : cases) EXPECT_FALSE(parse(bytes)) << testing::PrintToString(bytes);
 }
 
 TEST(PlistTest, SaveAtomicWritesReadableFile) {
