@@ -1,0 +1,210 @@
+// Writes the seed corpora of the fuzz targets, one folder per target, with the project's own
+// writers: kep-fuzz-seeds OUT_DIR SHIPPED_RESOURCES_DIR
+#include <plist/plist.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "CoreSource/udb_line.h"
+#include "celldict/dictbuilder.h"
+#include "converter/service/qcc_service.h"
+#include "fuzz/fixtures/converter_fixture.h"
+#include "fuzz/fixtures/engine_fixture.h"
+#include "fuzz/fuzz_support.h"
+#include "platform/notify.h"
+#include "platform/plist.h"
+#include "platform/port_frame.h"
+#include "writers/system_dictionary.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path out_dir;
+fs::path shipped;
+
+[[noreturn]] void fail(const std::string& what) {
+  std::fprintf(stderr, "kep-fuzz-seeds: %s\n", what.c_str());
+  std::exit(1);
+}
+
+void seed(const std::string& target, const std::vector<std::string>& inputs) {
+  fs::path folder = out_dir / target;
+  fs::create_directories(folder);
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    if (!fuzz::write_file(folder / ("seed-" + std::to_string(i)), inputs[i])) fail("cannot write " + target);
+  }
+}
+
+std::string shipped_file(const std::string& name) {
+  std::string bytes = fuzz::read_file(shipped / name);
+  if (bytes.empty()) fail("missing shipped file " + name);
+  return bytes;
+}
+
+// libplist writes the binary form of what our writer wrote as XML.
+std::string binary_plist(const std::string& xml) {
+  plist_t root = nullptr;
+  plist_from_xml(xml.data(), static_cast<uint32_t>(xml.size()), &root);
+  if (!root) fail("libplist cannot read our XML");
+  char* bytes = nullptr;
+  uint32_t length = 0;
+  plist_to_bin(root, &bytes, &length);
+  plist_free(root);
+  std::string binary(bytes, length);
+  std::free(bytes);
+  return binary;
+}
+
+void plist_seeds() {
+  using namespace platform::plist;
+  Dictionary inner;
+  inner.set("Nested", Value(true));
+  Dictionary dict;
+  dict.set("PageSize", Value(9));
+  dict.set("Title", Value("中文 <&>"));
+  dict.set("Opacity", Value(95.5));
+  dict.set("Negative", Value(-42));
+  dict.set("Blob", Value(Data{0, 1, 2, 250}));
+  dict.set("When", Value(Date{86400}));
+  dict.set("List", Value(Array{Value("a"), Value(2), Value(Array{})}));
+  dict.set("Inner", Value(inner));
+  std::string xml = to_xml(Value(dict));
+  std::string settings = shipped_file("imkkep.plist");
+  seed("plist", {xml, binary_plist(xml), settings, binary_plist(settings),
+                 shipped_file("engine/Info.plist")});
+}
+
+void double_pinyin_seeds() {
+  std::vector<std::string> inputs;
+  for (const char* name : {"ziranma", "xiaohe", "weiruan", "ziguang"}) {
+    inputs.push_back(fuzz::join_parts({shipped_file(std::string("doublepinyin/") + name + ".spc"),
+                                       "vsuouiyzmn;aa"}));
+  }
+  seed("double_pinyin_scheme", inputs);
+}
+
+void code_table_seeds() {
+  seed("code_source", {fuzz::seed_code_source()});
+  std::vector<std::string> inputs;
+  for (int version : {10, 20}) {
+    fuzz::TempDir dir;
+    std::string error;
+    if (!fuzz::write_code_table(dir.path(), "t", fuzz::seed_code_source(), version, &error)) fail(error);
+    inputs.push_back(fuzz::join_parts({fuzz::read_file(dir.path() / "t.pct"),
+                                       fuzz::read_file(dir.path() / "t.qdb"),
+                                       fuzz::read_file(dir.path() / "t.idx"), ""}));
+  }
+  seed("code_table", inputs);
+}
+
+void dictionary_seeds() {
+  std::string version;
+  seed("word_list", {mkdata::write_word_list(fuzz::seed_words(), &version)});
+  fuzz::TempDir dir;
+  mkdata::DictionaryReport report;
+  std::string error;
+  fs::path folder = dir.path() / "system.dict";
+  if (!mkdata::write_system_dictionary(fuzz::seed_words(), folder, &report, &error)) fail(error);
+  seed("dictionary_folder", {fuzz::join_parts({fuzz::read_file(folder / "dict.info"),
+                                                fuzz::read_file(folder / "dict.db"),
+                                                fuzz::read_file(folder / "dict_idx.db")})});
+}
+
+void engine_table_seeds() {
+  std::string error;
+  auto table = mkdata::write_pinyin_table(fuzz::seed_hanzi(), &error);
+  auto extension = mkdata::write_pinyin_ext_table(fuzz::seed_extension_hanzi(), &error);
+  auto readings = mkdata::write_hzinfo(fuzz::seed_readings(), &error);
+  if (!table || !extension || !readings) fail(error);
+  seed("pinyin_table", {*table, *extension});
+  seed("hanzi_info", {fuzz::join_parts({readings->database, readings->index})});
+  std::size_t lines = 0;
+  seed("accessory_codes", {mkdata::write_accessory_codes(fuzz::seed_accessory_codes(), &lines)});
+  seed("punct", {mkdata::write_punctuation(mkdata::default_punctuation())});
+  seed("vmode", {std::string(1, '\0') + shipped_file("vmode.txt"),
+                 std::string(1, '\1') + shipped_file("abbr.txt")});
+}
+
+void udb_seeds() {
+  UDBItem item{};
+  std::strcpy(item.initials, "zg");
+  const char syllables[][8] = {"zhong", "guo"};
+  if (ime_get_enc_ym(syllables, 2, item.finals) != 2) fail("no final codes for the udb seed");
+  std::strcpy(item.text, "中国");
+  std::strcpy(item.text2, "中國");
+  item.text_length = item.text2_length = 6;
+  item.syllables = 2;
+  item.tones[0] = 1;
+  item.tones[1] = 2;
+  item.freq = IME_UDB_NEW_COUNT;
+  item.used = 3;
+  item.time = 1700000000;
+  std::string line = ime_udb_format_line(ime_udb_fold_key(item.initials), item);
+  if (line.empty()) fail("the udb seed phrase cannot be written");
+  seed("udb", {line + std::string(IME_UDB_END_TAG) + "\n"});
+}
+
+void wire_seeds() {
+  using namespace platform;
+  std::vector<std::string> messages;
+  for (std::size_t payload : {std::size_t{0}, std::size_t{12}, ports::kMaxChunk + 100}) {
+    ports::Message message;
+    message.kind = ports::FrameKind::Request;
+    message.flags = ports::kFlagWantsReply;
+    message.id = 100;
+    message.sequence = 7;
+    message.payload = std::string(payload, 'x');
+    auto packets = ports::encode_message(message);
+    messages.push_back(fuzz::join_parts(std::vector<std::string>(packets.begin(), packets.end())));
+  }
+  seed("port_frame", messages);
+  auto datagram = notify::encode({"com.corvana.kep.settings", "changed"});
+  auto bare = notify::encode({"quit", ""});
+  if (!datagram || !bare) fail("cannot encode a notification");
+  seed("notify", {*datagram, *bare});
+  seed("service_reply", {"000:中國", QCError(QCC_ERR_CONVERT_FAILED, "failed"), "000:\xFF" "a"});
+}
+
+void converter_seeds() {
+  fuzz::TempDir dir;
+  if (!fuzz::write_converter_tables(dir.path())) fail("cannot write the converter tables");
+  seed("converter_tables", {fuzz::join_parts({fuzz::read_file(dir.path() / "han.db"),
+                                              fuzz::read_file(dir.path() / "corefix1.db"),
+                                              fuzz::read_file(dir.path() / "corefix2.db"),
+                                              "头发 頭髮\n", "头发干净后来"})});
+  seed("converter_request", {std::string(1, '\0') + "头发干净后来", std::string(1, '\1'),
+                             std::string(1, '\2')});
+}
+
+void matcher_seeds() {
+  seed("matcher", {std::string(1, '\0') + "zhongguoren ", std::string(1, '\0') + "womenshi2",
+                   std::string(1, '\1') + "vsuo ", std::string(1, '\3') + "ab1zz ",
+                   std::string(1, '\0') + "nihao\x01\x01" "zg\x06\x07" " "});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: kep-fuzz-seeds OUT_DIR SHIPPED_RESOURCES_DIR\n");
+    return 2;
+  }
+  out_dir = argv[1];
+  shipped = argv[2];
+  fuzz::use_scratch_environment();
+  plist_seeds();
+  double_pinyin_seeds();
+  code_table_seeds();
+  dictionary_seeds();
+  engine_table_seeds();
+  udb_seeds();
+  wire_seeds();
+  converter_seeds();
+  matcher_seeds();
+  return 0;
+}
