@@ -59,9 +59,25 @@ StoreResult store(Handle* index, std::string_view key, std::string_view value, s
   return result == DB_KEYEXIST ? StoreResult::Exists : StoreResult::Failed;
 }
 
+// Berkeley DB follows the offsets of its pages without checking them, so a damaged file would
+// make a lookup read outside the page; its own verifier checks every page first.
+bool verified(const std::string& base_path) {
+  DB* db = nullptr;
+  if (db_create(&db, nullptr, 0) != 0) return false;
+  db->set_errcall(db, report_error);
+  const std::string path = base_path + kSuffix;
+  // verify() releases the handle whatever it answers.
+  int result = db->verify(db, path.c_str(), nullptr, nullptr, 0);
+  if (result != 0) IME_ERROR("Index \"%s\" is damaged![%s]", path.c_str(), db_strerror(result));
+  return result == 0;
+}
+
 }  // namespace
 
-Handle* open_read(const std::string& base_path) { return open_index(base_path, DB_RDONLY, 0); }
+Handle* open_read(const std::string& base_path) {
+  if (!verified(base_path)) return nullptr;
+  return open_index(base_path, DB_RDONLY, 0);
+}
 
 Handle* open_create(const std::string& base_path) { return open_index(base_path, DB_CREATE, 0660); }
 
