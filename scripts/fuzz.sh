@@ -36,6 +36,10 @@ else
   done
 fi
 
+# Full stacks for leaks, so that the suppressions can name frames inside uninstrumented libdb.
+export LSAN_OPTIONS="suppressions=$PWD/fuzz/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+export ASAN_OPTIONS="fast_unwind_on_malloc=0${ASAN_OPTIONS:+:$ASAN_OPTIONS}"
+
 run_one() {
   local name=$1
   mkdir -p "$work/corpus/$name" "$work/findings/$name"
