@@ -4,7 +4,6 @@
 #include <cstring>
 #include <new>
 
-#include "punct.h"
 
 int bracket_init(ime_bracket_t* stack) {
   if (stack == nullptr) return -1;

@@ -10,6 +10,15 @@
 
 #include "conversation.h"
 
+// Pairing state of quotes and brackets, kept in the conversation's `iflag`: a state is set by
+// storing its lowest bit and cleared by clearing all four.
+inline constexpr std::uint32_t IME_PAIR_DOUBLE_QUOTE = 0x000F0000u;
+inline constexpr std::uint32_t IME_PAIR_SINGLE_QUOTE = 0x00F00000u;
+inline constexpr std::uint32_t IME_PAIR_ANGLE = 0x0F000000u;
+inline constexpr std::uint32_t IME_PAIR_BRACE = 0xF0000000u;
+inline constexpr std::uint32_t IME_PAIR_ALL =
+    IME_PAIR_DOUBLE_QUOTE | IME_PAIR_SINGLE_QUOTE | IME_PAIR_ANGLE | IME_PAIR_BRACE;
+
 inline constexpr std::uint32_t IME_BRACKET_STEP = 16;
 inline constexpr std::uint32_t IME_BRACKET_DEPTH = 256;
 

@@ -13,7 +13,6 @@
 #include "imesp.h"
 #include "platform/plist.h"
 #include "qrdb.h"
-#include "startup.h"
 
 namespace {
 

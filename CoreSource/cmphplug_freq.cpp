@@ -9,7 +9,6 @@
 #include "engine_globals.h"
 #include "freq.h"
 #include "imelog.h"
-#include "startup.h"
 
 namespace {
 

@@ -13,7 +13,6 @@
 #include "platform/bundle.h"
 #include "py_autocorrect.h"
 #include "settings_keys.h"
-#include "startup.h"
 #include "vmode.h"
 
 // The settings' defaults, so that a host reading them before the first reload sees the

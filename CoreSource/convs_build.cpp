@@ -14,7 +14,6 @@
 #include "platform/text.h"
 #include "qrdb.h"
 #include "result_text.h"
-#include "startup.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "py_split_rules.h"
 #include "py_splitter.h"
 #include "qrdb.h"
-#include "startup.h"
+#include "engine_globals.h"
 #include "suggestion.h"
 
 namespace {

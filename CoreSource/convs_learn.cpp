@@ -20,7 +20,6 @@
 #include "pytable.h"
 #include "qrdb.h"
 #include "sentence_client.h"
-#include "startup.h"
 
 namespace {
 

@@ -6,7 +6,6 @@
 #include "imeconvs2.h"
 #include "py_splitter.h"
 #include "qrdb.h"
-#include "startup.h"
 
 namespace {
 

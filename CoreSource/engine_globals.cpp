@@ -24,3 +24,11 @@ int ime_am_flag = 0;
 
 int ime_current_pynum = 0;
 ime_conversation_t* ime_current_convs = nullptr;
+
+int ime_system_inited = 0;
+int ime_valid = 0;
+int ime_page_size = 6;
+int ime_mode = 0;
+char ime_candidate_fcolor[7] = "";
+char ime_candidate_bcolor[7] = "";
+int suggestted_mode = 0;

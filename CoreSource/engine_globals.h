@@ -37,3 +37,16 @@ extern int ime_am_flag;
 extern int ime_current_pynum;
 // The conversation of the active input context; NULL when none is active.
 extern ime_conversation_t* ime_current_convs;
+
+// Start-up state (ime_init, ime_exit) and the engine settings start-up resets.
+// 1 once ime_init has run (until ime_exit).
+extern int ime_system_inited;
+// 1 once the tables are loaded; gates the features that need them.
+extern int ime_valid;
+// Engine settings that start-up resets and the configuration reload sets from the settings.
+extern int ime_page_size;
+extern int ime_mode;  // 0 full pinyin, 1 double pinyin, 2 code table; -1 asks for a fresh choice
+extern char ime_candidate_fcolor[7];
+extern char ime_candidate_bcolor[7];
+// The suggested-split mode of the splitter, cleared at start.
+extern int suggestted_mode;

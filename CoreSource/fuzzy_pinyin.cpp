@@ -5,7 +5,6 @@
 #include <string_view>
 
 #include "engine_globals.h"
-#include "startup.h"
 
 char ime_equal_py[IME_EQUAL_PY_SLOTS][IME_EQUAL_PY_BYTES] = {};
 

@@ -12,7 +12,6 @@
 #include "py_splitter.h"
 #include "qrdb.h"
 #include "settings_keys.h"
-#include "startup.h"
 
 namespace {
 

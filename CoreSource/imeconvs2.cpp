@@ -14,7 +14,6 @@
 #include "qrdb.h"
 #include "result_text.h"
 #include "settings_keys.h"
-#include "startup.h"
 #include "vmode.h"
 
 char last_py[128] = "";

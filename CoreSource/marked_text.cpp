@@ -9,7 +9,6 @@
 #include "candidate_text.h"
 #include "cmphplug.h"
 #include "engine_globals.h"
-#include "startup.h"
 
 namespace {
 

@@ -34,15 +34,6 @@ void ime_forget_punct();
 // key of 128 or more, or a value longer than 31 bytes, are refused and counted in the result.
 int ime_parse_punct(const std::string& text, ime_punct_t (&table)[IME_PUNCT_KEYS]);
 
-// Pairing state of quotes and brackets, kept in the conversation's `iflag`: a state is set by
-// storing its lowest bit and cleared by clearing all four.
-inline constexpr std::uint32_t IME_PAIR_DOUBLE_QUOTE = 0x000F0000u;
-inline constexpr std::uint32_t IME_PAIR_SINGLE_QUOTE = 0x00F00000u;
-inline constexpr std::uint32_t IME_PAIR_ANGLE = 0x0F000000u;
-inline constexpr std::uint32_t IME_PAIR_BRACE = 0xF0000000u;
-inline constexpr std::uint32_t IME_PAIR_ALL =
-    IME_PAIR_DOUBLE_QUOTE | IME_PAIR_SINGLE_QUOTE | IME_PAIR_ANGLE | IME_PAIR_BRACE;
-
 // What a printable key typed outside a composition produces: in full-width character mode the
 // full-width form of keys 33-126; in punctuation-map mode the key's punct.def text, quotes and
 // brackets alternating between the two halves of their entry so they come out paired. nullopt

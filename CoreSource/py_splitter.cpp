@@ -9,7 +9,7 @@
 #include "datafolder.h"
 #include "imelog.h"
 #include "platform/files.h"
-#include "startup.h"
+#include "engine_globals.h"
 #include "suggestion.h"
 
 int has_suggestted = 0;

@@ -16,7 +16,6 @@
 #include "pinyin_code.h"
 #include "pytable.h"
 #include "qrdb.h"
-#include "startup.h"
 
 namespace {
 

@@ -62,13 +62,6 @@ int ime_load_dict_freq(ImeDict* dict, int mode);
 int ime_dict_query(ImeDict* dict, int dbid, ime_conversation_t* conversation, const int* tones,
                    int first, int last, int list_code);
 
-// Fills a candidate from a type-2 entry: syllables, tones, the text and its traditional form
-// in UTF-8. A second form still to be computed ("*") is asked of the converter service when
-// the current conversation is in traditional mode; without an answer, and in every other mode,
-// the word itself stands in, never its placeholder stars. 0, or -1 when the record cannot be
-// read or converted (the candidate is then partly filled and to be dropped).
-int ime_load_cz_lazy(const ime_qrdb_entry_t* entry, ime_query_result_t* record);
-
 // Counter changes of a word; nothing without a frequency file or for a word number not below
 // the word count.
 void ime_dict_inc_freq(ImeDict* dict, std::uint32_t word_number);

@@ -6,8 +6,6 @@
 #include <new>
 
 #include "engine_globals.h"
-#include "qdict.h"
-#include "startup.h"
 
 namespace {
 

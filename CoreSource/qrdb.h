@@ -97,7 +97,13 @@ int ime_qrdb_add_result2(ime_conversation_t* conversation, int code, const ime_q
 const char* ime_tone_str(const std::uint8_t* tones, int n);
 
 // The loaders ime_qrdb_get dispatches to: single hanzi (the pinyin queries), dictionary words
-// (qdict.h) and user words (the user phrase database). Each fills `record` from its entry; 0 or
+// (the dictionaries) and user words (the user phrase database). Each fills `record` from its entry; 0 or
 // -1 when the entry's source cannot be read.
 int ime_load_py_lazy(const ime_qrdb_entry_t* entry, ime_query_result_t* record);
 int ime_load_ucz_lazy(const ime_qrdb_entry_t* entry, ime_query_result_t* record);
+// Fills a candidate from a type-2 entry: syllables, tones, the text and its traditional form
+// in UTF-8. A second form still to be computed ("*") is asked of the converter service when
+// the current conversation is in traditional mode; without an answer, and in every other mode,
+// the word itself stands in, never its placeholder stars. 0, or -1 when the record cannot be
+// read or converted (the candidate is then partly filled and to be dropped).
+int ime_load_cz_lazy(const ime_qrdb_entry_t* entry, ime_query_result_t* record);

@@ -7,6 +7,7 @@
 #include "config_reload.h"
 #include "datafolder.h"
 #include "dictpool.h"
+#include "engine_globals.h"
 #include "freq.h"
 #include "hzfreq.h"
 #include "hzinfo.h"
@@ -15,14 +16,6 @@
 #include "punct.h"
 #include "py_splitter.h"
 #include "pytable.h"
-
-int ime_system_inited = 0;
-int ime_valid = 0;
-int ime_page_size = 6;
-int ime_mode = 0;
-char ime_candidate_fcolor[7] = "";
-char ime_candidate_bcolor[7] = "";
-int suggestted_mode = 0;
 
 namespace {
 

@@ -12,7 +12,6 @@
 #include "platform/plist.h"
 #include "platform/text.h"
 #include "qrdb.h"
-#include "startup.h"
 
 namespace {
 

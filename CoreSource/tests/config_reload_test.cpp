@@ -13,7 +13,6 @@
 #include "freq.h"
 #include "platform/plist.h"
 #include "py_autocorrect.h"
-#include "startup.h"
 #include "vmode.h"
 
 using namespace engine_test;

@@ -6,7 +6,6 @@
 
 #include "engine_globals.h"
 #include "fuzzy_pinyin.h"
-#include "startup.h"
 
 namespace {
 

@@ -10,7 +10,6 @@
 
 #include "engine_globals.h"
 #include "engine_test_support.h"
-#include "startup.h"
 
 using namespace engine_test;
 

@@ -7,7 +7,6 @@
 
 #include "engine_globals.h"
 #include "qrdb.h"
-#include "startup.h"
 
 namespace {
 

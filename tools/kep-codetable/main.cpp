@@ -20,7 +20,6 @@
 #include "qrdb.h"
 #include "scheme_line.h"
 #include "engine_globals.h"
-#include "startup.h"
 #include "table_build.h"
 #include "table_data.h"
 

@@ -14,7 +14,6 @@
 #include "engine_globals.h"
 #include "freq.h"
 #include "qrdb.h"
-#include "startup.h"
 
 namespace plug_test {
 

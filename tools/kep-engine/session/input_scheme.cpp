@@ -7,7 +7,6 @@
 #include "engine_globals.h"
 #include "imesp.h"
 #include "scheme_line.h"
-#include "startup.h"
 
 namespace kep_session {
 namespace {

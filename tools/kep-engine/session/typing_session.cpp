@@ -14,7 +14,6 @@
 #include "imesp.h"
 #include "punct.h"
 #include "qrdb.h"
-#include "startup.h"
 
 namespace kep_session {
 namespace {

@@ -9,7 +9,7 @@
 #include "CoreSource/imeconvs_plug.h"
 #include "CoreSource/imeconvs_sp.h"
 #include "CoreSource/imesp.h"
-#include "CoreSource/startup.h"
+#include "CoreSource/engine_globals.h"
 #include "extra_codes.h"
 #include "matcher_fixture.h"
 #include "scheme_line.h"

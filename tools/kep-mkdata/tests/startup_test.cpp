@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "CoreSource/conversation.h"
+#include "CoreSource/engine_globals.h"
 #include "CoreSource/imeuser2.h"
 #include "CoreSource/pyquery.h"
 #include "CoreSource/py_splitter.h"
