@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "CoreSource/ccclient.h"
+#include "CoreSource/services/ccclient.h"
 #include "converter/cclog.h"
 #include "converter/chinese_converter.h"
 #include "converter/service/qcc_service.h"

@@ -12,7 +12,7 @@
 #include <fstream>
 #include <string>
 
-#include "startup.h"
+#include "CoreSource/start/startup.h"
 #include "bench/scratch_home.h"
 
 namespace {

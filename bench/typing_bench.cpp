@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "conversation.h"
-#include "dictpool.h"
-#include "imeconvs1.h"
-#include "imeconvs2.h"
-#include "startup.h"
+#include "CoreSource/dict/dictpool.h"
+#include "CoreSource/match/imeconvs1.h"
+#include "CoreSource/match/imeconvs2.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/start/startup.h"
 #include "bench/scratch_home.h"
 
 namespace {

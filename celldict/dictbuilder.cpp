@@ -15,9 +15,9 @@
 #include <optional>
 #include <vector>
 
-#include "CoreSource/dictfmt.h"
-#include "CoreSource/dictindex.h"
-#include "CoreSource/imelog.h"
+#include "CoreSource/base/imelog.h"
+#include "CoreSource/dict/dictfmt.h"
+#include "CoreSource/dict/dictindex.h"
 #include "platform/files.h"
 
 namespace {

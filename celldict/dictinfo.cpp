@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "CoreSource/dictfmt.h"
-#include "CoreSource/imelog.h"
+#include "CoreSource/base/imelog.h"
+#include "CoreSource/dict/dictfmt.h"
 #include "dictbuilder.h"
 #include "platform/files.h"
 

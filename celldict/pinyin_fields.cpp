@@ -1,8 +1,8 @@
 // The pinyin side of a word: syllables, their final codes and the index key.
 #include <cstring>
 
-#include "CoreSource/dictfmt.h"
-#include "CoreSource/pinyin_code.h"
+#include "CoreSource/dict/dictfmt.h"
+#include "CoreSource/tables/pinyin_code.h"
 #include "dictbuilder.h"
 
 int ime_split_py(std::string_view pinyin, char syllables[][8]) {

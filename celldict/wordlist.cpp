@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "CoreSource/dictfmt.h"
+#include "CoreSource/dict/dictfmt.h"
 #include "dictbuilder.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "CoreSource/imelog.h"
+#include "CoreSource/base/imelog.h"
 
 namespace fuzz {
 

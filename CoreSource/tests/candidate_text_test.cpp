@@ -1,17 +1,17 @@
 // What the server shows of a conversation: the page text, the marked texts and tone marks.
-#include "candidate_text.h"
+#include "text/candidate_text.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <string>
 
-#include "cmphplug.h"
-#include "engine_globals.h"
-#include "imesp.h"
+#include "dict/cmphplug.h"
 #include "platform/plist.h"
 #include "platform/text.h"
-#include "qrdb.h"
+#include "record/engine_globals.h"
+#include "record/qrdb.h"
+#include "split/imesp.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ccclient.h"
+#include "services/ccclient.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <map>
 
-#include "imelog.h"
+#include "base/imelog.h"
 #include "platform/tests/runtime_test_support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "config_reload.h"
+#include "start/config_reload.h"
 
 #include <gtest/gtest.h>
 
@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "accode.h"
-#include "config.h"
-#include "engine_globals.h"
+#include "base/config.h"
+#include "base/freq.h"
 #include "engine_test_support.h"
-#include "freq.h"
 #include "platform/plist.h"
-#include "py_autocorrect.h"
-#include "vmode.h"
+#include "record/engine_globals.h"
+#include "split/py_autocorrect.h"
+#include "tables/accode.h"
+#include "tables/vmode.h"
 
 using namespace engine_test;
 using platform::plist::Dictionary;

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
-#include "conversation.h"
 #include "engine_test_support.h"
-#include "qrdb.h"
+#include "record/conversation.h"
+#include "record/qrdb.h"
 
 namespace {
 

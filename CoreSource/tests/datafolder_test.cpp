@@ -1,4 +1,4 @@
-#include "datafolder.h"
+#include "base/datafolder.h"
 
 #include <sys/stat.h>
 

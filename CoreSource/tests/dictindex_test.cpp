@@ -3,7 +3,7 @@
 
 #include <fcntl.h>
 
-#include "dictindex.h"
+#include "dict/dictindex.h"
 #include "engine_test_support.h"
 
 #define DB_DBM_HSEARCH 1

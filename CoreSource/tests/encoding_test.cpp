@@ -1,4 +1,4 @@
-#include "encoding.h"
+#include "base/encoding.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "datafolder.h"
-#include "imelog.h"
+#include "base/datafolder.h"
+#include "base/imelog.h"
 #include "platform/bundle.h"
 #include "platform/files.h"
 

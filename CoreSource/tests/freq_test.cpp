@@ -1,4 +1,4 @@
-#include "freq.h"
+#include "base/freq.h"
 
 #include <gtest/gtest.h>
 

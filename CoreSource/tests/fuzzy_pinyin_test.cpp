@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "engine_globals.h"
-#include "fuzzy_pinyin.h"
+#include "query/fuzzy_pinyin.h"
+#include "record/engine_globals.h"
 
 namespace {
 

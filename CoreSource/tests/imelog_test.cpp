@@ -1,4 +1,4 @@
-#include "imelog.h"
+#include "base/imelog.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "imesp.h"
+#include "split/imesp.h"
 #include "engine_test_support.h"
 
 namespace {

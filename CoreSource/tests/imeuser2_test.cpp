@@ -1,6 +1,6 @@
 // The user phrase database: the udb.lib format, loading with malformed lines, queries with
 // tones and syllables, and the file shared by several processes under its lock.
-#include "imeuser2.h"
+#include "user/imeuser2.h"
 
 #include <signal.h>
 #include <sys/file.h>
@@ -19,12 +19,12 @@
 #include <thread>
 #include <vector>
 
-#include "engine_globals.h"
+#include "base/freq.h"
 #include "engine_test_support.h"
-#include "freq.h"
-#include "pinyin_code.h"
-#include "udb_file.h"
-#include "udb_line.h"
+#include "record/engine_globals.h"
+#include "tables/pinyin_code.h"
+#include "user/udb_file.h"
+#include "user/udb_line.h"
 
 using namespace engine_test;
 

@@ -1,4 +1,4 @@
-#include "lossy_text.h"
+#include "base/lossy_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,17 +1,17 @@
 // Candidates built from strings: abbreviations, V-mode lists and i-/u-mode numerals.
-#include "mode_strings.h"
+#include "text/mode_strings.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "config.h"
+#include "base/config.h"
 #include "engine_test_support.h"
 #include "platform/plist.h"
 #include "platform/text.h"
-#include "qrdb.h"
-#include "vmode.h"
+#include "record/qrdb.h"
+#include "tables/vmode.h"
 #include "vmode_fixture.h"
 
 using namespace engine_test;

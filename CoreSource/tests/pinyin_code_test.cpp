@@ -1,4 +1,4 @@
-#include "pinyin_code.h"
+#include "tables/pinyin_code.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The pinyin splitter: the greedy cut with its boundary rules, the spelling corrections, the
 // suggested splits and the bounds of what a split may hold.
-#include "py_splitter.h"
+#include "split/py_splitter.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine_globals.h"
 #include "engine_test_support.h"
+#include "record/engine_globals.h"
 
 using namespace engine_test;
 

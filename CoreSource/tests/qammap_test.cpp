@@ -1,4 +1,4 @@
-#include "qammap.h"
+#include "base/qammap.h"
 
 #include <gtest/gtest.h>
 

@@ -10,16 +10,16 @@
 #include <set>
 #include <thread>
 
-#include "accode.h"
-#include "dictfmt.h"
-#include "dictindex.h"
-#include "engine_globals.h"
+#include "dict/dictfmt.h"
+#include "dict/dictindex.h"
+#include "dict/qdict.h"
 #include "engine_test_support.h"
 #include "platform/ports.h"
 #include "platform/runloop.h"
 #include "platform/text.h"
-#include "qdict.h"
-#include "qrdb.h"
+#include "record/engine_globals.h"
+#include "record/qrdb.h"
+#include "tables/accode.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <vector>
 
-#include "engine_globals.h"
-#include "qrdb.h"
+#include "record/engine_globals.h"
+#include "record/qrdb.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "result_text.h"
+#include "text/result_text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "sentence_client.h"
+#include "services/sentence_client.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "imelog.h"
+#include "base/imelog.h"
 #include "platform/tests/runtime_test_support.h"
 
 namespace {

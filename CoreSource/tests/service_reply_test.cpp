@@ -1,4 +1,4 @@
-#include "service_reply.h"
+#include "services/service_reply.h"
 
 #include <gtest/gtest.h>
 

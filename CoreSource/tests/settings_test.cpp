@@ -1,4 +1,4 @@
-#include "settings_keys.h"
+#include "base/settings_keys.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "config.h"
+#include "base/config.h"
 #include "engine_test_support.h"
 #include "platform/plist.h"
 

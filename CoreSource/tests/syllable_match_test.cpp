@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "engine_globals.h"
-#include "pinyin_code.h"
-#include "syllable_match.h"
+#include "record/engine_globals.h"
+#include "tables/pinyin_code.h"
+#include "tables/syllable_match.h"
 
 namespace {
 

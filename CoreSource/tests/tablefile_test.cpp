@@ -1,4 +1,4 @@
-#include "tablefile.h"
+#include "base/tablefile.h"
 
 #include <sys/stat.h>
 

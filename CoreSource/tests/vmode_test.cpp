@@ -1,5 +1,5 @@
 // The V-mode and abbreviation tables: their line format and when their files are read again.
-#include "vmode.h"
+#include "tables/vmode.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -6,8 +6,8 @@
 #include <set>
 #include <sstream>
 
-#include "CoreSource/dictfmt.h"
-#include "CoreSource/dictindex.h"
+#include "CoreSource/dict/dictfmt.h"
+#include "CoreSource/dict/dictindex.h"
 #include "dict_fixture.h"
 
 namespace {

@@ -2,10 +2,10 @@
 #include <algorithm>
 #include <set>
 
-#include "CoreSource/conversation.h"
-#include "CoreSource/engine_globals.h"
-#include "CoreSource/qdict.h"
-#include "CoreSource/qrdb.h"
+#include "CoreSource/dict/qdict.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/record/qrdb.h"
 #include "dict_fixture.h"
 
 namespace {

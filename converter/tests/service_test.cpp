@@ -5,14 +5,14 @@
 #include <chrono>
 #include <thread>
 
-#include "CoreSource/ccclient.h"
+#include "CoreSource/services/ccclient.h"
 #include "converter/service/qcc_service.h"
 #include "converter/tests/fixture_tables.h"
 #include "converter/tests/program_support.h"
 #include "platform/ports.h"
 #include "platform/process.h"
-#include "platform/text.h"
 #include "platform/tests/runtime_test_support.h"
+#include "platform/text.h"
 
 namespace {
 

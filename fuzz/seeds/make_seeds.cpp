@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "CoreSource/udb_line.h"
+#include "CoreSource/user/udb_line.h"
 #include "celldict/dictbuilder.h"
 #include "converter/service/qcc_service.h"
 #include "fuzz/fixtures/converter_fixture.h"

@@ -1,5 +1,5 @@
 // fzm.db, the accessory code table.
-#include "CoreSource/accode.h"
+#include "CoreSource/tables/accode.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,9 +1,9 @@
 // A compiled code table as the engine opens it: the input is its scheme line (.pct), data file
 // (.qdb), index (.idx, CHM or SQLite) and optional extra codes (.ex); the table is then asked
 // for a few codes, exactly, by prefix and with the wildcard.
-#include "CoreSource/cmphplug.h"
-#include "CoreSource/conversation.h"
-#include "CoreSource/qrdb.h"
+#include "CoreSource/dict/cmphplug.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/record/qrdb.h"
 #include "fuzz/fuzz_support.h"
 #include "preferences/codetable/scheme_line.h"
 

@@ -2,10 +2,10 @@
 // An opened folder is asked for a few spans of syllables and its words are loaded.
 #include <cstdlib>
 
-#include "CoreSource/conversation.h"
-#include "CoreSource/engine_globals.h"
-#include "CoreSource/qdict.h"
-#include "CoreSource/qrdb.h"
+#include "CoreSource/dict/qdict.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/record/qrdb.h"
 #include "fuzz/fuzz_support.h"
 
 namespace {

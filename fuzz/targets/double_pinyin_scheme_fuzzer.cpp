@@ -1,6 +1,6 @@
 // Double-pinyin schemes (.spc) and the keys typed with them: the input is the scheme file and
 // a key sequence.
-#include "CoreSource/imesp.h"
+#include "CoreSource/split/imesp.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

@@ -1,5 +1,5 @@
 // hzdb.db with its index hzdb.idx: the input is the two files. Records are also read alone.
-#include "CoreSource/hzinfo.h"
+#include "CoreSource/tables/hzinfo.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

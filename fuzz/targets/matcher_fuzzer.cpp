@@ -1,7 +1,7 @@
 // The matchers fed arbitrary key sequences through the typing session the drivers use, on a
 // small vocabulary. The first byte picks the scheme (full pinyin, double pinyin, code table);
 // every other byte is a key: printable ASCII as typed, the rest one of the named keys.
-#include "CoreSource/imelog.h"
+#include "CoreSource/base/imelog.h"
 #include "fuzz/fixtures/engine_fixture.h"
 #include "fuzz/fuzz_support.h"
 #include "session/engine_host.h"

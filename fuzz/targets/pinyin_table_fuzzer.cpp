@@ -1,5 +1,5 @@
 // pinyin.db and pinyin2.db, the single-character tables, checked and read as the loaders do.
-#include "CoreSource/pytable.h"
+#include "CoreSource/tables/pytable.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,5 +1,5 @@
 // punct.def, the punctuation map a user may replace in the data folder.
-#include "CoreSource/punct.h"
+#include "CoreSource/text/punct.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

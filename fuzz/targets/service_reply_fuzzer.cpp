@@ -1,5 +1,5 @@
 // Replies of the helper services ("%03d:" and a payload) as the engine's clients read them.
-#include "CoreSource/service_reply.h"
+#include "CoreSource/services/service_reply.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -2,8 +2,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "CoreSource/udb_file.h"
-#include "CoreSource/udb_line.h"
+#include "CoreSource/user/udb_file.h"
+#include "CoreSource/user/udb_line.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

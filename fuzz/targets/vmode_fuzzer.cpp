@@ -1,5 +1,5 @@
 // vmode.txt and abbr.txt, the tables users edit by hand; the first byte picks the format.
-#include "CoreSource/vmode.h"
+#include "CoreSource/tables/vmode.h"
 #include "fuzz/fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

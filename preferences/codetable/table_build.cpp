@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <vector>
 
-#include "CoreSource/plugfmt.h"
+#include "CoreSource/dict/plugfmt.h"
 #include "code_source.h"
 #include "scheme_line.h"
 #include "table_data.h"

@@ -6,7 +6,7 @@
 #include <set>
 #include <string_view>
 
-#include "CoreSource/plugfmt.h"
+#include "CoreSource/dict/plugfmt.h"
 
 namespace codetable {
 

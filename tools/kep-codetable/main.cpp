@@ -12,14 +12,14 @@
 #include <string_view>
 #include <vector>
 
-#include "cmphplug.h"
+#include "CoreSource/base/datafolder.h"
+#include "CoreSource/base/imelog.h"
+#include "CoreSource/dict/cmphplug.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/record/qrdb.h"
 #include "code_source.h"
-#include "conversation.h"
-#include "datafolder.h"
-#include "imelog.h"
-#include "qrdb.h"
 #include "scheme_line.h"
-#include "engine_globals.h"
 #include "table_build.h"
 #include "table_data.h"
 

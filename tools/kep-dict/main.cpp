@@ -16,11 +16,11 @@
 #include <string_view>
 #include <vector>
 
-#include "CoreSource/conversation.h"
-#include "CoreSource/engine_globals.h"
-#include "CoreSource/imelog.h"
-#include "CoreSource/qdict.h"
-#include "CoreSource/qrdb.h"
+#include "CoreSource/base/imelog.h"
+#include "CoreSource/dict/qdict.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/record/qrdb.h"
 #include "celldict/dictbuilder.h"
 #include "platform/files.h"
 #include "platform/text.h"

@@ -6,12 +6,12 @@
 #include <string>
 #include <string_view>
 
-#include "datafolder.h"
+#include "CoreSource/base/datafolder.h"
 #include "interactive_command.h"
 #include "keys_command.h"
 #include "split_command.h"
-#include "terminal.h"
 #include "table_commands.h"
+#include "terminal.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "datafolder.h"
-#include "py_splitter.h"
+#include "CoreSource/base/datafolder.h"
+#include "CoreSource/split/py_splitter.h"
 
 namespace {
 

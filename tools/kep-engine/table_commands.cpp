@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "candidate_freq.h"
-#include "conversation.h"
-#include "datafolder.h"
-#include "hzinfo.h"
-#include "pinyin_code.h"
-#include "pyquery.h"
-#include "pytable.h"
-#include "qrdb.h"
-#include "startup.h"
+#include "CoreSource/base/datafolder.h"
+#include "CoreSource/query/candidate_freq.h"
+#include "CoreSource/query/pyquery.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/record/qrdb.h"
+#include "CoreSource/start/startup.h"
+#include "CoreSource/tables/hzinfo.h"
+#include "CoreSource/tables/pinyin_code.h"
+#include "CoreSource/tables/pytable.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <string_view>
 
-#include "CoreSource/checksum.h"
-#include "CoreSource/hzinfo.h"
-#include "CoreSource/py_suggestions.h"
-#include "CoreSource/pytable.h"
+#include "CoreSource/base/checksum.h"
+#include "CoreSource/split/py_suggestions.h"
+#include "CoreSource/tables/hzinfo.h"
+#include "CoreSource/tables/pytable.h"
 #include "model/characters.h"
 #include "model/sources.h"
 #include "model/tables.h"

@@ -1,6 +1,6 @@
 #include <cstring>
 
-#include "CoreSource/imelog.h"
+#include "CoreSource/base/imelog.h"
 #include "imetools.h"
 
 std::uint32_t ime_swap_bin32(std::uint32_t value) {

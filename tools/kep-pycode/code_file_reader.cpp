@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "CoreSource/bigendian.h"
-#include "CoreSource/imelog.h"
+#include "CoreSource/base/bigendian.h"
+#include "CoreSource/base/imelog.h"
 #include "imetools.h"
 #include "platform/files.h"
 #include "platform/text.h"

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "CoreSource/imelog.h"
+#include "CoreSource/base/imelog.h"
 #include "imetools.h"
 #include "platform/text.h"
 

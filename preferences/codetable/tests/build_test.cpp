@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "CoreSource/plugfmt.h"
+#include "CoreSource/dict/plugfmt.h"
 #include "codetable_fixture.h"
 
 namespace {

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "CoreSource/base/freq.h"
+#include "CoreSource/dict/cmphplug.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/record/qrdb.h"
 #include "CoreSource/tests/engine_test_support.h"
-#include "cmphplug.h"
 #include "codetable_fixture.h"
-#include "conversation.h"
-#include "engine_globals.h"
-#include "freq.h"
-#include "qrdb.h"
 
 namespace plug_test {
 

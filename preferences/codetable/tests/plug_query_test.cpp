@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "CoreSource/candidate_freq.h"
-#include "CoreSource/plugfmt.h"
+#include "CoreSource/dict/plugfmt.h"
+#include "CoreSource/query/candidate_freq.h"
 #include "extra_codes.h"
 #include "plug_fixture.h"
 #include "table_index.h"

@@ -2,12 +2,12 @@
 
 #include <system_error>
 
-#include "config.h"
-#include "datafolder.h"
-#include "dictpool.h"
+#include "CoreSource/base/config.h"
+#include "CoreSource/base/datafolder.h"
+#include "CoreSource/dict/dictpool.h"
+#include "CoreSource/start/startup.h"
+#include "CoreSource/tables/suggestion.h"
 #include "platform/plist.h"
-#include "startup.h"
-#include "suggestion.h"
 
 namespace kep_session {
 namespace {

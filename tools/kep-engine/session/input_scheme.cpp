@@ -2,10 +2,10 @@
 
 #include <string_view>
 
-#include "cmphplug.h"
-#include "datafolder.h"
-#include "engine_globals.h"
-#include "imesp.h"
+#include "CoreSource/base/datafolder.h"
+#include "CoreSource/dict/cmphplug.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/split/imesp.h"
 #include "scheme_line.h"
 
 namespace kep_session {

@@ -4,16 +4,16 @@
 
 #include <cstring>
 
-#include "candidate_text.h"
-#include "engine_globals.h"
-#include "imeconvs1.h"
-#include "imeconvs2.h"
-#include "cmphplug.h"
-#include "imeconvs_plug.h"
-#include "imeconvs_sp.h"
-#include "imesp.h"
-#include "punct.h"
-#include "qrdb.h"
+#include "CoreSource/dict/cmphplug.h"
+#include "CoreSource/match/imeconvs1.h"
+#include "CoreSource/match/imeconvs2.h"
+#include "CoreSource/match/imeconvs_plug.h"
+#include "CoreSource/match/imeconvs_sp.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/record/qrdb.h"
+#include "CoreSource/split/imesp.h"
+#include "CoreSource/text/candidate_text.h"
+#include "CoreSource/text/punct.h"
 
 namespace kep_session {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "conversation.h"
+#include "CoreSource/record/conversation.h"
 #include "key_script.h"
 
 namespace kep_session {

@@ -6,8 +6,8 @@
 #include <set>
 #include <tuple>
 
-#include "CoreSource/pinyin_code.h"
-#include "CoreSource/pytable.h"
+#include "CoreSource/tables/pinyin_code.h"
+#include "CoreSource/tables/pytable.h"
 #include "sources/utf8.h"
 
 namespace mkdata {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "CoreSource/hzinfo.h"
+#include "CoreSource/tables/hzinfo.h"
 #include "model/characters.h"
 #include "writers/pinyin_table_writer.h"
 #include "writers/text_tables.h"

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "CoreSource/pinyin_code.h"
+#include "CoreSource/tables/pinyin_code.h"
 
 namespace mkdata {
 

@@ -2,13 +2,13 @@
 // lower and set it, and that a count never wraps or leaks into its neighbour.
 #include <gtest/gtest.h>
 
-#include "CoreSource/candidate_freq.h"
-#include "CoreSource/dictpool.h"
-#include "CoreSource/hzfreq.h"
-#include "CoreSource/imeuser2.h"
-#include "CoreSource/pinyin_code.h"
-#include "CoreSource/phrase_query.h"
-#include "CoreSource/pyquery.h"
+#include "CoreSource/dict/dictpool.h"
+#include "CoreSource/query/candidate_freq.h"
+#include "CoreSource/query/phrase_query.h"
+#include "CoreSource/query/pyquery.h"
+#include "CoreSource/tables/hzfreq.h"
+#include "CoreSource/tables/pinyin_code.h"
+#include "CoreSource/user/imeuser2.h"
 #include "query_fixture.h"
 #include "writers/system_dictionary.h"
 

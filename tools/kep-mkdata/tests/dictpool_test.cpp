@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "CoreSource/dictpool.h"
+#include "CoreSource/dict/dictpool.h"
 #include "table_fixture.h"
 #include "writers/system_dictionary.h"
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "CoreSource/bigendian.h"
+#include "CoreSource/base/bigendian.h"
 #include "table_fixture.h"
 
 namespace table_test {

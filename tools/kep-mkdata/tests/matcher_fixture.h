@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "CoreSource/config.h"
-#include "CoreSource/config_reload.h"
-#include "CoreSource/conversation.h"
-#include "CoreSource/dictpool.h"
-#include "CoreSource/engine_globals.h"
-#include "CoreSource/freq.h"
-#include "CoreSource/imeconvs1.h"
-#include "CoreSource/imeconvs2.h"
-#include "CoreSource/qrdb.h"
-#include "CoreSource/vmode.h"
+#include "CoreSource/base/config.h"
+#include "CoreSource/base/freq.h"
+#include "CoreSource/dict/dictpool.h"
+#include "CoreSource/match/imeconvs1.h"
+#include "CoreSource/match/imeconvs2.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/record/qrdb.h"
+#include "CoreSource/start/config_reload.h"
+#include "CoreSource/tables/vmode.h"
 #include "table_fixture.h"
 #include "writers/system_dictionary.h"
 

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "CoreSource/candidate_freq.h"
-#include "CoreSource/hzfreq.h"
-#include "CoreSource/imeuser2.h"
+#include "CoreSource/query/candidate_freq.h"
+#include "CoreSource/tables/hzfreq.h"
+#include "CoreSource/user/imeuser2.h"
 #include "matcher_fixture.h"
 
 namespace matcher_test {

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <set>
 
-#include "CoreSource/imeuser2.h"
+#include "CoreSource/user/imeuser2.h"
 #include "matcher_fixture.h"
 
 namespace matcher_test {

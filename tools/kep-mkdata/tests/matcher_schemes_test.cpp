@@ -4,12 +4,12 @@
 
 #include <filesystem>
 
-#include "CoreSource/candidate_freq.h"
-#include "CoreSource/cmphplug.h"
-#include "CoreSource/imeconvs_plug.h"
-#include "CoreSource/imeconvs_sp.h"
-#include "CoreSource/imesp.h"
-#include "CoreSource/engine_globals.h"
+#include "CoreSource/dict/cmphplug.h"
+#include "CoreSource/match/imeconvs_plug.h"
+#include "CoreSource/match/imeconvs_sp.h"
+#include "CoreSource/query/candidate_freq.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/split/imesp.h"
 #include "extra_codes.h"
 #include "matcher_fixture.h"
 #include "scheme_line.h"

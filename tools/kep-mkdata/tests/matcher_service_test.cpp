@@ -9,8 +9,8 @@
 #include <mutex>
 #include <vector>
 
-#include "CoreSource/convs_sentence.h"
-#include "CoreSource/sentence_client.h"
+#include "CoreSource/match/convs_sentence.h"
+#include "CoreSource/services/sentence_client.h"
 #include "matcher_fixture.h"
 #include "platform/tests/runtime_test_support.h"
 #include "platform/text.h"

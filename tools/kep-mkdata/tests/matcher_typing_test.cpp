@@ -2,7 +2,7 @@
 // segments taken back, tones given, and the string modes (i, u, V, abbreviations).
 #include <gtest/gtest.h>
 
-#include "CoreSource/py_suggestions.h"
+#include "CoreSource/split/py_suggestions.h"
 #include "matcher_fixture.h"
 #include "writers/split_suggestions.h"
 

@@ -4,8 +4,8 @@
 
 #include <set>
 
-#include "CoreSource/candidate_freq.h"
-#include "CoreSource/pyquery.h"
+#include "CoreSource/query/candidate_freq.h"
+#include "CoreSource/query/pyquery.h"
 #include "query_fixture.h"
 
 namespace table_test {

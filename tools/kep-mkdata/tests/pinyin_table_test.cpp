@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <functional>
 
-#include "CoreSource/bigendian.h"
-#include "CoreSource/codec.h"
+#include "CoreSource/base/bigendian.h"
+#include "CoreSource/base/codec.h"
 #include "table_fixture.h"
 
 namespace table_test {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "CoreSource/bracket.h"
+#include "CoreSource/record/bracket.h"
 #include "table_fixture.h"
 
 namespace table_test {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "CoreSource/conversation.h"
-#include "CoreSource/engine_globals.h"
-#include "CoreSource/freq.h"
-#include "CoreSource/qrdb.h"
+#include "CoreSource/base/freq.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/record/qrdb.h"
 #include "table_fixture.h"
 
 namespace table_test {

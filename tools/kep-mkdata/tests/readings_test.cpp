@@ -2,7 +2,7 @@
 // wins, else the most used one, with its tone as a mask.
 #include <gtest/gtest.h>
 
-#include "CoreSource/readings.h"
+#include "CoreSource/query/readings.h"
 #include "platform/text.h"
 #include "query_fixture.h"
 

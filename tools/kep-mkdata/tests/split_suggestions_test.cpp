@@ -3,7 +3,7 @@
 
 #include <map>
 
-#include "CoreSource/py_suggestions.h"
+#include "CoreSource/split/py_suggestions.h"
 #include "writers/split_suggestions.h"
 
 namespace {

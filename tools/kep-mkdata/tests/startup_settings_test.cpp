@@ -2,10 +2,10 @@
 // the tables are loaded.
 #include <gtest/gtest.h>
 
-#include "CoreSource/config.h"
-#include "CoreSource/config_reload.h"
-#include "CoreSource/engine_globals.h"
-#include "CoreSource/vmode.h"
+#include "CoreSource/base/config.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/start/config_reload.h"
+#include "CoreSource/tables/vmode.h"
 #include "platform/plist.h"
 #include "table_fixture.h"
 

@@ -2,13 +2,13 @@
 // a damaged table of each kind stops it cleanly.
 #include <gtest/gtest.h>
 
-#include "CoreSource/conversation.h"
-#include "CoreSource/engine_globals.h"
-#include "CoreSource/imeuser2.h"
-#include "CoreSource/pyquery.h"
-#include "CoreSource/py_splitter.h"
-#include "CoreSource/qrdb.h"
-#include "CoreSource/suggestion.h"
+#include "CoreSource/query/pyquery.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/record/qrdb.h"
+#include "CoreSource/split/py_splitter.h"
+#include "CoreSource/tables/suggestion.h"
+#include "CoreSource/user/imeuser2.h"
 #include "table_fixture.h"
 
 namespace table_test {

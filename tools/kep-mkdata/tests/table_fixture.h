@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "CoreSource/accode.h"
-#include "CoreSource/bigendian.h"
-#include "CoreSource/hzfreq.h"
-#include "CoreSource/hzinfo.h"
-#include "CoreSource/punct.h"
-#include "CoreSource/pytable.h"
-#include "CoreSource/startup.h"
+#include "CoreSource/base/bigendian.h"
+#include "CoreSource/start/startup.h"
+#include "CoreSource/tables/accode.h"
+#include "CoreSource/tables/hzfreq.h"
+#include "CoreSource/tables/hzinfo.h"
+#include "CoreSource/tables/pytable.h"
 #include "CoreSource/tests/engine_test_support.h"
+#include "CoreSource/text/punct.h"
 #include "writers/hzinfo_writer.h"
 #include "writers/pinyin_table_writer.h"
 #include "writers/text_tables.h"

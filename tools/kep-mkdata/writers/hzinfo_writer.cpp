@@ -7,9 +7,9 @@
 #include <memory>
 #include <set>
 
-#include "CoreSource/bigendian.h"
-#include "CoreSource/checksum.h"
-#include "CoreSource/codec.h"
+#include "CoreSource/base/bigendian.h"
+#include "CoreSource/base/checksum.h"
+#include "CoreSource/base/codec.h"
 
 namespace mkdata {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "CoreSource/hzinfo.h"
+#include "CoreSource/tables/hzinfo.h"
 
 namespace mkdata {
 

@@ -6,9 +6,9 @@
 #include <map>
 #include <string_view>
 
-#include "CoreSource/bigendian.h"
-#include "CoreSource/codec.h"
-#include "CoreSource/pytable.h"
+#include "CoreSource/base/bigendian.h"
+#include "CoreSource/base/codec.h"
+#include "CoreSource/tables/pytable.h"
 
 namespace mkdata {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <map>
 
-#include "CoreSource/py_split_rules.h"
-#include "CoreSource/py_syllables.h"
+#include "CoreSource/split/py_split_rules.h"
+#include "CoreSource/tables/py_syllables.h"
 
 namespace mkdata {
 

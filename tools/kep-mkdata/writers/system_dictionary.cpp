@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "CoreSource/checksum.h"
+#include "CoreSource/base/checksum.h"
 #include "celldict/dictbuilder.h"
 #include "platform/files.h"
 

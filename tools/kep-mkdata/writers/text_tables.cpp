@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "CoreSource/accode.h"
+#include "CoreSource/tables/accode.h"
 #include "platform/text.h"
 
 namespace mkdata {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "CoreSource/bigendian.h"
-#include "CoreSource/imelog.h"
+#include "CoreSource/base/bigendian.h"
+#include "CoreSource/base/imelog.h"
 #include "CoreSource/tests/engine_test_support.h"
 #include "imetools.h"
 #include "platform/text.h"

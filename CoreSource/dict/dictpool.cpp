@@ -1,0 +1,102 @@
+#include "dict/dictpool.h"
+
+#include <sys/stat.h>
+
+#include <string>
+
+#include "base/datafolder.h"
+#include "base/imelog.h"
+#include "platform/files.h"
+#include "tables/hzfreq.h"
+
+ImeDict* ime_dict_pool[IME_MAX_DICTS] = {};
+int ime_dict_count = 0;
+
+namespace {
+
+// Staging folders of a dictionary being rebuilt; the host swaps them in when they are done.
+constexpr std::string_view kStagingPrefix = "__new__";
+
+bool exists(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+int open_system_dictionary(const std::string& data_folder) {
+  char folder[512];
+  if (ime_get_resource_filename("!system.dict", folder) != 0) return -1;
+  std::string resource_version_file = std::string(folder) + "/version.info";
+  std::string resource_version = ime_dict_version(resource_version_file);
+  std::string user_version = ime_dict_version(data_folder + "/version.info");
+  IME_DEBUG("The default system dict version [%s], user's [%s]", resource_version.c_str(),
+            user_version.c_str());
+
+  // Without a version file among the resources there is nothing to record, and starting the
+  // counters afresh would do so at every start.
+  bool renewed = resource_version != user_version && exists(resource_version_file);
+  if (renewed) IME_DEBUG("New version of dict.[%s->%s]", user_version.c_str(), resource_version.c_str());
+  ImeDict* dict = ime_dict_open(folder, renewed ? IME_DICT_FREQ_RECREATE : IME_DICT_FREQ_KEEP);
+  if (dict == nullptr) {
+    IME_ERROR("Open system dict failed!");
+    return -1;
+  }
+  // Recorded only once the new dictionary is open, so a failed open is retried with fresh
+  // counters rather than reusing the old dictionary's.
+  if (renewed && QACopyFile(resource_version_file.c_str(), data_folder.c_str()) != 0) {
+    IME_ERROR("Copy \"%s\" to \"%s\" failed!", resource_version_file.c_str(), data_folder.c_str());
+  }
+  ime_dict_pool[ime_dict_count++] = dict;
+  return 0;
+}
+
+void open_user_dictionaries(const std::string& data_folder) {
+  std::string root = data_folder + "/Dictionary";
+  std::error_code error;
+  std::vector<std::filesystem::directory_entry> entries = platform::files::list_directory(root, error);
+  // A new user has no dictionary folders yet: nothing to open, and nothing wrong.
+  if (error == std::errc::no_such_file_or_directory) return;
+  if (error) {
+    IME_ERROR("ime_load_phrase(), open dictionary failed!");
+    return;
+  }
+  for (const auto& entry : entries) {
+    std::string name = entry.path().filename().string();
+    std::error_code ignored;
+    if (!entry.is_directory(ignored) || name.starts_with(kStagingPrefix)) continue;
+    if (ime_dict_count >= IME_MAX_DICTS) {
+      IME_ERROR("Too many dictionaries: \"%s\" and the ones after it are not loaded.", name.c_str());
+      return;
+    }
+    std::string path = root + "/" + name;
+    IME_DEBUG("Load the dictionary:%s [%s]", name.c_str(), path.c_str());
+    if (ImeDict* dict = ime_dict_open(path.c_str(), IME_DICT_FREQ_KEEP)) {
+      ime_dict_pool[ime_dict_count++] = dict;
+    } else {
+      IME_ERROR("Open dict \"%s\" failed!", path.c_str());
+    }
+  }
+}
+
+}  // namespace
+
+std::string ime_dict_version(const std::string& version_file) {
+  std::string version = ime_read_version_line(version_file, 31);
+  return version.empty() ? "1.0" : version;
+}
+
+int ime_load_phrase() {
+  const std::string& data_folder = QAGetAppSupportPathString();
+  if (data_folder.empty()) return -1;
+  ime_close_phrase();
+  if (open_system_dictionary(data_folder) != 0) return -1;
+  open_user_dictionaries(data_folder);
+  return 0;
+}
+
+void ime_close_phrase() {
+  for (int i = 0; i < ime_dict_count; ++i) {
+    ime_dict_close(ime_dict_pool[i]);
+    ime_dict_pool[i] = nullptr;
+  }
+  ime_dict_count = 0;
+}
