@@ -19,8 +19,31 @@ constexpr const char* kHeader =
     "# KEP simplified-to-traditional table, format 1.\n"
     "# Bytes from 0x30 up are stored substituted; do not edit by hand.\n";
 
-// The lines of a table file, comments and empty lines dropped, too long lines refused.
-std::optional<std::vector<std::string>> read_lines(const fs::path& path, bool scrambled) {
+constexpr std::string_view kRecordsLine = "# Records: ";
+
+// A table file's lines without comments and empty lines, too long lines refused, and what its
+// comment header says of the lines after the version line.
+struct TableLines {
+  std::vector<std::string> lines;
+  std::optional<std::size_t> declared_records;
+  bool count_unreadable = false;
+  bool ends_with_line_end = false;
+};
+
+// Only "# Records: N" before the first table line counts; later comments are free text.
+void take_header_comment(std::string_view line, TableLines& table) {
+  if (!table.lines.empty() || !line.starts_with(kRecordsLine)) return;
+  std::string_view digits = line.substr(kRecordsLine.size());
+  std::size_t value = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size()) {
+    table.count_unreadable = true;
+  } else {
+    table.declared_records = value;
+  }
+}
+
+std::optional<TableLines> read_lines(const fs::path& path, bool scrambled) {
   std::error_code error;
   struct stat info {};
   if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -31,21 +54,55 @@ std::optional<std::vector<std::string>> read_lines(const fs::path& path, bool sc
   auto contents = platform::files::read_file(path, error);
   if (!contents) return std::nullopt;
 
-  std::vector<std::string> lines;
+  TableLines table;
+  table.ends_with_line_end = !contents->empty() && contents->back() == '\n';
   std::string_view rest = *contents;
   while (!rest.empty()) {
     std::size_t end = rest.find('\n');
     std::string_view line = rest.substr(0, end);
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (line.empty() || line.front() == '#') continue;
+    if (line.empty()) continue;
+    if (line.front() == '#') {
+      take_header_comment(line, table);
+      continue;
+    }
     if (line.size() > kMaxLineBytes) {
       cclog("Line of %zu bytes in %s is too long, skipped.", line.size(), path.c_str());
       continue;
     }
-    lines.push_back(scrambled ? unscramble(line) : std::string(line));
+    table.lines.push_back(scrambled ? unscramble(line) : std::string(line));
   }
-  return lines;
+  return table;
+}
+
+// A table must hold its version line and, when its header counts them, exactly that many
+// records whole: an empty, cut off or damaged table is refused rather than served as if it
+// converted. Tables written before the count was kept load on their version line alone.
+bool holds_what_header_says(const fs::path& path, const TableLines& table, std::size_t loaded,
+                            bool records_required) {
+  if (table.lines.empty()) {
+    cclog("Table %s is empty.", path.c_str());
+    return false;
+  }
+  if (table.count_unreadable) {
+    cclog("Table %s has an unreadable record count.", path.c_str());
+    return false;
+  }
+  if (table.declared_records && !table.ends_with_line_end) {
+    cclog("Table %s is cut off inside its last line.", path.c_str());
+    return false;
+  }
+  if (table.declared_records && *table.declared_records != loaded) {
+    cclog("Table %s declares %zu records but %zu load.", path.c_str(), *table.declared_records,
+          loaded);
+    return false;
+  }
+  if (records_required && loaded == 0) {
+    cclog("Table %s holds no records.", path.c_str());
+    return false;
+  }
+  return true;
 }
 
 // Splits at single blanks; "a  b" has an empty field between the two blanks.
@@ -73,6 +130,14 @@ std::string printable(std::string_view bytes, Gb18030Codec& codec) {
   return codec.decode(bytes).value_or(std::string(bytes));
 }
 
+// The comment header with the record count, the version line (required: the loader takes the
+// first line as the version), then the records.
+std::string stored_table(const std::optional<std::string>& version, std::size_t record_count,
+                         const std::string& records) {
+  return kHeader + std::string(kRecordsLine) + std::to_string(record_count) + "\n" +
+         scramble(version.value_or("unknown")) + "\n" + records;
+}
+
 bool write_file(const fs::path& path, const std::string& contents, std::error_code& error) {
   return platform::files::write_atomic(path, contents, error, 0644);
 }
@@ -83,7 +148,8 @@ bool load_char_table(const fs::path& path, CharTable& table, Gb18030Codec& codec
   auto lines = read_lines(path, true);
   if (!lines) return false;
   bool version_taken = false;
-  for (const std::string& line : *lines) {
+  std::size_t loaded = 0;
+  for (const std::string& line : lines->lines) {
     auto text = codec.decode(line);
     if (!text) {
       cclog("Create string object for [%s] failed! 4", line.c_str());
@@ -96,20 +162,23 @@ bool load_char_table(const fs::path& path, CharTable& table, Gb18030Codec& codec
     }
     auto fields = split_fields(line);
     if (fields.size() != 2) continue;
-    if (!table.add(fields[0], fields[1])) {
+    if (table.add(fields[0], fields[1])) {
+      ++loaded;
+    } else {
       cclog("Invalid line [%s]", text->c_str());
     }
   }
   cclog(">> Total %zu records loaded from hzdb.", table.size() + (table.version ? 1 : 0));
-  return true;
+  return holds_what_header_says(path, *lines, loaded, true);
 }
 
 bool load_fix_table(const fs::path& path, FixTable& table, Gb18030Codec& codec) {
   auto lines = read_lines(path, true);
   if (!lines) return false;
   bool first = true;
+  std::size_t loaded = 0;
   std::optional<std::string> section;
-  for (const std::string& line : *lines) {
+  for (const std::string& line : lines->lines) {
     if (first) {
       first = false;
       table.version = codec.decode(line);
@@ -124,6 +193,7 @@ bool load_fix_table(const fs::path& path, FixTable& table, Gb18030Codec& codec) 
         cclog("Invalid line [%s]", printable(line, codec).c_str());
       } else {
         section = std::string(body);
+        ++loaded;
       }
       continue;
     }
@@ -142,16 +212,18 @@ bool load_fix_table(const fs::path& path, FixTable& table, Gb18030Codec& codec) 
         table.add(*section, FixEntry{std::string(fields[0]), std::string(fields[1]), *before,
                                      *after}) == FixTable::AddResult::Invalid) {
       cclog("Invalid line [%s]", printable(line, codec).c_str());
+    } else {
+      ++loaded;
     }
   }
   cclog(">> Total %zu items loaded.", table.section_count() + (table.version ? 1 : 0));
-  return true;
+  return holds_what_header_says(path, *lines, loaded, false);
 }
 
 bool load_user_fixes(const fs::path& path, UserFixTable& table, Gb18030Codec& codec) {
   auto lines = read_lines(path, false);
   if (!lines) return false;
-  for (const std::string& line : *lines) {
+  for (const std::string& line : lines->lines) {
     auto text = codec.decode(line);
     if (!text) {
       cclog("Create string object for [%s] failed. 3", line.c_str());
@@ -166,28 +238,27 @@ bool load_user_fixes(const fs::path& path, UserFixTable& table, Gb18030Codec& co
 }
 
 std::string format_char_table(const CharTable& table, std::size_t* skipped) {
-  std::string out = kHeader;
-  // The version line is required: the loader takes the first line as the version.
-  out += scramble(table.version.value_or("unknown")) + "\n";
-  std::size_t left_out = 0;
+  std::string records;
+  std::size_t written = 0, left_out = 0;
   for (const auto& [simplified, traditional] : table.sorted_entries()) {
     std::string line = simplified + " " + traditional;
     if (line.size() > kMaxLineBytes) {
       ++left_out;
       continue;
     }
-    out += scramble(line) + "\n";
+    records += scramble(line) + "\n";
+    ++written;
   }
   if (skipped) *skipped = left_out;
-  return out;
+  return stored_table(table.version, written, records);
 }
 
 std::string format_fix_table(const FixTable& table, std::size_t* skipped) {
-  std::string out = kHeader;
-  out += scramble(table.version.value_or("unknown")) + "\n";
-  std::size_t left_out = 0;
+  std::string records;
+  std::size_t written = 0, left_out = 0;
   for (const FixSection* section : table.sorted_sections()) {
-    out += "!" + scramble(section->character()) + "\n";
+    records += "!" + scramble(section->character()) + "\n";
+    ++written;
     for (const FixEntry& entry : section->entries()) {
       std::string line = ">" + entry.phrase + " " + entry.replacement + " " +
                          std::to_string(entry.before) + " " + std::to_string(entry.after);
@@ -195,11 +266,12 @@ std::string format_fix_table(const FixTable& table, std::size_t* skipped) {
         ++left_out;
         continue;
       }
-      out += scramble(line) + "\n";
+      records += scramble(line) + "\n";
+      ++written;
     }
   }
   if (skipped) *skipped = left_out;
-  return out;
+  return stored_table(table.version, written, records);
 }
 
 bool write_char_table(const fs::path& path, const CharTable& table, std::error_code& error) {

@@ -9,6 +9,11 @@
 //
 // Lines longer than kMaxLineBytes are refused whole rather than cut into pieces, which would
 // turn their tails into entries of their own.
+//
+// The writers put "# Records: N" in the comment header, N the lines after the version line.
+// A table that declares it must end with a line end and load exactly N of its lines; han.db
+// must load at least one record, a fix table at least its version line. Files without the
+// count line (written before it was kept) are checked for the rest only.
 #pragma once
 
 #include <cstddef>
@@ -27,7 +32,8 @@ inline constexpr std::size_t kMaxLineBytes = 1023;
 // Table files above this size are refused instead of being read into memory.
 inline constexpr std::size_t kMaxFileBytes = 64 * 1024 * 1024;
 
-// Reading logs what it skips and returns false only when the file cannot be read.
+// Reading logs what it skips and returns false when the file cannot be read or does not hold
+// what its header says (logged with the reason); the table may be partly filled then.
 bool load_char_table(const std::filesystem::path& path, CharTable& table, Gb18030Codec& codec);
 bool load_fix_table(const std::filesystem::path& path, FixTable& table, Gb18030Codec& codec);
 bool load_user_fixes(const std::filesystem::path& path, UserFixTable& table, Gb18030Codec& codec);

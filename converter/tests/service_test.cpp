@@ -132,4 +132,19 @@ TEST(ConverterProgramTest, EndsWhenItsTablesAreMissing) {
   EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1);
 }
 
+TEST(ConverterProgramTest, EndsInsteadOfServingDamagedTables) {
+  for (const converter::testing::DamagedTable& damaged : converter::testing::damaged_tables()) {
+    PrivateRuntimeDir runtime;
+    TempDir tables;
+    converter::testing::write_damaged_fixture_tables(tables.path(), damaged);
+    ConverterProgram program(KEP_CONVERTER_PROGRAM, {"--resources", tables.path().string()});
+    auto status = program.wait_for_exit();
+    ASSERT_TRUE(status) << damaged.file << ": " << damaged.what << " is served";
+    EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 1)
+        << damaged.file << ": " << damaged.what;
+    std::error_code error;
+    EXPECT_FALSE(platform::ports::RemotePort::open(kQCCServerPortName, error));
+  }
+}
+
 }  // namespace

@@ -110,6 +110,35 @@ TEST(TableFileTest, CharacterTableNeedsOneCharacterAndOneTextPerLine) {
   EXPECT_TRUE(log.contains("failed! 4"));
 }
 
+TEST(TableFileTest, TablesThatDoNotHoldWhatTheirHeaderSaysAreRefused) {
+  for (const testing::DamagedTable& damaged : testing::damaged_tables()) {
+    TempDir dir;
+    testing::write_damaged_fixture_tables(dir.path(), damaged);
+    Gb18030Codec codec;
+    LogCapture log;
+    const auto path = dir.path() / damaged.file;
+    bool loaded = false;
+    if (std::string_view(damaged.file) == "han.db") {
+      CharTable table;
+      loaded = load_char_table(path, table, codec);
+    } else {
+      FixTable table;
+      loaded = load_fix_table(path, table, codec);
+    }
+    EXPECT_FALSE(loaded) << damaged.file << ": " << damaged.what;
+    EXPECT_TRUE(log.contains(damaged.reason)) << damaged.file << ": " << damaged.what;
+  }
+}
+
+TEST(TableFileTest, TheWrittenHeaderCountsTheLinesAfterTheVersion) {
+  auto tables = testing::build_fixture_tables();
+  const std::string characters = format_char_table(tables.characters);
+  const std::string fixes = format_fix_table(tables.fixes.first);
+  EXPECT_NE(characters.find("\n# Records: 8\n"), std::string::npos);
+  const std::size_t lines = tables.fixes.first.section_count() + tables.fixes.first.entry_count();
+  EXPECT_NE(fixes.find("\n# Records: " + std::to_string(lines) + "\n"), std::string::npos);
+}
+
 TEST(TableFileTest, UserFixFilesArePlainText) {
   TempDir dir;
   write_raw(dir.path() / "user.txt", "# mine\r\n" + gb("乾淨 干淨") + "\r\n" + gb("壞") + "\n" +
