@@ -121,4 +121,23 @@ std::string fit_columns(const std::string& text, int width) {
   return text.substr(0, at);
 }
 
+std::string_view last_columns(std::string_view text, int width) {
+  std::size_t start = text.size();
+  int used = 0;
+  while (start > 0) {
+    std::size_t lead = start - 1;
+    while (lead > 0 && start - lead < 4 && (static_cast<unsigned char>(text[lead]) & 0xC0) == 0x80) {
+      --lead;
+    }
+    const std::size_t length =
+        platform::text::utf8_sequence_length(static_cast<unsigned char>(text[lead]));
+    if (length == 0 || lead + length != start) break;  // not a whole character: stop before it
+    const int cells = length == 1 ? 1 : 2;
+    if (used + cells > width) break;
+    used += cells;
+    start = lead;
+  }
+  return text.substr(start);
+}
+
 }  // namespace kep_terminal

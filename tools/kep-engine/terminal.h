@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "session/key_script.h"
 
@@ -35,5 +36,9 @@ int columns();
 
 // The longest start of a UTF-8 text that fits `width` columns (wide characters take two).
 std::string fit_columns(const std::string& text, int width);
+
+// The longest end of a UTF-8 text that fits `width` columns, found from the end so that the
+// work is bounded by `width` however long the text is.
+std::string_view last_columns(std::string_view text, int width);
 
 }  // namespace kep_terminal
