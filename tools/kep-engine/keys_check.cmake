@@ -48,21 +48,21 @@ if(NOT shown EQUAL 8 OR NOT out MATCHES "marked: zhong'guo\npage: 1\\.中国 2\\
   message(FATAL_ERROR "the marked text and page after each key:\n${out}")
 endif()
 
-# Learning: 她 (third) then 走 commits a phrase no dictionary offers. Typed with pauses it is
+# Learning: 她 (fourth) then 帅 commits a phrase no dictionary offers. Typed with pauses it is
 # learned into udb.lib and offered first; typed in a burst nothing is learned.
-expect_commits(paused "tazou31" "她走" --delay-ms 300)
+expect_commits(paused "tashuai41" "她帅" --delay-ms 300)
 file(READ "${WORK}/paused/Library/KEP/udb.lib" udb)
-if(NOT udb MATCHES "她走")
+if(NOT udb MATCHES "她帅")
   message(FATAL_ERROR "with pauses the phrase was not learned:\n${udb}")
 endif()
-keys(paused "tazou")
-if(NOT out MATCHES "page: 1\\.她走 [^\n]*\n$")
+keys(paused "tashuai")
+if(NOT out MATCHES "page: 1\\.她帅 [^\n]*\n$")
   message(FATAL_ERROR "the learned phrase does not come first:\n${out}")
 endif()
 
-expect_commits(burst "tazou31" "她走")
+expect_commits(burst "tashuai41" "她帅")
 file(READ "${WORK}/burst/Library/KEP/udb.lib" udb)
-if(udb MATCHES "她走")
+if(udb MATCHES "她帅")
   message(FATAL_ERROR "typed in a burst, the phrase was learned:\n${udb}")
 endif()
 

@@ -49,3 +49,16 @@ expect("就\tjiu\t" "query-py j")
 run_tool(hz 行)
 expect("xing2" "hz 行")
 expect("hang2" "hz 行")
+
+# Phrases of the merged phrase database: one phrase covers what words alone compose wrongly
+# (是一个 rather than 十一 + 个), and words the word source lacks are found.
+foreach(case "shiyigechengxu<space>=是一个程序" "miaoshufu<space>=描述符" "caozuobuzhichi<space>=操作不支持")
+  string(REPLACE "=" ";" parts "${case}")
+  list(GET parts 0 keys)
+  list(GET parts 1 expected)
+  run_tool(keys "${keys}")
+  string(REGEX MATCHALL "commit: [^\n]*" commits "${out}")
+  if(NOT commits STREQUAL "commit: ${expected}")
+    message(FATAL_ERROR "kep-engine keys '${keys}' committed \"${commits}\", expected \"${expected}\"\n${out}")
+  endif()
+endforeach()

@@ -1,6 +1,7 @@
 // kep-mkdata: generates the engine's shipped data into a resource folder from open data
-// (Unihan, a Rime pinyin dictionary, the Chinese conversion tables) and copies the hand-written
-// resources beside it.
+// (Unihan, a Rime pinyin dictionary, a phrase database, the Chinese conversion tables) and copies
+// the hand-written resources beside it.
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +15,7 @@
 #include "model/characters.h"
 #include "model/sources.h"
 #include "model/tables.h"
+#include "model/vocabulary.h"
 #include "platform/files.h"
 #include "writers/hzinfo_writer.h"
 #include "writers/pinyin_table_writer.h"
@@ -29,8 +31,16 @@ namespace {
 // pinyin.db (and pinyin2.db) decide.
 inline constexpr std::uint32_t kMaxHanziIndexes = IME_PY_EXT_INDEX_BASE;
 
+// The phrase database's phrases the system dictionary takes: those at or above the frequency
+// floors, at most the cap of them. All three were chosen on the typing development set
+// (bench/devset): see docs/ARCHITECTURE.md.
+inline constexpr std::uint32_t kPhraseFloor = 3000;
+inline constexpr std::uint32_t kLongPhraseFloor = 4500;
+inline constexpr std::size_t kPhraseCap = 200000;
+
 struct Options {
   mkdata::SourcePaths sources;
+  mkdata::MergeRules merge{kPhraseFloor, kLongPhraseFloor, kPhraseCap};
   fs::path resources = KEP_RESOURCES_DIR;
   fs::path output;
 };
@@ -38,6 +48,7 @@ struct Options {
 void usage() {
   std::fprintf(stderr,
                "usage: kep-mkdata [--unihan DIR] [--words FILE] [--opencc DIR] [--opencc-dict TOOL]\n"
+               "                  [--phrases FILE] [--phrase-floor N] [--long-phrase-floor N] [--phrase-cap N]\n"
                "                  [--resources DIR] OUTPUT-DIR\n"
                "Writes pinyin.db, pinyin2.db, hzdb.db, hzdb.idx, hzdb.info, fzm.db, punct.def,\n"
                "pysuggest.txt and system.dict into OUTPUT-DIR and copies vmode.txt, abbr.txt and\n"
@@ -52,11 +63,21 @@ bool parse_options(int argc, char** argv, Options* options) {
       *target = argv[++i];
       return true;
     };
+    auto number = [&](auto* target) {
+      if (i + 1 >= argc) return false;
+      std::string_view text = argv[++i];
+      auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *target);
+      return ec == std::errc() && end == text.data() + text.size();
+    };
     bool ok = true;
     if (arg == "--unihan") ok = value(&options->sources.unihan_folder);
     else if (arg == "--words") ok = value(&options->sources.word_dictionary);
     else if (arg == "--opencc") ok = value(&options->sources.opencc_folder);
     else if (arg == "--opencc-dict") ok = value(&options->sources.opencc_dump_tool);
+    else if (arg == "--phrases") ok = value(&options->sources.phrase_database);
+    else if (arg == "--phrase-floor") ok = number(&options->merge.min_frequency);
+    else if (arg == "--long-phrase-floor") ok = number(&options->merge.min_long_frequency);
+    else if (arg == "--phrase-cap") ok = number(&options->merge.max_phrases);
     else if (arg == "--resources") ok = value(&options->resources);
     else if (!arg.starts_with("-") && options->output.empty()) options->output = argv[i];
     else ok = false;
@@ -125,13 +146,17 @@ int main(int argc, char** argv) {
   std::error_code ec;
   if (!platform::files::make_directories(out, 0755, ec)) return fail("cannot create " + out.string());
 
+  options.sources.min_phrase_frequency = options.merge.min_frequency;
   mkdata::Sources sources;
   std::string error;
   if (!mkdata::load_sources(options.sources, &sources, &error)) return fail(error);
   mkdata::CharTable characters = mkdata::collect_characters(sources);
   mkdata::TableContents tables;
   mkdata::build_character_tables(characters, &tables);
-  mkdata::build_words(sources, characters, &tables);
+  mkdata::MergeReport merge_report;
+  const std::vector<mkdata::RimeEntry> merged = mkdata::merge_database_phrases(
+      sources.words, sources.database_phrases, characters, options.merge, &merge_report);
+  mkdata::build_words(sources, characters, &tables, merged);
   if (tables.pinyin.size() >= kMaxHanziIndexes || tables.extension.size() >= kMaxHanziIndexes) {
     return fail("more single-character records than the hanzi counters can hold");
   }
@@ -183,6 +208,11 @@ int main(int argc, char** argv) {
               suggestion_report.entries, suggestion_report.words_checked, suggestion_report.pairs_checked);
   std::printf("  system.dict   %u words stored, %u refused, of %u listed\n", dictionary.records,
               dictionary.rejected, dictionary.words_listed);
+  std::printf("  phrases       %zu read at frequency %u or more: %zu added, %zu known, %zu long ones below %u, "
+              "%zu over the cap of %zu, %zu not GBK, %zu without final codes\n",
+              merge_report.read, options.merge.min_frequency, merge_report.added, merge_report.known,
+              merge_report.long_below_floor, options.merge.min_long_frequency, merge_report.capped,
+              options.merge.max_phrases, merge_report.not_gbk, merge_report.no_final_code);
   std::printf("  copied        vmode.txt abbr.txt imkkep.plist\n");
   return 0;
 }

@@ -19,7 +19,9 @@ bool load_sources(const SourcePaths& paths, Sources* sources, std::string* error
          load_opencc_dictionary(opencc_dictionary(paths.opencc_folder, "STCharacters"),
                                 paths.opencc_dump_tool, &sources->characters, error) &&
          load_opencc_dictionary(opencc_dictionary(paths.opencc_folder, "STPhrases"),
-                                paths.opencc_dump_tool, &sources->phrases, error);
+                                paths.opencc_dump_tool, &sources->phrases, error) &&
+         load_pinyin_database(paths.phrase_database, paths.min_phrase_frequency,
+                              &sources->database_phrases, error);
 }
 
 }  // namespace mkdata

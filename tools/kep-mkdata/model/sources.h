@@ -1,11 +1,13 @@
 // Everything the shipped tables are made from, read once.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "sources/opencc_table.h"
+#include "sources/pinyin_database.h"
 #include "sources/rime_dict.h"
 #include "sources/unihan.h"
 
@@ -16,6 +18,8 @@ struct SourcePaths {
   std::filesystem::path word_dictionary = "/usr/share/rime-data/pinyin_simp.dict.yaml";
   std::filesystem::path opencc_folder = "/usr/share/opencc";
   std::filesystem::path opencc_dump_tool = "/usr/bin/opencc_dict";
+  std::filesystem::path phrase_database = "/usr/share/pinyin-database/main.db";
+  std::uint32_t min_phrase_frequency = 0;  // phrases below it are not read
 };
 
 struct Sources {
@@ -23,6 +27,7 @@ struct Sources {
   std::vector<RimeEntry> words;  // characters and words with pinyin and weights
   VariantTable characters;       // simplified -> traditional characters
   VariantTable phrases;          // simplified -> traditional phrases
+  std::vector<DatabasePhrase> database_phrases;  // phrases with readings and frequencies
 };
 
 bool load_sources(const SourcePaths& paths, Sources* sources, std::string* error);

@@ -6,28 +6,13 @@
 #include <set>
 #include <tuple>
 
-#include "CoreSource/tables/pinyin_code.h"
 #include "CoreSource/tables/pytable.h"
+#include "sources/toned_pinyin.h"
 #include "sources/utf8.h"
 
 namespace mkdata {
 
 namespace {
-
-// Characters of a text, each as its UTF-8 string.
-std::optional<std::vector<std::string>> characters_of(const std::string& text) {
-  std::optional<std::vector<char32_t>> points = code_points_of(text);
-  if (!points) return std::nullopt;
-  std::vector<std::string> chars;
-  for (char32_t p : *points) chars.push_back(utf8_of(p));
-  return chars;
-}
-
-bool has_final_code(const std::string& syllable) {
-  char initial = 0, code = 0;
-  ime_decompose_py(syllable.c_str(), &initial, &code);
-  return code != 0;
-}
 
 PinyinRecord make_record(const CharInfo& info, const std::string& syllable,
                          const std::string& simplified, const std::string& traditional) {
@@ -112,15 +97,18 @@ void build_character_tables(const CharTable& characters, TableContents* tables) 
   }
 }
 
-void build_words(const Sources& sources, const CharTable& characters, TableContents* tables) {
-  // One entry per word and pinyin, with the highest weight the source gives it.
+void build_words(const Sources& sources, const CharTable& characters, TableContents* tables,
+                 const std::vector<RimeEntry>& merged) {
+  // One entry per word and pinyin, with the highest weight the sources give it.
   std::map<std::pair<std::string, std::vector<std::string>>, std::uint32_t> words;
-  for (const RimeEntry& entry : sources.words) {
-    std::optional<std::vector<std::string>> chars = characters_of(entry.text);
-    if (!chars || chars->size() < 2 || chars->size() != entry.syllables.size()) continue;
-    if (!std::all_of(entry.syllables.begin(), entry.syllables.end(), has_final_code)) continue;
-    std::uint32_t& weight = words[{entry.text, entry.syllables}];
-    weight = std::max(weight, entry.weight);
+  for (const std::vector<RimeEntry>* list : {&sources.words, &merged}) {
+    for (const RimeEntry& entry : *list) {
+      std::optional<std::vector<std::string>> chars = characters_of(entry.text);
+      if (!chars || chars->size() < 2 || chars->size() != entry.syllables.size()) continue;
+      if (!std::all_of(entry.syllables.begin(), entry.syllables.end(), has_final_code)) continue;
+      std::uint32_t& weight = words[{entry.text, entry.syllables}];
+      weight = std::max(weight, entry.weight);
+    }
   }
 
   for (const auto& [key, weight] : words) {

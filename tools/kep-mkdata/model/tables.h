@@ -30,9 +30,10 @@ char class_digit(bool gb2312, std::uint32_t weight);
 // read with the same syllable.
 void build_character_tables(const CharTable& characters, TableContents* tables);
 
-// The system dictionary's words: the word source's words of two characters and more whose
-// syllables all have final codes and whose text is GBK, with their traditional forms and the
-// tones their characters are read with.
-void build_words(const Sources& sources, const CharTable& characters, TableContents* tables);
+// The system dictionary's words: the word source's words of two characters and more, and the
+// merged phrases (model/vocabulary.h), whose syllables all have final codes and whose text is
+// GBK, with their traditional forms and the tones their characters are read with.
+void build_words(const Sources& sources, const CharTable& characters, TableContents* tables,
+                 const std::vector<RimeEntry>& merged = {});
 
 }  // namespace mkdata

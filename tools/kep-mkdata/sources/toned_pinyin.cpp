@@ -87,4 +87,11 @@ bool is_table_syllable(std::string_view syllable) {
   return table_syllables().count(syllable) != 0;
 }
 
+bool has_final_code(const std::string& syllable) {
+  if (!is_table_syllable(syllable)) return false;
+  char initial = 0, code = 0;
+  ime_decompose_py(syllable.c_str(), &initial, &code);
+  return code != 0;
+}
+
 }  // namespace mkdata

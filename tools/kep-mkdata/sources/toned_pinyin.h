@@ -28,4 +28,8 @@ std::string normalize_syllable(std::string_view syllable);
 // table, and the nasal syllables m, n, ng, hm and hng that only single characters use.
 bool is_table_syllable(std::string_view syllable);
 
+// Whether the dictionary can key the syllable: a syllable of the tables with a final code
+// ("zhong"; not "ng", which has none, nor "fiao", which is no syllable).
+bool has_final_code(const std::string& syllable);
+
 }  // namespace mkdata

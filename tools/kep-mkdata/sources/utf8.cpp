@@ -50,4 +50,12 @@ std::optional<char32_t> parse_code_point(std::string_view text) {
   return static_cast<char32_t>(value);
 }
 
+std::optional<std::vector<std::string>> characters_of(std::string_view utf8) {
+  std::optional<std::vector<char32_t>> points = code_points_of(utf8);
+  if (!points) return std::nullopt;
+  std::vector<std::string> chars;
+  for (char32_t p : *points) chars.push_back(utf8_of(p));
+  return chars;
+}
+
 }  // namespace mkdata

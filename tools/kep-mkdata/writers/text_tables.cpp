@@ -1,20 +1,37 @@
 #include "writers/text_tables.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "CoreSource/tables/accode.h"
 #include "platform/text.h"
+#include "sources/utf8.h"
 
 namespace mkdata {
 
 namespace {
 
+// The two GBK bytes of one character, "" when it has no such form. Each character is converted
+// once: a word list of hundreds of thousands of words repeats the same few thousand.
+const std::string& two_byte_gbk_character(const std::string& utf8) {
+  thread_local std::unordered_map<std::string, std::string> converted;
+  auto [at, added] = converted.try_emplace(utf8);
+  if (added) {
+    std::optional<std::string> gbk = platform::text::from_utf8(utf8, platform::text::Encoding::Gbk);
+    if (gbk && gbk->size() == 2 && static_cast<unsigned char>((*gbk)[0]) >= 0x81) at->second = *gbk;
+  }
+  return at->second;
+}
+
 // The word's GBK bytes when each of its `characters` characters takes two of them.
 std::optional<std::string> two_byte_gbk(const std::string& utf8, std::size_t characters) {
-  std::optional<std::string> gbk = platform::text::from_utf8(utf8, platform::text::Encoding::Gbk);
-  if (!gbk || gbk->size() != 2 * characters) return std::nullopt;
-  for (std::size_t i = 0; i < gbk->size(); i += 2) {
-    if (static_cast<unsigned char>((*gbk)[i]) < 0x81) return std::nullopt;
+  std::optional<std::vector<std::string>> chars = characters_of(utf8);
+  if (!chars || chars->size() != characters) return std::nullopt;
+  std::string gbk;
+  for (const std::string& c : *chars) {
+    const std::string& bytes = two_byte_gbk_character(c);
+    if (bytes.empty()) return std::nullopt;
+    gbk += bytes;
   }
   return gbk;
 }
