@@ -227,6 +227,10 @@ class FolderBuild {
       return fail("Remove file \"%s\" failed![%s]", info.c_str(), std::strerror(errno));
     }
     for (const char* name : {dictfmt::kRecordFile, dictfmt::kIndexFile}) {
+      // Exactly the folder's mode, whatever the umask of the build took away.
+      if (::chmod(staged(name).c_str(), dictfmt::kFileMode) != 0) {
+        return fail("Set the mode of \"%s\" failed![%s]", staged(name).c_str(), std::strerror(errno));
+      }
       if (::rename(staged(name).c_str(), final_path(name).c_str()) != 0) {
         return fail("Move file \"%s\" failed![%s]", final_path(name).c_str(), std::strerror(errno));
       }

@@ -19,7 +19,7 @@ namespace {
 
 bool write_text(const std::string& path, const std::string& text) {
   std::error_code error;
-  if (platform::files::write_atomic(path, text, error, 0644)) return true;
+  if (platform::files::write_atomic(path, text, error, dictfmt::kFileMode)) return true;
   IME_ERROR("Create file \"%s\" failed![%s]", path.c_str(), error.message().c_str());
   return false;
 }

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -115,45 +116,113 @@ std::optional<std::string> read_file(const fs::path& path, std::error_code& erro
   return out;
 }
 
-bool write_atomic(const fs::path& path, std::string_view data, std::error_code& error,
-                  unsigned mode) {
-  error.clear();
-  fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-  std::string temp_name = ".";
-  temp_name += path.filename().string();
-  temp_name += ".XXXXXX";
-  std::string temp = (folder / temp_name).string();
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) {
-    error = last_error();
-    return false;
-  }
-  bool ok = ::fchmod(fd, mode) == 0 && write_all(fd, data) && ::fsync(fd) == 0;
-  if (!ok) error = last_error();
-  if (::close(fd) != 0 && ok) {
-    ok = false;
-    error = last_error();
-  }
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-    ok = false;
-    error = last_error();
-  }
-  if (!ok) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  // Make the rename itself durable.
+namespace {
+
+bool is_temporary_name(const std::string& name) {
+  // "." + the target's name + "." + the six characters mkstemp fills in.
+  constexpr std::size_t kSuffix = 7;
+  if (name.size() < 2 + kSuffix || name.front() != '.') return false;
+  if (name[name.size() - kSuffix] != '.') return false;
+  return std::all_of(name.end() - (kSuffix - 1), name.end(),
+                     [](unsigned char c) { return std::isalnum(c) != 0; });
+}
+
+void sync_folder(const fs::path& folder) {
   int dir_fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir_fd >= 0) {
     ::fsync(dir_fd);
     ::close(dir_fd);
   }
+}
+
+fs::path folder_of(const fs::path& path) {
+  return path.parent_path().empty() ? fs::path(".") : path.parent_path();
+}
+
+}  // namespace
+
+void remove_stale_temporaries(const fs::path& folder) {
+  std::error_code error;
+  const auto now = std::chrono::system_clock::now();
+  for (const fs::directory_entry& entry : list_directory(folder, error, /*include_hidden=*/true)) {
+    if (!is_temporary_name(entry.path().filename().string())) continue;
+    struct stat st {};
+    // lstat: a link or folder under such a name is not ours to remove.
+    if (::lstat(entry.path().c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    auto changed = std::chrono::system_clock::from_time_t(st.st_mtim.tv_sec);
+    if (now - changed > kStaleTemporaryAge) ::unlink(entry.path().c_str());
+  }
+}
+
+std::optional<AtomicReplacement> AtomicReplacement::begin(const fs::path& path, unsigned mode,
+                                                          std::error_code& error) {
+  error.clear();
+  fs::path folder = folder_of(path);
+  remove_stale_temporaries(folder);
+  std::string temporary = (folder / ("." + path.filename().string() + ".XXXXXX")).string();
+  int fd = ::mkstemp(temporary.data());
+  if (fd < 0) {
+    error = last_error();
+    return std::nullopt;
+  }
+  AtomicReplacement replacement(fd, temporary, path);
+  if (::fchmod(fd, mode) != 0) {
+    error = last_error();
+    return std::nullopt;
+  }
+  return replacement;
+}
+
+AtomicReplacement::AtomicReplacement(AtomicReplacement&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      temporary_(std::exchange(other.temporary_, {})),
+      target_(std::move(other.target_)) {}
+
+AtomicReplacement::~AtomicReplacement() {
+  // The caller may still be reporting why the write failed.
+  int saved = errno;
+  if (fd_ >= 0) ::close(fd_);
+  if (!temporary_.empty()) ::unlink(temporary_.c_str());
+  errno = saved;
+}
+
+bool AtomicReplacement::commit(std::error_code& error) {
+  error.clear();
+  if (fd_ < 0 || temporary_.empty()) {
+    error = std::make_error_code(std::errc::bad_file_descriptor);
+    return false;
+  }
+  bool ok = ::fsync(fd_) == 0;
+  if (!ok) error = last_error();
+  if (::close(std::exchange(fd_, -1)) != 0 && ok) {
+    ok = false;
+    error = last_error();
+  }
+  if (ok && ::rename(temporary_.c_str(), target_.c_str()) != 0) {
+    ok = false;
+    error = last_error();
+  }
+  if (!ok) return false;  // the destructor removes the temporary file
+  temporary_.clear();
+  // Make the rename itself durable.
+  sync_folder(folder_of(target_));
   return true;
+}
+
+bool write_atomic(const fs::path& path, std::string_view data, std::error_code& error,
+                  unsigned mode) {
+  std::optional<AtomicReplacement> replacement = AtomicReplacement::begin(path, mode, error);
+  if (!replacement) return false;
+  if (!write_all(replacement->descriptor(), data)) {
+    error = last_error();
+    return false;
+  }
+  return replacement->commit(error);
 }
 
 std::optional<FileLock> FileLock::acquire(const fs::path& path, bool wait, std::error_code& error) {
   error.clear();
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) {
     error = last_error();
     return std::nullopt;

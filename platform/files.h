@@ -2,12 +2,14 @@
 // Nothing here runs a shell.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace platform::files {
@@ -40,11 +42,45 @@ bool write_all(int fd, std::string_view data);
 bool write_atomic(const fs::path& path, std::string_view data, std::error_code& error,
                   unsigned mode = 0644);
 
+// A temporary file that an interrupted atomic write left behind is removed once it is older
+// than this: a live writer touches its file far more often.
+inline constexpr std::chrono::minutes kStaleTemporaryAge{5};
+
+// The new contents of `path` being written under a temporary name beside it, ".<name>.XXXXXX":
+// commit() flushes the file and renames it over `path`; one never committed is removed.
+// Starting one first removes the stale temporary files of the folder.
+class AtomicReplacement {
+ public:
+  static std::optional<AtomicReplacement> begin(const fs::path& path, unsigned mode,
+                                                std::error_code& error);
+
+  AtomicReplacement(AtomicReplacement&& other) noexcept;
+  AtomicReplacement& operator=(AtomicReplacement&&) = delete;
+  AtomicReplacement(const AtomicReplacement&) = delete;
+  AtomicReplacement& operator=(const AtomicReplacement&) = delete;
+  ~AtomicReplacement();
+
+  int descriptor() const { return fd_; }
+  // Flushes, closes and renames the file over the target, then makes the rename durable.
+  bool commit(std::error_code& error);
+
+ private:
+  AtomicReplacement(int fd, fs::path temporary, fs::path target)
+      : fd_(fd), temporary_(std::move(temporary)), target_(std::move(target)) {}
+  int fd_ = -1;
+  fs::path temporary_;
+  fs::path target_;
+};
+
+// Removes from `folder` the regular files named like an atomic write's temporary file
+// (".<name>.XXXXXX") whose last change is older than kStaleTemporaryAge.
+void remove_stale_temporaries(const fs::path& folder);
+
 // An exclusive advisory lock (flock) on a file, held until destruction.
 class FileLock {
  public:
-  // Opens (creating when missing) and locks `path`. With `wait` false, fails at once when
-  // another process holds the lock.
+  // Opens (creating when missing) and locks `path`, which must not be a symbolic link. With
+  // `wait` false, fails at once when another process holds the lock.
   static std::optional<FileLock> acquire(const fs::path& path, bool wait, std::error_code& error);
 
   FileLock(FileLock&& other) noexcept;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -175,12 +176,29 @@ int ime_make_data_folder() {
     IME_ERROR("Create directory '%s' failed!:%s", path, error.message().c_str());
     return -1;
   }
-  struct stat st;
-  if (::stat(path, &st) != 0 || !S_ISDIR(st.st_mode)) {
-    IME_ERROR("Create directory '%s' failed!:%s", path, "not a folder");
+  std::string refusal = ime_data_folder_refusal(path);
+  if (!refusal.empty()) {
+    IME_ERROR("The data folder '%s' is refused: %s.", path, refusal.c_str());
     return -1;
   }
   return 0;
+}
+
+std::string ime_data_folder_refusal(const char* path) {
+  struct stat st;
+  // A folder reached through a link is judged by the folder itself.
+  if (::stat(path, &st) != 0) return std::string("it cannot be examined (") + std::strerror(errno) + ")";
+  if (!S_ISDIR(st.st_mode)) return "it is not a folder";
+  if (st.st_uid != ::geteuid()) {
+    return "it belongs to user " + std::to_string(st.st_uid) + ", not to this user (" +
+           std::to_string(::geteuid()) + ")";
+  }
+  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    char mode[8];
+    std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+    return std::string("others can write to it (mode ") + mode + "); make it private with chmod 700";
+  }
+  return {};
 }
 
 const char* QAGetHomeDirectory() {

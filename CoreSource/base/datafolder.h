@@ -33,8 +33,13 @@ const std::string& QAGetAppSupportPathString();
 std::string QACopyAppSupportPathString();
 // "file://" URL of the data folder, ending in "/"; empty when there is no data folder.
 std::string QACopyAppSupportPathURL();
-// Creates the data folder (mode 0700, parents included) when it is missing. 0 or -1.
+// Creates the data folder (mode 0700, parents included) when it is missing. 0, or -1 (logged)
+// also when the folder is refused (ime_data_folder_refusal).
 int ime_make_data_folder();
+// Why the folder at `path` cannot hold this user's data: it is no folder, belongs to another
+// user, or its group or others may write to it (they could replace the files the engine maps).
+// Empty when it can.
+std::string ime_data_folder_refusal(const char* path);
 
 // The user's home folder from HOME, which must be an absolute path; NULL otherwise.
 // QAGetHomeDirectory keeps its first answer, IMEGetHomeDirectory looks again on each call.

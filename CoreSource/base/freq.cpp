@@ -1,18 +1,15 @@
 #include "base/freq.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "base/counterfile.h"
 #include "base/datafolder.h"
 #include "base/imelog.h"
-#include "base/tablefile.h"
 
 int ime_freq_mode = 0;
 int ime_hzfreq_val = 9;
@@ -35,6 +32,17 @@ std::uint32_t* counter(const QAFreq* freq, int row) {
   if (freq == nullptr || freq->address == nullptr || row < 0 || row >= freq->rows) return nullptr;
   if ((static_cast<std::int64_t>(row) + 1) * 4 > freq->length) return nullptr;
   return freq->address + row;
+}
+
+// The counter to change, in the file now at the handle's path.
+std::uint32_t* counter_to_change(QAFreq* freq, int row) {
+  if (freq != nullptr && freq->address != nullptr) {
+    void* address = freq->address;
+    if (ime_counter_file_follow(freq->path, freq->length, &freq->fd, &address)) {
+      freq->address = static_cast<std::uint32_t*>(address);
+    }
+  }
+  return counter(freq, row);
 }
 
 }  // namespace
@@ -81,37 +89,25 @@ QAFreq* QAFreqOpen(const char* name, int rows, int recreate) {
     if (folder == nullptr) return nullptr;
     path = std::string(folder) + "/" + name + ".freq";
   }
+  auto* freq = static_cast<QAFreq*>(std::calloc(1, sizeof(QAFreq)));
+  if (freq == nullptr || path.size() >= sizeof freq->path) {
+    std::free(freq);
+    return nullptr;
+  }
   const std::int64_t bytes = static_cast<std::int64_t>(rows) * 4;
-
-  struct stat st;
-  bool fits = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == bytes;
-  if (recreate != 0 || !fits) {
-    IME_DEBUG("create frequency file \"%s.freq\" size=%d.", name, rows);
-    if (ime_write_zero_file_atomic(path.c_str(), bytes, 0600) != 0) {
-      IME_ERROR("create file \"%s\" failed![%s]", path.c_str(), std::strerror(errno));
+  void* address = nullptr;
+  int fd = -1;
+  {
+    IMECounterLock lock;
+    // Each step logs why it failed.
+    IMECounterRenewal renewal = recreate != 0 ? IME_COUNTERS_ZERO : IME_COUNTERS_ZERO_MISFIT;
+    if (!lock.held() || ime_counter_file_ensure(path.c_str(), bytes, renewal) != 0 ||
+        ime_counter_file_map(path.c_str(), bytes, &fd, &address) != 0) {
+      std::free(freq);
       return nullptr;
     }
   }
-
-  int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC, 0600);
-  if (fd < 0) return nullptr;
-  // Another process may have swapped the file since; map only a file of the expected size.
-  if (::fstat(fd, &st) != 0 || st.st_size != bytes) {
-    ::close(fd);
-    return nullptr;
-  }
-  void* address = ::mmap(nullptr, static_cast<std::size_t>(bytes), PROT_READ | PROT_WRITE,
-                         MAP_SHARED, fd, 0);
-  if (address == MAP_FAILED) {
-    ::close(fd);
-    return nullptr;
-  }
-  auto* freq = static_cast<QAFreq*>(std::calloc(1, sizeof(QAFreq)));
-  if (freq == nullptr) {
-    ::munmap(address, static_cast<std::size_t>(bytes));
-    ::close(fd);
-    return nullptr;
-  }
+  std::memcpy(freq->path, path.c_str(), path.size() + 1);
   freq->address = static_cast<std::uint32_t*>(address);
   freq->fd = fd;
   freq->length = bytes;
@@ -132,19 +128,19 @@ std::uint32_t QAFreqGetValue(const QAFreq* freq, int row) {
 }
 
 void QAFreqSetValue(QAFreq* freq, int row, std::uint32_t value) {
-  if (std::uint32_t* c = counter(freq, row)) *c = ime_freq_set(*c, value, ime_freq_mode);
+  if (std::uint32_t* c = counter_to_change(freq, row)) *c = ime_freq_set(*c, value, ime_freq_mode);
 }
 
 void QAFreqIncreaseValue(QAFreq* freq, int row) {
-  if (std::uint32_t* c = counter(freq, row)) *c = ime_freq_increased(*c, ime_freq_mode);
+  if (std::uint32_t* c = counter_to_change(freq, row)) *c = ime_freq_increased(*c, ime_freq_mode);
 }
 
 void QAFreqDecreaseValue(QAFreq* freq, int row) {
-  if (std::uint32_t* c = counter(freq, row)) {
+  if (std::uint32_t* c = counter_to_change(freq, row)) {
     *c = ime_freq_decreased(*c, ime_freq_mode, ime_hzfreq_val);
   }
 }
 
 void QAFreqStoreValue(QAFreq* freq, int row, std::uint32_t value) {
-  if (std::uint32_t* c = counter(freq, row)) *c = value;
+  if (std::uint32_t* c = counter_to_change(freq, row)) *c = value;
 }

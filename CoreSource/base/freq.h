@@ -20,15 +20,18 @@ struct QAFreq {
   int fd;
   std::int64_t length;  // bytes mapped
   int rows;
+  char path[512];  // the file mapped, followed when another process replaces it
 };
 
 // Opens "<data folder>/<name>.freq" (or `name` itself when it begins with "/") holding `rows`
-// counters. A missing file, one of another size, or any file when `recreate` is non-zero is
-// replaced atomically by rows x 4 zero bytes. NULL on failure (logged).
+// counters, a counter file (base/counterfile.h). A missing file, one of another size, or any
+// file when `recreate` is non-zero is replaced atomically by rows x 4 zero bytes, under the
+// counter lock. NULL on failure (logged).
 QAFreq* QAFreqOpen(const char* name, int rows, int recreate);
 void QAFreqClose(QAFreq* freq);
 
-// Rows outside the file are ignored: get returns 0, the others do nothing.
+// Rows outside the file are ignored: get returns 0, the others do nothing. A change first maps
+// the file anew when another process has replaced it.
 std::uint32_t QAFreqGetValue(const QAFreq* freq, int row);
 void QAFreqSetValue(QAFreq* freq, int row, std::uint32_t value);
 void QAFreqIncreaseValue(QAFreq* freq, int row);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/imelog.h"
+#include "platform/files.h"
 
 QAMMap* _cached_pool[IME_CACHED_POOL_SIZE];
 
@@ -32,45 +33,26 @@ bool write_zeros(int fd, long long size) {
   return true;
 }
 
-void sync_parent_folder(const std::string& path) {
-  std::string::size_type slash = path.rfind('/');
-  std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-  int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-}
+}  // namespace
 
-// Keeps descriptors clear of 0..2, so a record's "fd > 0" test cannot mistake an open file
-// for none and a stray write to standard output cannot land in a table.
-int high_descriptor(int fd) {
+int ime_descriptor_above_stdio(int fd) {
   if (fd < 0 || fd > 2) return fd;
   int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, 3);
   ::close(fd);
   return moved;
 }
 
-}  // namespace
-
 int ime_write_zero_file_atomic(const char* path, long long size, unsigned mode) {
   if (path == nullptr || size < 0) {
     errno = EINVAL;
     return -1;
   }
-  std::string temp = std::string(path) + ".XXXXXX";
-  int fd = ::mkstemp(temp.data());
-  if (fd < 0) return -1;
-  bool ok = ::fchmod(fd, mode) == 0 && write_zeros(fd, size) && ::fsync(fd) == 0;
-  int saved = errno;
-  ok = ::close(fd) == 0 && ok;
-  if (ok && ::rename(temp.c_str(), path) == 0) {
-    sync_parent_folder(path);
+  std::error_code error;
+  auto replacement = platform::files::AtomicReplacement::begin(path, mode, error);
+  if (replacement && write_zeros(replacement->descriptor(), size) && replacement->commit(error)) {
     return 0;
   }
-  if (ok) saved = errno;
-  ::unlink(temp.c_str());
-  errno = saved;
+  errno = error ? error.value() : errno;
   return -1;
 }
 
@@ -86,7 +68,7 @@ int ime_mmap(const char* path, ime_mmap_t* record, int writable) {
     IME_ERROR("Stat file \"%s\" failed!:%s.", path, std::strerror(errno));
     return -1;
   }
-  int fd = high_descriptor(::open(path, (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC));
+  int fd = ime_descriptor_above_stdio(::open(path, (writable ? O_RDWR : O_RDONLY) | O_CLOEXEC));
   if (fd < 0) {
     IME_ERROR("Open file \"%s\" failed!:%s.", path, std::strerror(errno));
     return -1;

@@ -28,6 +28,10 @@ int ime_create_file(const char* path, long long size);
 // `path`, so a reader or a crash never meets a short file. 0, or -1 with errno set.
 int ime_write_zero_file_atomic(const char* path, long long size, unsigned mode);
 
+// `fd` moved clear of 0..2, so a record's "fd > 0" test cannot mistake an open file for none
+// and a stray write to standard output cannot land in a table. Negative stays negative.
+int ime_descriptor_above_stdio(int fd);
+
 inline constexpr int IME_CACHED_POOL_SIZE = 128;
 
 // Slots of open mapped files, keyed by their path.

@@ -19,6 +19,9 @@
 
 namespace dictfmt {
 
+// Every file of a folder is readable by all: the system dictionary is shipped to every user.
+// A user's own folders stay private through the data folder, which only the user can enter.
+inline constexpr unsigned kFileMode = 0644;
 inline constexpr const char* kInfoFile = "dict.info";
 inline constexpr const char* kRecordFile = "dict.db";
 // ndbm adds ".db" to the name it is given.

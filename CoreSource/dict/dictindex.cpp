@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/imelog.h"
+#include "dict/dictfmt.h"
 
 namespace dictindex {
 
@@ -79,7 +80,9 @@ Handle* open_read(const std::string& base_path) {
   return open_index(base_path, DB_RDONLY, 0);
 }
 
-Handle* open_create(const std::string& base_path) { return open_index(base_path, DB_CREATE, 0660); }
+Handle* open_create(const std::string& base_path) {
+  return open_index(base_path, DB_CREATE, static_cast<int>(dictfmt::kFileMode));
+}
 
 bool close(Handle* index) {
   if (index == nullptr) return true;

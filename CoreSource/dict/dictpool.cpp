@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "base/counterfile.h"
 #include "base/datafolder.h"
 #include "base/imelog.h"
 #include "platform/files.h"
@@ -25,6 +26,10 @@ bool exists(const std::string& path) {
 int open_system_dictionary(const std::string& data_folder) {
   char folder[512];
   if (ime_get_resource_filename("!system.dict", folder) != 0) return -1;
+  // Deciding on fresh counters, opening them and recording the version is one step for the
+  // processes starting together: a second one must not zero the counters the first has mapped.
+  IMECounterLock lock;
+  if (!lock.held()) return -1;
   std::string resource_version_file = std::string(folder) + "/version.info";
   std::string resource_version = ime_dict_version(resource_version_file);
   std::string user_version = ime_dict_version(data_folder + "/version.info");

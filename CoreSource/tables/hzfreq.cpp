@@ -5,10 +5,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string>
 
+#include "base/counterfile.h"
 #include "base/datafolder.h"
 #include "base/imelog.h"
 #include "platform/files.h"
@@ -48,6 +48,10 @@ int ime_sync_hzdb_version() {
     IME_ERROR("No hzdb.info among the resources; the hanzi counters are kept.");
     return 0;
   }
+  // Another process starting now must not find the version recorded before the counters
+  // were reset, nor reset the counters this one has mapped.
+  IMECounterLock lock;
+  if (!lock.held()) return -1;
   std::string user_info = folder + "/hzdb.info";
   std::string counters = folder + "/hzfreq.db";
   if (exists(user_info) && ime_read_version_line(user_info) == ime_read_version_line(resource)) {
@@ -55,25 +59,12 @@ int ime_sync_hzdb_version() {
   }
   IME_DEBUG("New hanzi database version [%s], the hanzi counters start afresh.",
             ime_read_version_line(resource).c_str());
-  remove_file(counters);
+  if (ime_counter_file_ensure(counters.c_str(), IME_HZFREQ_FILE_SIZE, IME_COUNTERS_ZERO) != 0) {
+    return -1;
+  }
   remove_file(user_info);
   if (QACopyFile(resource, folder.c_str()) != 0) {
     IME_ERROR("Copy \"%s\" to \"%s\" failed!", resource, folder.c_str());
-    return -1;
-  }
-  return 0;
-}
-
-int ime_ensure_counter_file(const char* path, long long size) {
-  struct stat st;
-  if (::stat(path, &st) == 0 && st.st_size == size) return 0;
-  // Only the rows the new size keeps are read, however large the old file is.
-  std::string contents(static_cast<std::size_t>(size), '\0');
-  std::ifstream old(path, std::ios::binary);
-  if (old) old.read(contents.data(), size);
-  std::error_code error;
-  if (!platform::files::write_atomic(path, contents, error, 0600)) {
-    IME_ERROR("Create file \"%s\" failed!:%s.", path, error.message().c_str());
     return -1;
   }
   return 0;
@@ -84,14 +75,17 @@ int ime_load_hzfreq() {
   const std::string& folder = QAGetAppSupportPathString();
   if (folder.empty()) return -1;
   std::string path = folder + "/hzfreq.db";
-  if (ime_ensure_counter_file(path.c_str(), IME_HZFREQ_FILE_SIZE) != 0) return -1;
-  if (ime_mmap(path.c_str(), &ime_freq_info, 1) != 0) return -1;
-  if (ime_freq_info.length != IME_HZFREQ_FILE_SIZE) {
-    // Another program resized it between the check and the mapping.
-    IME_ERROR("\"%s\" changed size while it was opened.", path.c_str());
-    ime_munmap(&ime_freq_info);
+  if (path.size() >= sizeof ime_freq_info.path) return -1;
+  IMECounterLock lock;
+  if (!lock.held() ||
+      ime_counter_file_ensure(path.c_str(), IME_HZFREQ_FILE_SIZE, IME_COUNTERS_RESIZE) != 0 ||
+      ime_counter_file_map(path.c_str(), IME_HZFREQ_FILE_SIZE, &ime_freq_info.fd,
+                           &ime_freq_info.address) != 0) {
+    ime_freq_info = {};
     return -1;
   }
+  std::memcpy(ime_freq_info.path, path.c_str(), path.size() + 1);
+  ime_freq_info.length = IME_HZFREQ_FILE_SIZE;
   return 0;
 }
 
@@ -120,6 +114,10 @@ std::uint32_t ime_hzfreq_read(std::uint32_t index, bool initial_only) {
 }
 
 bool ime_hzfreq_write(std::uint32_t index, bool initial_only, std::uint32_t value) {
+  if (ime_freq_info.address != nullptr) {
+    ime_counter_file_follow(ime_freq_info.path, ime_freq_info.length, &ime_freq_info.fd,
+                            &ime_freq_info.address);
+  }
   unsigned char* bytes = counter_bytes(index, initial_only);
   if (bytes == nullptr) return false;
   for (int k = 0; k < 4; ++k) bytes[k] = static_cast<unsigned char>(value >> (8 * k));

@@ -1,9 +1,11 @@
 #include "base/datafolder.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -211,6 +213,51 @@ TEST(DataFolder, CreatedPrivateWithItsParents) {
   EXPECT_EQ(ime_make_data_folder(), -1);
   ASSERT_EQ(LogCapture::lines().size(), 1u);
   EXPECT_NE(LogCapture::lines()[0].find("Create directory"), std::string::npos);
+  reset_engine_caches();
+}
+
+// Whoever else may write to the data folder could swap the files every engine process maps.
+// Refusal is decided from the folder's owner and mode bits, so it holds for root as well.
+TEST(DataFolder, AFolderOthersCanWriteToIsRefused) {
+  struct Case {
+    const char* what;
+    mode_t mode;
+    bool foreign_owner;
+    const char* reason;  // nullptr: accepted
+  } cases[] = {
+      {"private", 0700, false, nullptr},
+      {"readable by all", 0755, false, nullptr},
+      {"group-writable", 0770, false, "others can write to it (mode 0770)"},
+      {"writable by all", 0777, false, "others can write to it (mode 0777)"},
+      {"writable by others only", 0703, false, "others can write to it (mode 0703)"},
+      {"another user's", 0700, true, "belongs to user 65534"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.foreign_owner && ::geteuid() != 0) {
+      std::printf("[ SKIPPED  ] %s: giving a folder to another user needs root\n", c.what);
+      continue;
+    }
+    TempDir scratch;
+    ScopedEnv env("HOME", scratch.path().string());
+    reset_engine_caches();
+    const fs::path folder = scratch / "Library/KEP";
+    fs::create_directories(folder);
+    ASSERT_EQ(::chmod(folder.c_str(), c.mode), 0);
+    if (c.foreign_owner) {
+      ASSERT_EQ(::chown(folder.c_str(), 65534, 65534), 0);
+    }
+    LogCapture log;
+    EXPECT_EQ(ime_make_data_folder(), c.reason == nullptr ? 0 : -1);
+    EXPECT_EQ(ime_data_folder_refusal(folder.c_str()).empty(), c.reason == nullptr);
+    if (c.reason != nullptr) {
+      ASSERT_EQ(LogCapture::lines().size(), 1u);
+      EXPECT_NE(LogCapture::lines()[0].find(c.reason), std::string::npos) << LogCapture::lines()[0];
+      EXPECT_NE(LogCapture::lines()[0].find(folder.string()), std::string::npos);
+    } else {
+      EXPECT_TRUE(LogCapture::lines().empty());
+    }
+  }
   reset_engine_caches();
 }
 

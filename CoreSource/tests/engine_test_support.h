@@ -78,6 +78,8 @@ class ScratchHome {
   ScratchHome() : env_("HOME", home_.path().string()) {
     reset_engine_caches();
     fs::create_directories(data_folder());
+    // As the engine makes it: a data folder others may write to is refused, whatever the umask.
+    fs::permissions(data_folder(), fs::perms::owner_all);
   }
   ~ScratchHome() { reset_engine_caches(); }
   fs::path home() const { return home_.path(); }

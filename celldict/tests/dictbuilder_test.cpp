@@ -1,5 +1,7 @@
 // The folder a build leaves: records, index entries with their lists of longer keys, the
 // description files, and what a failed or stopped build leaves behind.
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <climits>
 #include <map>
@@ -96,6 +98,24 @@ TEST(DictBuilder, OneWordGivesOneRecordUnderItsFoldedKey) {
   EXPECT_EQ(r.base_frequency, 80u);
   EXPECT_EQ(folder.info().at("TOTAL_COUNT"), "1");
   EXPECT_EQ(entries_of(temp / "one"), kFolderFiles);  // nothing of the build left behind
+}
+
+// The system dictionary is built once and read by every user, so each of its files must be
+// readable by all, whatever umask the build ran under.
+TEST(DictBuilder, EveryFileOfAFolderIsReadableByAll) {
+  for (mode_t umask_of_build : {mode_t{022}, mode_t{077}}) {
+    SCOPED_TRACE(umask_of_build);
+    engine_test::TempDir temp;
+    mode_t saved = ::umask(umask_of_build);
+    auto built = build(temp / "system.dict", {"zhong'guo 中国 **** 80 12"});
+    ::umask(saved);
+    ASSERT_EQ(built.result, 0) << built.message;
+    for (const std::string& name : kFolderFiles) {
+      struct stat st;
+      ASSERT_EQ(::stat((temp / "system.dict" / name).c_str(), &st), 0) << name;
+      EXPECT_EQ(st.st_mode & 07777, 0644u) << name;
+    }
+  }
 }
 
 TEST(DictBuilder, FuzzyPairsShareOneKey) {

@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -14,6 +15,14 @@ namespace {
 
 using testing_support::ScopedEnv;
 using testing_support::TempDir;
+
+// A plain write that leaves the file as any other program would.
+bool write_all_to(const fs::path& path, std::string_view data) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) return false;
+  bool ok = write_all(fd, data);
+  return ::close(fd) == 0 && ok;
+}
 
 std::string slurp(const fs::path& path) {
   std::error_code ec;
@@ -116,6 +125,63 @@ TEST(FilesTest, LockIsExclusiveAcrossProcesses) {
   EXPECT_FALSE(child_can_lock());
   lock.reset();
   EXPECT_TRUE(child_can_lock());
+}
+
+TEST(FilesTest, LockRefusesAPlantedLink) {
+  TempDir dir;
+  std::error_code ec;
+  ASSERT_TRUE(write_atomic(dir.path() / "elsewhere", "theirs", ec));
+  fs::create_symlink(dir.path() / "elsewhere", dir.path() / "counters.lock");
+  EXPECT_FALSE(FileLock::acquire(dir.path() / "counters.lock", false, ec));
+  EXPECT_EQ(ec, std::errc::too_many_symbolic_link_levels);
+  EXPECT_EQ(slurp(dir.path() / "elsewhere"), "theirs");
+}
+
+// A temporary file that an interrupted write left behind goes with the folder's next write;
+// one being written now, and files merely named alike, stay.
+TEST(FilesTest, WritingAFolderRemovesOnlyItsStaleTemporaryFiles) {
+  TempDir dir;
+  std::error_code ec;
+  struct Entry {
+    const char* name;
+    bool folder;
+    int age_minutes;
+    bool removed;
+  } entries[] = {
+      {".hzfreq.db.a1B2c3", false, 60, true},
+      {".settings.plist.Zz9Yy8", false, 6, true},
+      {".hzfreq.db.d4E5f6", false, 0, false},    // a write under way
+      {".hzfreq.db.g7H8i9", false, 3, false},    // not yet stale
+      {"hzfreq.db.a1B2c3", false, 60, false},    // no leading dot
+      {".hzfreq.db.a1B2c", false, 60, false},    // a five-letter suffix
+      {".hzfreq.db.a1-2c3", false, 60, false},   // not mkstemp's letters
+      {".dict.build.q1W2e3", true, 60, false},   // a folder
+  };
+  for (const Entry& e : entries) {
+    fs::path path = dir.path() / e.name;
+    if (e.folder) fs::create_directory(path);
+    else ASSERT_TRUE(write_all_to(path, "partial"));
+    auto when = fs::file_time_type::clock::now() - std::chrono::minutes(e.age_minutes);
+    fs::last_write_time(path, when);
+  }
+  ASSERT_TRUE(write_atomic(dir.path() / "qy.cfg", "a\n", ec)) << ec.message();
+  for (const Entry& e : entries) {
+    EXPECT_EQ(fs::exists(dir.path() / e.name), !e.removed) << e.name;
+  }
+  EXPECT_EQ(slurp(dir.path() / "qy.cfg"), "a\n");
+}
+
+TEST(FilesTest, AnUncommittedReplacementLeavesNothingBehind) {
+  TempDir dir;
+  std::error_code ec;
+  ASSERT_TRUE(write_atomic(dir.path() / "file", "old", ec));
+  {
+    auto replacement = AtomicReplacement::begin(dir.path() / "file", 0600, ec);
+    ASSERT_TRUE(replacement) << ec.message();
+    ASSERT_TRUE(write_all(replacement->descriptor(), "half"));
+  }
+  EXPECT_EQ(slurp(dir.path() / "file"), "old");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
 TEST(FilesTest, MappedFileSharesWrites) {

@@ -123,6 +123,8 @@ class EngineRoot {
                "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n<dict>\n"
                "\t<key>CFBundleIdentifier</key>\n\t<string>com.corvana.kep</string>\n</dict>\n</plist>\n");
     fs::create_directories(data_folder());
+    // As the engine makes it: a data folder others may write to is refused, whatever the umask.
+    fs::permissions(data_folder(), fs::perms::owner_all);
     ime_set_default_resources();
   }
   ~EngineRoot() {
