@@ -117,19 +117,22 @@ TEST(CounterFile, AFileReplacedByAnotherProgramIsFollowed) {
     ime_unload_hzfreq();
     EXPECT_EQ(u32_at(read_file(home.data_folder() / "hzfreq.db"), 3 * 8 + 4), 42u);
   }
-}
-
-// A replacement that is no counter file of the right size is not followed.
-TEST(CounterFile, AnUnfitReplacementKeepsTheOldMapping) {
-  ScratchHome home;
-  QAFreq* freq = QAFreqOpen("sys", kRows, 0);
-  ASSERT_NE(freq, nullptr);
-  QAFreqStoreValue(freq, 1, 5);
-  replace_by_another_program(home.data_folder() / "sys.freq", kBytes - 4);
-  QAFreqStoreValue(freq, 2, 6);
-  EXPECT_EQ(QAFreqGetValue(freq, 1), 5u);
-  EXPECT_EQ(QAFreqGetValue(freq, 2), 6u);
-  QAFreqClose(freq);
+  {
+    // A replacement that is no counter file of the right size is not followed; a fit one
+    // after it is.
+    ScratchHome home;
+    const fs::path path = home.data_folder() / "sys.freq";
+    QAFreq* freq = QAFreqOpen("sys", kRows, 0);
+    ASSERT_NE(freq, nullptr);
+    replace_by_another_program(path, kBytes - 4);
+    QAFreqStoreValue(freq, 1, 5);
+    EXPECT_EQ(QAFreqGetValue(freq, 1), 5u);
+    replace_by_another_program(path, kBytes);
+    QAFreqStoreValue(freq, 2, 6);
+    EXPECT_EQ(QAFreqGetValue(freq, 1), 0u);
+    QAFreqClose(freq);
+    EXPECT_EQ(u32_at(read_file(path), 2 * 4), 6u);
+  }
 }
 
 // A file with holes (an older program's, or one copied sparse) gets its blocks at the next
