@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "base/datafolder.h"
 #include "base/freq.h"
@@ -33,6 +34,15 @@ constexpr TableStep kTableSteps[] = {
     {ime_load_punct, ">Punct. table loaded.", "Load punct config failed!"},
 };
 
+// Why the last ime_init stopped: its ERROR line, kept for hosts whose log could not be written.
+std::string failure;
+
+int fail(int result, std::string reason) {
+  IME_ERROR("%s", reason.c_str());
+  failure = std::move(reason);
+  return result;
+}
+
 // Whether the last ime_init got through. A failed start is tried again by the next call
 // instead of being reported as a success.
 bool started = false;
@@ -47,23 +57,22 @@ void release_tables() {
 
 }  // namespace
 
+const char* ime_init_failure() { return failure.c_str(); }
+
 int ime_init() {
   if (ime_system_inited && started) return 0;
   suggestted_mode = 0;
   ime_log_func = _ime_log_func;
   IME_DEBUG("ime_init() ...[%d]", ime_system_inited);
+  failure.clear();
 
-  if (ime_set_default_resources() != 0) return -1;
+  if (ime_set_default_resources() != 0) return fail(-1, "The default resource folder cannot be named!");
   if (ime_make_data_folder() != 0) {
     const char* folder = QAGetAppSupportPath();
-    IME_ERROR("Create directory '%s' failed!", folder != nullptr ? folder : "(no home folder)");
-    return -1;
+    return fail(-1, std::string("Create directory '") + (folder != nullptr ? folder : "(no home folder)") + "' failed!");
   }
   QASplitter* splitter = QAGetPYSplitter();
-  if (splitter->init(splitter) != 0) {
-    IME_ERROR("Initialize PY Splitter module failed!");
-    return -2;
-  }
+  if (splitter->init(splitter) != 0) return fail(-2, "Initialize PY Splitter module failed!");
 
   IME_DEBUG("The intelligent input module is %s!",
             full_convert_installed() ? "installed" : "not installed");
@@ -82,29 +91,20 @@ int ime_init() {
   ime_test_platform();
 
   for (const TableStep& step : kTableSteps) {
-    if (step.load() != 0) {
-      IME_ERROR("%s", step.failed);
-      return -1;
-    }
+    if (step.load() != 0) return fail(-1, step.failed);
     IME_DEBUG("%s", step.loaded);
   }
 
   ime_sync_hzdb_version();
   IME_DEBUG("loading freq information.. ");
-  if (ime_load_hzfreq() != 0) {
-    IME_ERROR("Load hz freq object failed!");
-    return -1;
-  }
+  if (ime_load_hzfreq() != 0) return fail(-1, "Load hz freq object failed!");
   IME_DEBUG(">Freq. information loaded.");
 
   ime_valid = 1;
   // The settings reach the engine's globals only now: the reload may load the accessory table
   // and reads the V-mode tables, which need the data folder and resources set up above.
   ime_config_reload();
-  if (ime_load_hzdb() != 0) {
-    IME_ERROR("Load hzdb failed!");
-    return -1;
-  }
+  if (ime_load_hzdb() != 0) return fail(-1, "Load hzdb failed!");
   IME_DEBUG("KEP initialize successed.");
   started = true;
   return 0;

@@ -7,6 +7,9 @@
 // database or the data folder fails, leaving what was loaded in place for ime_exit; -2 when the
 // pinyin splitter cannot start. A later call then tries again. Each step is logged.
 int ime_init();
+// Why the last ime_init failed: the ERROR line it logged last; "" after a start that got
+// through. For a host to show when the log could not be written.
+const char* ime_init_failure();
 // Releases what ime_init loaded, writing the user phrase database and the chosen suggestions
 // first; nothing when it has not run. ime_init may run again after it.
 void ime_exit();

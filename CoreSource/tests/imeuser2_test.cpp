@@ -52,6 +52,21 @@ ime_query_result_t record_of(const Phrase& phrase) {
   return record;
 }
 
+// The udb.lib line of a phrase, written as it is: the writer checks lengths, not bytes.
+std::string line_of(const Phrase& phrase) {
+  ime_query_result_t record = record_of(phrase);
+  UDBItem item{};
+  std::memcpy(item.initials, record.sm, record.plen);
+  std::memcpy(item.finals, record.ym, record.plen);
+  std::memcpy(item.text, record.hz, record.hlen);
+  std::memcpy(item.text2, record.thz, record.thlen);
+  item.text_length = record.hlen;
+  item.text2_length = record.thlen;
+  item.syllables = record.plen;
+  item.freq = 1;
+  return ime_udb_format_line(ime_udb_fold_key(std::string_view(item.initials, record.plen)), item);
+}
+
 // Forks; the child is killed by an alarm should it ever wait for a lock for good, so a fault
 // fails the test instead of hanging it.
 pid_t fork_with_deadline() {
@@ -104,6 +119,7 @@ class UserPhraseTest : public ::testing::Test {
     ime_am_flag = 0;
   }
   fs::path udb() const { return home_.data_folder() / "udb.lib"; }
+  fs::path lock_file() const { return ime_udb_lock_path(udb().string()); }
   void add(const Phrase& phrase) {
     ime_query_result_t record = record_of(phrase);
     ASSERT_EQ(ime_udb_add(&record), 0) << phrase.text;
@@ -123,7 +139,7 @@ TEST_F(UserPhraseTest, AMissingFileIsCreatedEmpty) {
   EXPECT_EQ(ime_udb_loaded, 1);
   EXPECT_TRUE(fs::exists(udb()));
   EXPECT_TRUE(ime_udb_items().empty());
-  EXPECT_TRUE(lock_is_free(udb()));
+  EXPECT_TRUE(lock_is_free(lock_file()));
 }
 
 TEST_F(UserPhraseTest, WrittenPhrasesLoadBackFieldForField) {
@@ -190,7 +206,7 @@ TEST_F(UserPhraseTest, MalformedLinesAreSkippedAndTheRestLoads) {
   for (const std::string& line : log.lines()) debug_lines += line.starts_with("DEBUG|") ? 1 : 0;
   EXPECT_GE(debug_lines, 7);
   ime_debug_level = 0;
-  EXPECT_TRUE(lock_is_free(udb()));
+  EXPECT_TRUE(lock_is_free(lock_file()));
 }
 
 TEST_F(UserPhraseTest, ARewriteThatShortensTheFileEndsAtItsEndTag) {
@@ -248,7 +264,7 @@ TEST_F(UserPhraseTest, AFailedWriteKeepsThePhrasesAndReportsIt) {
     if (ime_udb_add(&record) != -2) return 1;
     if (held_texts() != std::multiset<std::string>{"中国", "北京"}) return 2;
     if (read_file(udb()) != before) return 3;
-    if (!lock_is_free(udb())) return 4;
+    if (!lock_is_free(lock_file())) return 4;
     if (ime_udb_close() != -1 || ime_udb_loaded != 1) return 5;
     ::setrlimit(RLIMIT_FSIZE, &limit);
     if (ime_udb_refresh() != 0) return 6;
@@ -262,14 +278,14 @@ TEST_F(UserPhraseTest, AFailedWriteKeepsThePhrasesAndReportsIt) {
 TEST_F(UserPhraseTest, ASecondProcessWaitsForTheLockAndReadsTheFileThatReplacedIt) {
   ASSERT_EQ(ime_udb_open(), 0);
   std::string error;
-  std::optional<platform::files::FileLock> held = ime_udb_lock(udb().string(), &error);
-  ASSERT_TRUE(held) << error;
+  UdbLock held = UdbLock::acquire(udb().string());
+  ASSERT_TRUE(held.held()) << held.failure();
 
   pid_t child = fork_with_deadline();
   if (child == 0) {
     // The child shares the parent's locked descriptor; closing its copy leaves the lock with
     // the parent, as a separate process would find it.
-    ::close(held->descriptor());
+    ::close(held.descriptor());
     ime_udb_free();
     ::_exit(ime_udb_open() == 0 ? static_cast<int>(ime_udb_items().size()) : 100);
   }
@@ -280,20 +296,10 @@ TEST_F(UserPhraseTest, ASecondProcessWaitsForTheLockAndReadsTheFileThatReplacedI
   // While it waits, the file is replaced by one holding two phrases.
   std::string content;
   for (const Phrase* phrase : {&kZhongguo, &kBeijing}) {
-    ime_query_result_t record = record_of(*phrase);
-    UDBItem item{};
-    std::memcpy(item.initials, record.sm, 2);
-    std::memcpy(item.finals, record.ym, 2);
-    std::memcpy(item.text, record.hz, record.hlen);
-    std::memcpy(item.text2, record.thz, record.thlen);
-    item.text_length = record.hlen;
-    item.text2_length = record.thlen;
-    item.syllables = 2;
-    item.freq = 1;
-    content += ime_udb_format_line(ime_udb_fold_key(std::string_view(item.initials, 2)), item);
+    content += line_of(*phrase);
   }
   ASSERT_TRUE(ime_udb_replace(udb().string(), content + "<END>\n", &error)) << error;
-  held.reset();
+  held.release();
 
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
@@ -349,6 +355,111 @@ TEST_F(UserPhraseTest, ARemovalElsewhereIsNotUndoneAndUseCountsMadeHereSurvive) 
       EXPECT_EQ(item->used, 7);
     }
   }
+}
+
+TEST_F(UserPhraseTest, TwelveProcessesStartingAndAddingAtOnceLoseNothing) {
+  constexpr int kWriters = 12;
+  constexpr int kPhrasesEach = 20;
+  auto text_of = [](int writer, int k) { return "中" + std::to_string(writer) + "-" + std::to_string(k); };
+  ASSERT_EQ(ime_udb_open(), 0);
+  // Every writer waits on the pipe, so all of them open and add at the same moment; each add
+  // replaces the file while the others wait for the lock.
+  int gate[2];
+  ASSERT_EQ(::pipe(gate), 0);
+  std::vector<pid_t> writers;
+  for (int n = 0; n < kWriters; ++n) {
+    pid_t pid = fork_with_deadline();
+    if (pid == 0) {
+      ::alarm(60);  // twelve writers share one disk: more time than a single one needs
+      ::close(gate[1]);
+      char byte;
+      (void)::read(gate[0], &byte, 1);
+      ime_udb_free();
+      if (ime_udb_open() != 0) ::_exit(1);
+      for (int k = 0; k < kPhrasesEach; ++k) {
+        const std::string text = text_of(n, k);
+        Phrase phrase{{"zhong", "guo", "ren"}, text.c_str(), text.c_str(), {}};
+        ime_query_result_t record = record_of(phrase);
+        if (ime_udb_add(&record) != 0) ::_exit(2);
+      }
+      ::_exit(0);
+    }
+    writers.push_back(pid);
+  }
+  ::close(gate[0]);
+  ::close(gate[1]);
+  for (pid_t pid : writers) {
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    // 1: the start failed; 2: an add was not written.
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer status " << status;
+  }
+  reload();
+  std::multiset<std::string> expected;
+  for (int n = 0; n < kWriters; ++n) {
+    for (int k = 0; k < kPhrasesEach; ++k) expected.insert(text_of(n, k));
+  }
+  EXPECT_EQ(held_texts(), expected);
+}
+
+TEST_F(UserPhraseTest, TheLockWaitEndsAtItsTimeOutWhileAnotherHoldsIt) {
+  UdbLock holder = UdbLock::acquire(udb().string());
+  ASSERT_TRUE(holder.held()) << holder.failure();
+  // flock belongs to the open file, so a second open in this process waits like another one.
+  const auto start = std::chrono::steady_clock::now();
+  UdbLock waiter = UdbLock::acquire(udb().string(), std::chrono::milliseconds(150));
+  EXPECT_FALSE(waiter.held());
+  EXPECT_TRUE(waiter.busy());
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(150));
+  holder.release();
+  EXPECT_TRUE(UdbLock::acquire(udb().string(), std::chrono::milliseconds(150)).held());
+}
+
+// Texts that must never be shown or committed: not UTF-8, or holding control characters.
+struct BadText {
+  const char* what;
+  std::string text;
+  std::string text2;
+};
+
+const BadText kBadTexts[] = {
+    {"invalid lead byte", "\xff中国", "中國人"},
+    {"cut-off sequence", "中国\xe4\xb8", "中國人"},
+    {"surrogate", "\xed\xa0\x80中", "中國人"},
+    {"escape sequence", "中\x1b[2J", "中國人"},
+    {"bell", "中国\x07", "中國人"},
+    {"delete", "中国\x7f", "中國人"},
+    {"C1 control sequence introducer", "中\xc2\x9b" "31m", "中國人"},
+    {"carriage return in the second form", "中国人", "中國\r"},
+};
+
+TEST_F(UserPhraseTest, TextsThatAreNotUtf8OrHoldControlBytesAreNotLearned) {
+  add(kZhongguo);
+  const std::string before = read_file(udb());
+  for (const BadText& bad : kBadTexts) {
+    SCOPED_TRACE(bad.what);
+    Phrase phrase{{"zhong", "guo", "ren"}, bad.text.c_str(), bad.text2.c_str(), {}};
+    ime_query_result_t record = record_of(phrase);
+    EXPECT_EQ(ime_udb_add(&record), -1);
+  }
+  EXPECT_EQ(held_texts(), (std::multiset<std::string>{"中国"}));
+  EXPECT_EQ(read_file(udb()), before);
+}
+
+TEST_F(UserPhraseTest, LinesWithBadTextOrCodesAreSkippedAndTheRestLoads) {
+  const std::string good = "02zKzgt*120606中国中國x0a007530001" "1700000000;\n";
+  std::string planted = good;
+  for (const BadText& bad : kBadTexts) {
+    const std::string line = line_of({{"zhong", "guo", "ren"}, bad.text.c_str(), bad.text2.c_str(), {}});
+    ASSERT_FALSE(line.empty()) << bad.what;
+    planted += line;
+  }
+  planted += "02z\x1bzgt*120606中国中國x0a007530001" "1700000000;\n";  // an escape in the key
+  planted += "02zKz\tt*120606中国中國x0a007530001" "1700000000;\n";   // a tab among the initials
+  planted += "02bjbjg2810606北京北京005;\n<END>\n";
+  write_file(udb(), planted);
+  ASSERT_EQ(ime_udb_open(), 0);
+  EXPECT_EQ(held_texts(), (std::multiset<std::string>{"中国", "北京"}));
 }
 
 class UserPhraseQueryTest : public UserPhraseTest {

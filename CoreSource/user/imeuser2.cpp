@@ -29,14 +29,6 @@ bool fits_text(int length, int syllables, std::size_t capacity) {
          static_cast<std::size_t>(length) < capacity;
 }
 
-// The field bytes a line can carry: no NUL (it would cut the field short) and no line end.
-bool storable(const char* bytes, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    if (bytes[i] == '\0' || bytes[i] == '\n') return false;
-  }
-  return true;
-}
-
 // The phrase of a candidate as an item, or false (logged) when udb.lib could not hold it.
 bool item_from_record(const ime_query_result_t* record, UDBItem* item, std::string* key) {
   const int n = record->plen;
@@ -52,10 +44,10 @@ bool item_from_record(const ime_query_result_t* record, UDBItem* item, std::stri
     IME_ERROR("Add udb: text lengths [%d,%d] do not fit %d syllables.", record->hlen, second_length, n);
     return false;
   }
-  if (!storable(record->sm, n) || !storable(record->ym, n) ||
-      !storable(reinterpret_cast<const char*>(record->hz), record->hlen) ||
-      !storable(reinterpret_cast<const char*>(second), second_length)) {
-    IME_ERROR("Add udb: the phrase holds bytes udb.lib cannot store.");
+  if (!ime_udb_code_bytes(std::string_view(record->sm, n)) || !ime_udb_code_bytes(std::string_view(record->ym, n)) ||
+      !ime_udb_showable_text(std::string_view(reinterpret_cast<const char*>(record->hz), record->hlen)) ||
+      !ime_udb_showable_text(std::string_view(reinterpret_cast<const char*>(second), second_length))) {
+    IME_ERROR("Add udb: the phrase is not UTF-8 text or holds control bytes; not learned.");
     return false;
   }
   std::memset(item, 0, sizeof *item);
@@ -119,18 +111,24 @@ int ime_udb_open() {
     IME_ERROR("Open udb.lib failed![%s]", ime_data_folder_error().c_str());
     return -1;
   }
-  std::string error;
-  std::optional<platform::files::FileLock> lock = ime_udb_lock(path, &error);
-  if (!lock) {
-    IME_ERROR("Lock the udb.lib failed![%s]", error.c_str());
-    return -1;
-  }
   UdbReadResult read;
-  if (!ime_udb_read(lock->descriptor(), &read, &error)) {
-    IME_ERROR("Read udb.lib failed![%s]", error.c_str());
-    return -1;
+  std::string read_only_reason;
+  {
+    UdbLock lock = UdbLock::acquire(path);
+    // The file is only ever replaced whole, so a read without the lock still sees one
+    // complete version of it; only writing needs the lock.
+    if (lock.busy()) IME_ERROR("Lock the udb.lib failed![%s]; read without it.", lock.failure().c_str());
+    std::string error;
+    if (!ime_udb_read_path(path, &read, &error)) {
+      // Writing now would replace phrases that could not be read.
+      read = UdbReadResult{};
+      read_only_reason = error;
+    } else if (!lock.held() && !lock.busy()) {
+      read_only_reason = lock.failure();
+    } else {
+      read_only_reason = ime_udb_unwritable_reason(path);
+    }
   }
-  lock.reset();
 
   auto* db = new (std::nothrow) UdbDatabase;
   if (db == nullptr) {
@@ -138,6 +136,10 @@ int ime_udb_open() {
     return -1;
   }
   db->path = path;
+  db->read_only_reason = read_only_reason;
+  if (!read_only_reason.empty()) {
+    IME_ERROR("udb.lib cannot be written [%s]; no phrase is learned.", read_only_reason.c_str());
+  }
   for (UdbLine& line : read.phrases) {
     UDBItem* item = ime_udb_new_item(db, line.item);
     ime_udb_mark_in_file(item);
@@ -157,7 +159,7 @@ int ime_udb_add(const ime_query_result_t* record) {
   UDBItem value;
   std::string key;
   if (!item_from_record(record, &value, &key)) return -1;
-  if (ime_udb_open() != 0) return -1;
+  if (ime_udb_open() != 0 || !ime_udb->read_only_reason.empty()) return -1;
   UDBItem* item = ime_udb_new_item(ime_udb, value);
   ime_udb->arrays[key].push_back(item);
   ++ime_udb_changed;
@@ -165,7 +167,7 @@ int ime_udb_add(const ime_query_result_t* record) {
 }
 
 int ime_udb_remove(const ime_query_result_t* record) {
-  if (record == nullptr || ime_udb == nullptr) return -1;
+  if (record == nullptr || ime_udb == nullptr || !ime_udb->read_only_reason.empty()) return -1;
   const std::string key = ime_udb_fold_key(std::string_view(record->sm, std::min<int>(record->plen, IME_MAX_SYLLABLES)));
   auto array = ime_udb->arrays.find(key);
   if (array == ime_udb->arrays.end()) {
@@ -227,6 +229,8 @@ int ime_load_ucz_lazy(const ime_qrdb_entry_t* entry, ime_query_result_t* record)
   record->matval = static_cast<std::uint32_t>(entry->matval);
   return 0;
 }
+
+std::string ime_udb_write_error() { return ime_udb != nullptr ? ime_udb->write_error : std::string(); }
 
 std::vector<const UDBItem*> ime_udb_items() {
   std::vector<const UDBItem*> items;

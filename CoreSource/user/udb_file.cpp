@@ -1,23 +1,32 @@
 #include "user/udb_file.h"
 
 #include <errno.h>
-#include <sys/stat.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cstring>
+#include <thread>
 
 #include "base/imelog.h"
+#include "platform/files.h"
 
 namespace {
 
-// Enough for any race with other writers; each round waits for a writer to finish.
-constexpr int kLockAttempts = 100;
+// Waiters poll the lock this often: short enough that the lock passes on at once, and every
+// waiter gets its turn while the holders keep it for a few milliseconds each.
+constexpr std::chrono::milliseconds kLockPoll{2};
 
-bool same_file(int fd, const std::string& path) {
-  struct stat locked;
-  struct stat named;
-  if (::fstat(fd, &locked) != 0 || ::stat(path.c_str(), &named) != 0) return false;
-  return locked.st_dev == named.st_dev && locked.st_ino == named.st_ino;
+std::string system_error(const std::string& what) { return what + ": " + std::strerror(errno); }
+
+std::string folder_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool may_write(const std::string& path, int mode) {
+  return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
 }
 
 // Hands each complete line of the bytes fed to it to the parser; a line longer than the reader
@@ -68,19 +77,33 @@ class LineSplitter {
 
 }  // namespace
 
-std::optional<platform::files::FileLock> ime_udb_lock(const std::string& path, std::string* error) {
-  for (int attempt = 0; attempt < kLockAttempts; ++attempt) {
-    std::error_code ec;
-    std::optional<platform::files::FileLock> lock = platform::files::FileLock::acquire(path, true, ec);
-    if (!lock) {
-      *error = ec.message();
-      return std::nullopt;
-    }
-    if (same_file(lock->descriptor(), path)) return lock;
-    // Replaced while we waited: lock the file the path names now.
+std::string ime_udb_lock_path(const std::string& udb_path) { return udb_path + ".lock"; }
+
+UdbLock UdbLock::acquire(const std::string& udb_path, std::chrono::milliseconds timeout) {
+  UdbLock lock;
+  const std::string path = ime_udb_lock_path(udb_path);
+  platform::UniqueFd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  if (!fd) fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd) {
+    lock.failure_ = system_error(path);
+    return lock;
   }
-  *error = "the file kept being replaced";
-  return std::nullopt;
+  // Polled rather than blocking, so the wait can end: a blocking flock has no time-out.
+  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno != EWOULDBLOCK && errno != EINTR) {
+      lock.failure_ = system_error(path);
+      return lock;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) {
+      lock.busy_ = true;
+      lock.failure_ = path + ": held by another process for over " + std::to_string(timeout.count()) + " ms";
+      return lock;
+    }
+    std::this_thread::sleep_for(kLockPoll);
+  }
+  lock.fd_ = std::move(fd);
+  return lock;
 }
 
 bool ime_udb_read(int fd, UdbReadResult* result, std::string* error) {
@@ -101,6 +124,25 @@ bool ime_udb_read(int fd, UdbReadResult* result, std::string* error) {
   }
   lines.finish();
   return true;
+}
+
+bool ime_udb_read_path(const std::string& path, UdbReadResult* result, std::string* error) {
+  platform::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!fd && errno == ENOENT) fd.reset(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+  if (!fd) {
+    *error = system_error(path);
+    return false;
+  }
+  return ime_udb_read(fd.get(), result, error);
+}
+
+std::string ime_udb_unwritable_reason(const std::string& path) {
+  const std::string folder = folder_of(path);
+  // A new file is renamed over udb.lib, which needs the folder; a udb.lib made read-only is
+  // still taken as the user's wish that it stays as it is.
+  if (!may_write(folder, W_OK | X_OK)) return system_error(folder);
+  if (!may_write(path, W_OK)) return system_error(path);
+  return {};
 }
 
 bool ime_udb_replace(const std::string& path, const std::string& content, std::string* error) {

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "dict/dictfmt.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -72,6 +73,24 @@ void copy_field(char* target, std::string_view field) {
 
 }  // namespace
 
+bool ime_udb_showable_text(std::string_view text) {
+  if (!platform::text::is_valid_utf8(text)) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) return false;
+    // U+0080..U+009F, the C1 controls (CSI among them), are C2 80..C2 9F.
+    if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) <= 0x9F) return false;
+  }
+  return true;
+}
+
+bool ime_udb_code_bytes(std::string_view codes) {
+  for (char c : codes) {
+    if (c <= 0x20 || c >= 0x7F) return false;
+  }
+  return true;
+}
+
 std::string ime_udb_fold_key(std::string_view initials) { return dictfmt::folded_key(initials); }
 
 std::optional<UdbLine> ime_udb_parse_line(std::string_view line, std::string* why) {
@@ -106,6 +125,13 @@ std::optional<UdbLine> ime_udb_parse_line(std::string_view line, std::string* wh
   std::optional<std::string_view> text = reader.take(static_cast<std::size_t>(hz));
   std::optional<std::string_view> text2 = reader.take(static_cast<std::size_t>(thz));
   if (!text || !text2) return refuse("Invalid line [" + std::string(line) + "]");
+  // Quoting the line itself would carry its bad bytes into the log.
+  if (!ime_udb_code_bytes(*key) || !ime_udb_code_bytes(*initials) || !ime_udb_code_bytes(*finals)) {
+    return refuse("Syllable codes that are not printable; line skipped.");
+  }
+  if (!ime_udb_showable_text(*text) || !ime_udb_showable_text(*text2)) {
+    return refuse("A text that is not UTF-8 or holds control bytes; line skipped.");
+  }
 
   UdbLine parsed;
   parsed.key = std::string(*key);

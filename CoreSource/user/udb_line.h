@@ -26,13 +26,20 @@ struct UdbLine {
   UDBItem item;  // the file's values; not yet marked as read from the file
 };
 
-// The phrase of one line (without its "\n"); nullopt for a malformed line, with the reason
-// (a log line) in `why`.
+// The phrase of one line (without its "\n"); nullopt for a malformed line or one whose texts
+// or codes fail the checks above, with the reason (a log line) in `why`.
 std::optional<UdbLine> ime_udb_parse_line(std::string_view line, std::string* why);
 
 // The line of a phrase, "\n" included; empty when the phrase cannot be stored (a length out of
 // range, a key that does not match the syllables).
 std::string ime_udb_format_line(std::string_view key, const UDBItem& item);
+
+// Text a phrase may be shown and committed as: valid UTF-8 without control characters (C0,
+// DEL, C1), so nothing learned or read from the file can put an escape sequence on a screen
+// or into an application.
+bool ime_udb_showable_text(std::string_view text);
+// Syllable codes (key, initials, finals): printable ASCII only.
+bool ime_udb_code_bytes(std::string_view codes);
 
 // The index key of initials: f/h -> F, g/k -> K, l/n -> N, other letters as they are.
 std::string ime_udb_fold_key(std::string_view initials);

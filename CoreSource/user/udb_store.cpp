@@ -39,6 +39,12 @@ void take_file_counts(UDBItem* item, const UDBItem& on_disk) {
   ime_udb_mark_in_file(item);
 }
 
+int write_failed(UdbDatabase* db, const char* what, const std::string& reason) {
+  IME_ERROR("%s![%s]", what, reason.c_str());
+  db->write_error = reason;
+  return -1;
+}
+
 }  // namespace
 
 UDBItem* ime_udb_new_item(UdbDatabase* db, const UDBItem& value) {
@@ -111,19 +117,17 @@ std::map<std::string, std::vector<UDBItem*>> ime_udb_merge(UdbDatabase* db, std:
 }
 
 int ime_udb_save(UdbDatabase* db) {
+  // Learning is off for it: nothing here is new to the file.
+  if (!db->read_only_reason.empty()) return 0;
   struct timeval start;
   ::gettimeofday(&start, nullptr);
   std::string error;
-  std::optional<platform::files::FileLock> lock = ime_udb_lock(db->path, &error);
-  if (!lock) {
-    IME_ERROR("Lock the udb.lib failed![%s]", error.c_str());
-    return -1;
-  }
+  UdbLock lock = UdbLock::acquire(db->path);
+  if (!lock.held()) return write_failed(db, "Lock the udb.lib failed", lock.failure());
   UdbReadResult on_disk;
-  if (!ime_udb_read(lock->descriptor(), &on_disk, &error)) {
+  if (!ime_udb_read_path(db->path, &on_disk, &error)) {
     // Without the file's current phrases a write could drop another process's additions.
-    IME_ERROR("Read udb.lib before writing failed![%s]", error.c_str());
-    return -1;
+    return write_failed(db, "Read udb.lib before writing failed", error);
   }
   std::map<std::string, std::vector<UDBItem*>> merged = ime_udb_merge(db, std::move(on_disk.phrases));
 
@@ -151,10 +155,8 @@ int ime_udb_save(UdbDatabase* db) {
   content += IME_UDB_END_TAG;
   content += "\n";
 
-  if (!ime_udb_replace(db->path, content, &error)) {
-    IME_ERROR("Write udb.lib failed![%s]", error.c_str());
-    return -1;
-  }
+  if (!ime_udb_replace(db->path, content, &error)) return write_failed(db, "Write udb.lib failed", db->path + ": " + error);
+  db->write_error.clear();
   db->arrays = std::move(merged);
   for (UDBItem* item : written) ime_udb_mark_in_file(item);
   db->removed.clear();

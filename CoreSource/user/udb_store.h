@@ -24,6 +24,11 @@ struct UdbDatabase {
   // Phrases of the file removed here and not yet written: the next write removes them from
   // what the file holds then.
   std::vector<std::pair<std::string, UDBItem>> removed;
+  // Why udb.lib is not written (it or its folder is not writable, or it could not be read):
+  // the phrases are offered but nothing is learned. Empty when the database is written.
+  std::string read_only_reason;
+  // Why the last write failed; empty after a write that succeeded.
+  std::string write_error;
 };
 
 // The database currently loaded; NULL when none.
@@ -44,5 +49,6 @@ int ime_udb_count(const UdbDatabase* db);
 std::map<std::string, std::vector<UDBItem*>> ime_udb_merge(UdbDatabase* db, std::vector<UdbLine>&& on_disk);
 
 // Writes `db` to its file under the lock: reads the file again, merges, replaces the file, and
-// only then takes the merged phrases as the database. 0, or -1 (logged) with `db` unchanged.
+// only then takes the merged phrases as the database. 0, or -1 (logged, the reason in
+// `db->write_error`) with `db` unchanged. A read-only database is never written: 0.
 int ime_udb_save(UdbDatabase* db);

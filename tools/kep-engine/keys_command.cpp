@@ -94,6 +94,9 @@ int run_keys(int argc, char** argv) {
     }
   }
   kep_session::close_input_scheme();
-  kep_session::stop_engine_host();
+  if (!kep_session::stop_engine_host(&error)) {
+    std::fprintf(stderr, "kep-engine: %s\n", error.c_str());
+    status = 1;
+  }
   return status;
 }

@@ -1,5 +1,8 @@
 #include "engine_host.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <system_error>
 
 #include "CoreSource/base/config.h"
@@ -7,6 +10,7 @@
 #include "CoreSource/dict/dictpool.h"
 #include "CoreSource/start/startup.h"
 #include "CoreSource/tables/suggestion.h"
+#include "CoreSource/user/imeuser2.h"
 #include "platform/plist.h"
 
 namespace kep_session {
@@ -18,6 +22,14 @@ platform::plist::Dictionary settings;
 std::string data_log() {
   const char* folder = ime_data_folder_quiet();
   return folder != nullptr ? std::string(folder) + "/ime.log" : std::string("ime.log");
+}
+
+// Whether a line could be appended to the log, so that pointing at it is any use.
+bool log_writable(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
 }
 
 void load_settings() {
@@ -50,7 +62,11 @@ bool start_engine_host(std::string* error) {
   }
   load_settings();
   if (ime_init() != 0) {
-    if (error) *error = "the engine did not start; see " + data_log();
+    if (error) {
+      const std::string log = data_log();
+      *error = std::string("the engine did not start: ") + ime_init_failure() +
+               (log_writable(log) ? " (see " + log + ")" : " (the log " + log + " cannot be written)");
+    }
     return false;
   }
   if (ime_load_phrase() != 0) {
@@ -62,9 +78,17 @@ bool start_engine_host(std::string* error) {
   return true;
 }
 
-void stop_engine_host() {
-  ime_exit();  // writes the user phrases and the chosen suggestions
+bool stop_engine_host(std::string* error) {
+  // The user phrases are written here rather than left to ime_exit, so a failure that loses
+  // them reaches the caller.
+  const bool saved = ime_udb_close() == 0;
+  if (!saved) {
+    if (error) *error = "the learned phrases were not saved: " + ime_udb_write_error();
+    ime_udb_free();  // ime_exit would only fail the same way again
+  }
+  ime_exit();  // writes the chosen suggestions
   kIMEConfigureDictionary = nullptr;
+  return saved;
 }
 
 }  // namespace kep_session

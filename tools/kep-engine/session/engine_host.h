@@ -10,6 +10,7 @@ namespace kep_session {
 // starts the engine and opens the dictionaries. false with the reason in `error`.
 bool start_engine_host(std::string* error);
 // Writes what the engine keeps in memory (user phrases, chosen suggestions) and stops it.
-void stop_engine_host();
+// false, with the reason in `error`, when the user phrases could not be written.
+bool stop_engine_host(std::string* error = nullptr);
 
 }  // namespace kep_session
