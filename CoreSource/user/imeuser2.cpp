@@ -123,10 +123,9 @@ int ime_udb_open() {
       // Writing now would replace phrases that could not be read.
       read = UdbReadResult{};
       read_only_reason = error;
-    } else if (!lock.held() && !lock.busy()) {
-      read_only_reason = lock.failure();
     } else {
       read_only_reason = ime_udb_unwritable_reason(path);
+      if (read_only_reason.empty() && !lock.held() && !lock.busy()) read_only_reason = lock.failure();
     }
   }
 

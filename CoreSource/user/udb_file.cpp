@@ -13,8 +13,8 @@
 
 namespace {
 
-// Waiters poll the lock this often: short enough that the lock passes on at once, and every
-// waiter gets its turn while the holders keep it for a few milliseconds each.
+// Waiters poll the lock this often; a holder keeps it for a few milliseconds (one read, or
+// one read and one replacement), so it passes on almost at once.
 constexpr std::chrono::milliseconds kLockPoll{2};
 
 std::string system_error(const std::string& what) { return what + ": " + std::strerror(errno); }

@@ -1,6 +1,13 @@
 // Engine start-up on tiny tables: the order of the steps, the per-user files it keeps, and how
 // a damaged table of each kind stops it cleanly.
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
 
 #include "CoreSource/query/pyquery.h"
 #include "CoreSource/record/conversation.h"
@@ -217,6 +224,67 @@ TEST(StartupTest, StartUpReadsTheUserPhrasesAndSuggestionsAndExitWritesThePhrase
   ime_exit();
   EXPECT_EQ(ime_udb_loaded, 0);
   EXPECT_NE(read_file(root.data_folder() / "udb.lib").find("x0a007530009" "1700000000;"), std::string::npos);
+}
+
+// Runs `body` in a child process as a user without the power to write what it may not (root
+// writes any file, so as root the child first gives the scratch tree to "nobody" and becomes
+// that user). Its result is the child's exit status, -1 when it did not exit normally.
+int as_ordinary_user(const fs::path& tree, const std::function<int()>& body) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::alarm(20);
+    if (::geteuid() == 0) {
+      constexpr uid_t kNobody = 65534;
+      std::error_code error;
+      if (::lchown(tree.c_str(), kNobody, kNobody) != 0) ::_exit(100);
+      for (const auto& entry : fs::recursive_directory_iterator(tree, error)) {
+        if (::lchown(entry.path().c_str(), kNobody, kNobody) != 0) ::_exit(100);
+      }
+      if (::setgid(kNobody) != 0 || ::setuid(kNobody) != 0) ::_exit(100);
+    }
+    ::_exit(body());
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(StartupTest, AReadOnlyUserPhraseFileStartsTheEngineWithoutLearning) {
+  EngineRoot root;
+  root.put_tiny_tables();
+  const fs::path udb = root.data_folder() / "udb.lib";
+  const std::string phrases = "02zKzgt*120606中国中國x0a007530001" "1700000000;\n<END>\n";
+  write_file(udb, phrases);
+  const fs::path tree = root.data_folder().parent_path().parent_path().parent_path();
+  const int status = as_ordinary_user(tree, [&] {
+    if (::chmod(udb.c_str(), 0444) != 0) return 10;
+    if (ime_init() != 0) return 1;
+    if (ime_udb_items().size() != 1) return 2;  // what it holds is still offered
+    ime_query_result_t phrase{};
+    phrase.plen = 2;
+    std::memcpy(phrase.sm, "zg", 2);
+    std::memcpy(phrase.ym, "t*", 2);
+    phrase.hlen = phrase.thlen = 6;
+    std::memcpy(phrase.hz, "中过", 6);
+    std::memcpy(phrase.thz, "中過", 6);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (ime_udb_add(&phrase) != -1) return 3;
+    }
+    ime_exit();
+    if (read_file(udb) != phrases) return 4;
+    const std::string log = root.log_text();
+    std::size_t said = 0;
+    for (std::size_t at = log.find("no phrase is learned"); at != std::string::npos;
+         at = log.find("no phrase is learned", at + 1)) {
+      ++said;
+    }
+    if (said != 1) return 5;
+    if (log.find("Save the user phrase db failed") != std::string::npos) return 6;
+    return 0;
+  });
+  // 1: no start; 2: the phrases were not read; 3: a phrase was learned; 4: udb.lib changed;
+  // 5: not said exactly once; 6: the exit reported a failed save.
+  EXPECT_EQ(status, 0);
 }
 
 TEST(SuggestionTest, AnEmptyLineEndsTheListAndSavingWritesItBack) {
