@@ -54,7 +54,7 @@ bool parse_header(std::string_view packet, Header& header) {
   header.offset = get_u32(packet, 20);
   header.chunk = get_u32(packet, 24);
   if (header.chunk != packet.size() - kFrameHeaderSize) return false;
-  if (header.total > kMaxPayload) return false;
+  if (header.total > max_payload(header.kind)) return false;
   if (header.offset > header.total || header.chunk > header.total - header.offset) return false;
   // An empty chunk carries nothing; it is allowed only as the whole of an empty message, so a
   // peer cannot keep a message open forever.

@@ -25,8 +25,12 @@
 
 namespace platform::ports {
 
-// Largest payload a message may carry; larger ones are refused by sender and receiver.
+// Largest payload a request may carry; larger ones are refused by sender and receiver.
 inline constexpr std::size_t kMaxPayload = 1024 * 1024;
+// A reply may be this much larger than the largest request, so that a service can put a
+// status or header in front of an answer as long as the request (the converter's "000:").
+inline constexpr std::size_t kReplyHeadroom = 4 * 1024;
+inline constexpr std::size_t kMaxReplyPayload = kMaxPayload + kReplyHeadroom;
 inline constexpr std::size_t kFrameHeaderSize = 28;
 // Packets stay well below the smallest socket buffer a SEQPACKET send must fit in.
 inline constexpr std::size_t kMaxPacket = 32 * 1024;
@@ -34,6 +38,11 @@ inline constexpr std::size_t kMaxChunk = kMaxPacket - kFrameHeaderSize;
 
 enum class FrameKind : std::uint8_t { Request = 1, Reply = 2, NoReply = 3 };
 inline constexpr std::uint16_t kFlagWantsReply = 1;
+
+// Largest payload a message of `kind` may carry.
+constexpr std::size_t max_payload(FrameKind kind) {
+  return kind == FrameKind::Request ? kMaxPayload : kMaxReplyPayload;
+}
 
 struct Message {
   FrameKind kind = FrameKind::Request;
@@ -43,7 +52,7 @@ struct Message {
   std::string payload;
 };
 
-// The packets of a message. The payload must be at most kMaxPayload bytes.
+// The packets of a message. The payload must be at most max_payload(message.kind) bytes.
 std::vector<std::string> encode_message(const Message& message);
 
 // Puts a message back together from its packets.

@@ -1,12 +1,15 @@
 // Named message ports between the programs of one user (Unix SOCK_SEQPACKET sockets in the
 // runtime folder, see runtime_dir.h; wire format in port_frame.h).
 //
-// A LocalPort serves requests (int32 id, bytes) from a run loop, one at a time: a request is
-// answered before the next is read. A RemotePort sends requests to a local port by name and
-// waits for the reply with separate send and receive time-outs.
+// A LocalPort serves requests (int32 id, bytes) from a run loop. Each connection is served one
+// request at a time (its next request is read once its reply is handed over), and replies are
+// written as the client takes them, so a slow client never holds up the others. A RemotePort
+// sends requests to a local port by name and waits for the reply with separate send and
+// receive time-outs.
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -19,6 +22,7 @@
 
 #include "platform/files.h"
 #include "platform/port_frame.h"
+#include "platform/ports_throttled_log.h"
 #include "platform/runloop.h"
 #include "platform/unique_fd.h"
 
@@ -33,6 +37,22 @@ enum class SendStatus : int {
   TransportError = -4,  // the connection failed in another way
   ProtocolError = -5,   // the other side sent something that is not a valid message
   PayloadTooLarge = -6, // the request is above kMaxPayload
+};
+
+// How a local port treats its connections. The defaults suit a service; tests shorten them.
+struct LocalPortOptions {
+  // A connection that sends nothing, or stops inside a message, for this long is closed.
+  std::chrono::milliseconds idle_timeout{5000};
+  // A connection that has not taken its whole reply this long after it was ready is closed.
+  std::chrono::milliseconds reply_timeout{2000};
+  // How long the port stops accepting after accept failed (out of descriptors, say): the
+  // waiting connection stays queued, and accepting again at once would only spin.
+  std::chrono::milliseconds accept_backoff{250};
+  // Refused connections and failed accepts are logged at most once per this interval.
+  std::chrono::milliseconds log_interval{60000};
+  // Connections served at once. At the limit a new connection closes the one idle longest;
+  // it is refused only when every connection is busy with a reply.
+  std::size_t max_connections = 64;
 };
 
 const char* describe(SendStatus status);
@@ -56,7 +76,8 @@ class LocalPort {
   // process serves the name; a socket left behind by a dead one is replaced. Other errors come
   // from the runtime folder or the socket calls; an invalid name is std::errc::invalid_argument.
   static std::unique_ptr<LocalPort> create(std::string_view name, Handler handler, RunLoop& loop,
-                                           std::error_code& error);
+                                           std::error_code& error,
+                                           const LocalPortOptions& options = {});
   ~LocalPort();
   LocalPort(const LocalPort&) = delete;
   LocalPort& operator=(const LocalPort&) = delete;
@@ -65,22 +86,35 @@ class LocalPort {
 
  private:
   struct Connection;
+  using Clock = std::chrono::steady_clock;
 
-  LocalPort(std::string name, Handler handler, RunLoop& loop);
+  LocalPort(std::string name, Handler handler, RunLoop& loop, const LocalPortOptions& options);
+  void watch_listener();
+  void rest_listener(int accept_errno);
   void accept_connections();
-  void read_connection(RunLoop::SourceId id);
-  void close_connection(RunLoop::SourceId id);
+  bool make_room();
+  void add_connection(UniqueFd fd);
+  void on_connection_event(RunLoop::SourceId id, short revents);
+  bool read_requests(Connection& connection);
   bool answer(Connection& connection, Message request);
+  bool flush_reply(Connection& connection);
+  void close_timed_out_connections();
+  void close_connection(RunLoop::SourceId id);
 
   std::string name_;
   Handler handler_;
   RunLoop& loop_;
+  LocalPortOptions options_;
   std::filesystem::path socket_path_;
   std::optional<files::FileLock> owner_lock_;
   UniqueFd listener_;
   RunLoop::SourceId listener_source_ = 0;
+  RunLoop::SourceId backoff_timer_ = 0;
+  RunLoop::SourceId sweep_timer_ = 0;
   std::map<RunLoop::SourceId, std::unique_ptr<Connection>> connections_;
   std::string receive_buffer_;
+  ThrottledLog refused_log_;
+  ThrottledLog accept_log_;
 };
 
 class RemotePort {
@@ -103,6 +137,7 @@ class RemotePort {
  private:
   RemotePort(std::string name, std::filesystem::path path, UniqueFd fd)
       : name_(std::move(name)), path_(std::move(path)), fd_(std::move(fd)) {}
+  bool reconnect();
   Reply fail(SendStatus status);
   SendStatus send_message(const Message& message, std::chrono::milliseconds timeout);
   Reply receive_reply(std::uint32_t sequence, std::chrono::milliseconds timeout);

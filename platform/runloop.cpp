@@ -61,6 +61,11 @@ RunLoop::SourceId RunLoop::add_fd(int fd, short events, FdCallback callback) {
   return id;
 }
 
+void RunLoop::set_fd_events(SourceId id, short events) {
+  auto it = fd_sources_.find(id);
+  if (it != fd_sources_.end()) it->second.events = events;
+}
+
 void RunLoop::remove_fd(SourceId id) { fd_sources_.erase(id); }
 
 RunLoop::SourceId RunLoop::add_timer(std::chrono::milliseconds delay, Callback callback,

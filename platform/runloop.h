@@ -35,6 +35,8 @@ class RunLoop {
 
   // Watches `fd` for `events`; the loop does not own the descriptor.
   SourceId add_fd(int fd, short events, FdCallback callback);
+  // Changes what a source waits for (POLLIN while reading, POLLOUT while a write is pending).
+  void set_fd_events(SourceId id, short events);
   void remove_fd(SourceId id);
 
   // Fires once after `delay`, then every `repeat` when it is above zero.

@@ -9,7 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result == platform::ports::MessageAssembler::Result::Malformed) break;
     if (result == platform::ports::MessageAssembler::Result::Complete) {
       platform::ports::Message message = assembler.take();
-      if (message.payload.size() > platform::ports::kMaxPayload) __builtin_trap();
+      if (message.payload.size() > platform::ports::max_payload(message.kind)) __builtin_trap();
     }
   }
   return 0;

@@ -70,6 +70,33 @@ TEST(PortFrameTest, PacketsWhoseFieldsDoNotAddUpAreRefused) {
   }
 }
 
+TEST(PortFrameTest, RepliesMayExceedTheLargestRequestByTheHeadroom) {
+  struct Case {
+    FrameKind kind;
+    std::size_t total;
+    MessageAssembler::Result expected;
+  };
+  const Case cases[] = {
+      {FrameKind::Request, kMaxPayload, MessageAssembler::Result::Incomplete},
+      {FrameKind::Request, kMaxPayload + 1, MessageAssembler::Result::Malformed},
+      {FrameKind::Reply, kMaxReplyPayload, MessageAssembler::Result::Incomplete},
+      {FrameKind::Reply, kMaxReplyPayload + 1, MessageAssembler::Result::Malformed},
+  };
+  for (const Case& c : cases) {
+    std::string first = encode_message(Message{c.kind, 0, 1, 1, payload_of_size(kMaxChunk)}).front();
+    set_u32(first, 16, static_cast<std::uint32_t>(c.total));
+    MessageAssembler assembler;
+    EXPECT_EQ(assembler.feed(first), c.expected) << static_cast<int>(c.kind) << " " << c.total;
+  }
+  // A whole reply of the largest size goes through.
+  Message sent{FrameKind::Reply, 0, 1, 1, payload_of_size(kMaxReplyPayload)};
+  MessageAssembler assembler;
+  MessageAssembler::Result last = MessageAssembler::Result::Malformed;
+  for (const std::string& packet : encode_message(sent)) last = assembler.feed(packet);
+  ASSERT_EQ(last, MessageAssembler::Result::Complete);
+  EXPECT_EQ(assembler.take().payload, sent.payload);
+}
+
 TEST(PortFrameTest, ContinuationMustFollowItsMessage) {
   Message sent{FrameKind::Request, 0, 9, 3, payload_of_size(kMaxChunk * 2 + 1)};
   auto packets = encode_message(sent);

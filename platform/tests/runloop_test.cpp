@@ -63,6 +63,24 @@ TEST(RunLoopTest, DescriptorSourceFiresUntilRemoved) {
   ::close(fds[1]);
 }
 
+TEST(RunLoopTest, SourceWaitsOnlyForTheEventsItIsSetTo) {
+  RunLoop loop;
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  ASSERT_EQ(::write(fds[1], "x", 1), 1);
+  int fired = 0;
+  RunLoop::SourceId id = loop.add_fd(fds[0], POLLIN, [&](short) { ++fired; });
+  loop.set_fd_events(id, 0);  // readable, but no longer asked for
+  EXPECT_FALSE(loop.run_for(30ms));
+  EXPECT_EQ(fired, 0);
+  loop.set_fd_events(id, POLLIN);
+  loop.add_timer(30ms, [&] { loop.stop(); });
+  EXPECT_TRUE(loop.run_for(2s));
+  EXPECT_GT(fired, 0);
+  ::close(fds[0]);
+  ::close(fds[1]);
+}
+
 TEST(RunLoopTest, WorkerThreadsRunWorkOnTheLoopThreadAndWait) {
   RunLoop loop;
   std::thread::id loop_thread = std::this_thread::get_id();

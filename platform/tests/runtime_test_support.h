@@ -30,13 +30,14 @@ class PrivateRuntimeDir {
 // A local port served by a run loop on a thread of its own.
 class PortServerThread {
  public:
-  PortServerThread(std::string name, ports::Handler handler) {
+  PortServerThread(std::string name, ports::Handler handler,
+                   const ports::LocalPortOptions& options = {}) {
     std::promise<std::error_code> created;
     auto result = created.get_future();
-    thread_ = std::thread([this, name, handler, &created]() mutable {
+    thread_ = std::thread([this, name, handler, options, &created]() mutable {
       RunLoop loop;
       std::error_code error;
-      auto port = ports::LocalPort::create(name, std::move(handler), loop, error);
+      auto port = ports::LocalPort::create(name, std::move(handler), loop, error, options);
       loop_ = &loop;
       created.set_value(error);
       if (port) loop.run();
@@ -57,6 +58,8 @@ class PortServerThread {
   }
   const std::error_code& error() const { return error_; }
   RunLoop& loop() { return *loop_; }
+  // The thread serving the port, for measuring what the loop costs.
+  std::thread::native_handle_type native_handle() { return thread_.native_handle(); }
 
  private:
   std::thread thread_;
