@@ -257,12 +257,16 @@ TEST(PortsRobustnessTest, OutOfDescriptorsThePortRestsInsteadOfSpinning) {
   options.idle_timeout = 60s;
   PortServerThread server("Starved", echo_or_largest, options);
   ASSERT_FALSE(server.error());
-  // Served once first, over a connection kept to the end: the sanitizers check a type the
-  // first time they meet it, and that check needs descriptors of its own.
+  // The loop serves a request and fires a timer first, over a connection kept to the end: the
+  // sanitizers check a type the first time they meet it, and that check needs descriptors.
   std::error_code error;
   auto early = RemotePort::open("Starved", error);
   ASSERT_TRUE(early);
   ASSERT_EQ(early->send(kEcho, "early", 2s, 2s).data, std::optional<std::string>("echo:early"));
+  std::promise<void> timer_fired;
+  RunLoop& loop = server.loop();
+  loop.perform([&] { loop.add_timer(0ms, [&] { timer_fired.set_value(); }); });
+  ASSERT_EQ(timer_fired.get_future().wait_for(5s), std::future_status::ready);
   RawClient waiting;  // its descriptor is made before the limit is lowered
   testing::internal::CaptureStderr();
   std::chrono::nanoseconds loop_cpu{};
