@@ -18,7 +18,11 @@ namespace dictindex {
 using Handle = struct __db;
 
 // Opens an existing index "<base_path>.db" read-only; NULL when it is missing or no index.
-Handle* open_read(const std::string& base_path);
+// Berkeley DB trusts the offsets inside its pages, so an index from outside is checked page by
+// page first (a damaged one gives NULL). The shipped system dictionary, written by the build
+// and read back there, skips the check: it costs a read of the whole file and scratch space.
+enum class Check { Verify, Trusted };
+Handle* open_read(const std::string& base_path, Check check = Check::Verify);
 // Creates the index (mode 0660), or opens it for writing when it exists. NULL on failure.
 Handle* open_create(const std::string& base_path);
 // Flushes and closes; false when the index could not be written out.

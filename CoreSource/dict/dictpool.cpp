@@ -40,7 +40,8 @@ int open_system_dictionary(const std::string& data_folder) {
   // counters afresh would do so at every start.
   bool renewed = resource_version != user_version && exists(resource_version_file);
   if (renewed) IME_DEBUG("New version of dict.[%s->%s]", user_version.c_str(), resource_version.c_str());
-  ImeDict* dict = ime_dict_open(folder, renewed ? IME_DICT_FREQ_RECREATE : IME_DICT_FREQ_KEEP);
+  ImeDict* dict =
+      ime_dict_open(folder, renewed ? IME_DICT_FREQ_RECREATE : IME_DICT_FREQ_KEEP, /*shipped=*/true);
   if (dict == nullptr) {
     IME_ERROR("Open system dict failed!");
     return -1;

@@ -116,7 +116,8 @@ int ime_load_dict_db(ImeDict* dict) {
     dict->db = static_cast<unsigned char*>(address);
   }
   const std::string index_base = file_in(dict, dictfmt::kIndexName);
-  dict->index = dictindex::open_read(index_base);
+  dict->index = dictindex::open_read(
+      index_base, dict->shipped ? dictindex::Check::Trusted : dictindex::Check::Verify);
   if (dict->index == nullptr) {
     IME_ERROR("Open index \"%s\" failed!", index_base.c_str());
     return -1;
@@ -146,7 +147,7 @@ int ime_load_dict_freq(ImeDict* dict, int mode) {
   return 0;
 }
 
-ImeDict* ime_dict_open(const char* path, int mode) {
+ImeDict* ime_dict_open(const char* path, int mode, bool shipped) {
   if (ime_check_dict(path) != 0) {
     IME_ERROR("Dict [%s] not valid.", path != nullptr ? path : "");
     return nullptr;
@@ -163,6 +164,7 @@ ImeDict* ime_dict_open(const char* path, int mode) {
     return nullptr;
   }
   std::snprintf(dict->path, sizeof dict->path, "%s", path);
+  dict->shipped = shipped;
   if (ime_load_dict_info(dict) != 0) {
     ime_dict_close(dict);
     return nullptr;

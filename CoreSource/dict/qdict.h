@@ -37,12 +37,14 @@ struct ImeDict {
   unsigned char* db;  // dict.db, mapped read-only; NULL when empty
   int fd;
   std::size_t db_length;
+  bool shipped;  // the engine bundle's system dictionary
 };
 
 // 0 when `path` is a folder holding dict.info, dict.db and dict_idx.db, else -1 (logged).
 int ime_check_dict(const char* path);
 // Opens a dictionary folder; NULL when it is not valid or a file cannot be read (logged).
-ImeDict* ime_dict_open(const char* path, int mode);
+// `shipped` marks the system dictionary of the engine bundle, whose index is not re-verified.
+ImeDict* ime_dict_open(const char* path, int mode, bool shipped = false);
 // Releases everything of the record. 0.
 int ime_dict_close(ImeDict* dict);
 
