@@ -61,6 +61,10 @@ int run_interactive() {
       std::printf("\r\n");
     }
   }
-  kep_session::stop_engine_host();
+  // The terminal is back to normal here, so the reason a save failed can be read.
+  if (!kep_session::stop_engine_host(&error)) {
+    std::fprintf(stderr, "kep-engine: %s\n", error.c_str());
+    status = 1;
+  }
   return status;
 }
