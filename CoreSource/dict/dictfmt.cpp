@@ -1,5 +1,6 @@
 #include "dict/dictfmt.h"
 
+#include <array>
 #include <cstring>
 
 #include "base/bigendian.h"
@@ -35,12 +36,20 @@ std::string folded_key(std::string_view initials) {
   return key;
 }
 
-bool decode_record(const unsigned char* data, std::size_t size, std::uint64_t offset,
-                   int syllables, Record* out) {
+namespace {
+
+bool record_inside(const unsigned char* data, std::size_t size, std::uint64_t offset,
+                   int syllables) {
   if (data == nullptr || syllables < 1 || syllables > kMaxSyllables) return false;
   const std::uint64_t length = record_size(syllables);
-  if (offset > size || length > size - offset) return false;
+  return offset <= size && length <= size - offset;
+}
 
+}  // namespace
+
+bool decode_record(const unsigned char* data, std::size_t size, std::uint64_t offset,
+                   int syllables, Record* out) {
+  if (!record_inside(data, size, offset, syllables)) return false;
   const std::size_t n = static_cast<std::size_t>(syllables);
   const unsigned char* p = data + offset;
   out->syllables = syllables;
@@ -59,6 +68,38 @@ bool decode_record(const unsigned char* data, std::size_t size, std::uint64_t of
   out->word_number = ime_read_be32(p + 7 * n);
   out->base_frequency = ime_read_be32(p + 7 * n + 4);
   return true;
+}
+
+bool StoredRecord::locate(const unsigned char* data, std::size_t size, std::uint64_t offset,
+                          int syllables) {
+  if (!record_inside(data, size, offset, syllables)) return false;
+  bytes_ = data + offset;
+  syllables_ = static_cast<std::size_t>(syllables);
+  return true;
+}
+
+char StoredRecord::initial(int k) const { return static_cast<char>(getnew0(bytes_[k])); }
+
+char StoredRecord::final_code(int k) const {
+  return static_cast<char>(getnew0(bytes_[syllables_ + k]));
+}
+
+int StoredRecord::tone_mask(int k) const {
+  static const std::array<unsigned char, 256> kMasks = [] {
+    std::array<unsigned char, 256> masks{};
+    for (int byte = 0; byte < 256; ++byte) {
+      masks[byte] = static_cast<unsigned char>(
+          dictfmt::tone_mask(static_cast<char>(getnew0(static_cast<unsigned char>(byte)))));
+    }
+    return masks;
+  }();
+  return kMasks[bytes_[2 * syllables_ + k]];
+}
+
+std::uint32_t StoredRecord::word_number() const { return ime_read_be32(bytes_ + 7 * syllables_); }
+
+std::uint32_t StoredRecord::base_frequency() const {
+  return ime_read_be32(bytes_ + 7 * syllables_ + 4);
 }
 
 std::string encode_record(std::string_view initials, std::string_view finals,

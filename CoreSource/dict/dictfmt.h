@@ -71,6 +71,25 @@ struct Record {
 bool decode_record(const unsigned char* data, std::size_t size, std::uint64_t offset,
                    int syllables, Record* out);
 
+// A record read where it is stored, each byte descrambled only when asked for: a scan tests
+// the syllables and tones of many records and decodes the few that pass.
+class StoredRecord {
+ public:
+  // False, as decode_record, when the syllable count is out of range or the record does not
+  // lie wholly inside the data.
+  bool locate(const unsigned char* data, std::size_t size, std::uint64_t offset, int syllables);
+  char initial(int k) const;
+  char final_code(int k) const;
+  // The tone of syllable k as tone_mask gives it.
+  int tone_mask(int k) const;
+  std::uint32_t word_number() const;
+  std::uint32_t base_frequency() const;
+
+ private:
+  const unsigned char* bytes_ = nullptr;
+  std::size_t syllables_ = 0;
+};
+
 // The stored bytes of one record. Every text field must be as long as the record needs:
 // n bytes each for initials, finals and tones, 2n for text and second form.
 std::string encode_record(std::string_view initials, std::string_view finals,

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/encoding.h"
 #include "base/imelog.h"
@@ -42,20 +43,26 @@ std::uint32_t counted_part(std::uint32_t counter) {
   return ime_freq_mode != 0 ? (counter & QAFREQ_COUNT_MAX) : (counter & 0x7F000000u);
 }
 
-bool tones_fit(const Scan& scan, const dictfmt::Record& record) {
+bool tones_fit(const Scan& scan, const dictfmt::StoredRecord& record) {
   for (int k = 0; k < scan.compared; ++k) {
     int wanted = scan.tones[scan.first + k];
-    if (wanted != 15 && (dictfmt::tone_mask(record.tones[k]) & wanted) == 0) return false;
+    if (wanted != 15 && (record.tone_mask(k) & wanted) == 0) return false;
   }
   return true;
 }
 
-bool syllables_fit(const Scan& scan, const dictfmt::Record& record) {
+// One verdict memory for each compared syllable of a scan.
+std::vector<SyllableVerdicts> typed_syllables(const Scan& scan) {
+  std::vector<SyllableVerdicts> typed;
+  typed.reserve(static_cast<std::size_t>(scan.compared));
+  for (int k = 0; k < scan.compared; ++k) typed.emplace_back(scan.conversation->py[scan.first + k]);
+  return typed;
+}
+
+bool syllables_fit(const Scan& scan, std::vector<SyllableVerdicts>& typed,
+                   const dictfmt::StoredRecord& record) {
   for (int k = 0; k < scan.compared; ++k) {
-    const char* typed = scan.conversation->py[scan.first + k];
-    char bounded[IME_SYLLABLE_BYTES + 1] = {};
-    std::memcpy(bounded, typed, IME_SYLLABLE_BYTES);
-    if (!ime_syllable_accepts(bounded, record.initials[k], record.finals[k])) {
+    if (!typed[static_cast<std::size_t>(k)].accepts(record.initial(k), record.final_code(k))) {
       if (scan.extension) IME_DEBUG("Extern query: j<lwc");
       return false;
     }
@@ -63,9 +70,12 @@ bool syllables_fit(const Scan& scan, const dictfmt::Record& record) {
   return true;
 }
 
+bool accessory_tested(const ime_conversation_t* conversation) {
+  return conversation->pyoff < conversation->acclen && kAccCodeDict != nullptr;
+}
+
 bool accessory_fits(const Scan& scan, const dictfmt::Record& record) {
   const ime_conversation_t* conversation = scan.conversation;
-  if (conversation->pyoff >= conversation->acclen || kAccCodeDict == nullptr) return true;
   int letters = std::min<int>(conversation->acclen, IME_MAX_ACCESSORY_KEYS);
   if (record.syllables < letters) return false;
   const std::size_t bytes = 2 * static_cast<std::size_t>(record.syllables);
@@ -93,17 +103,26 @@ int scan_run(const Scan& scan, std::uint32_t offset, std::uint32_t count, int sy
     return 0;
   }
   int added = 0;
-  dictfmt::Record record;
+  std::vector<SyllableVerdicts> typed = typed_syllables(scan);
+  dictfmt::StoredRecord stored;
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint64_t at = offset + i * size;
-    if (!dictfmt::decode_record(dict->db, dict->db_length, at, syllables, &record)) break;
-    if (!tones_fit(scan, record) || !syllables_fit(scan, record)) continue;
-    if (record.word_number >= dict->word_count) {
+    if (!stored.locate(dict->db, dict->db_length, at, syllables)) break;
+    if (!tones_fit(scan, stored) || !syllables_fit(scan, typed, stored)) continue;
+    const std::uint32_t word_number = stored.word_number();
+    const std::uint32_t base_frequency = stored.base_frequency();
+    if (word_number >= dict->word_count) {
       IME_DEBUG("Dictionary \"%s\": word number %u is not below %u; skipped.", dict->path,
-                record.word_number, dict->word_count);
+                word_number, dict->word_count);
       continue;
     }
-    if (!accessory_fits(scan, record)) continue;
+    if (accessory_tested(scan.conversation)) {
+      dictfmt::Record record;
+      if (!dictfmt::decode_record(dict->db, dict->db_length, at, syllables, &record) ||
+          !accessory_fits(scan, record)) {
+        continue;
+      }
+    }
 
     ime_qrdb_entry_t entry{};
     entry.type = IME_RESULT_DICT_WORD;
@@ -111,12 +130,12 @@ int scan_run(const Scan& scan, std::uint32_t offset, std::uint32_t count, int sy
     entry.rplen = static_cast<std::uint8_t>(scan.compared);
     entry.dbid = scan.dbid;
     entry.source = dict;
-    entry.freq = clamp_to_int(record.base_frequency);
-    entry.index = static_cast<std::int32_t>(record.word_number);
+    entry.freq = clamp_to_int(base_frequency);
+    entry.index = static_cast<std::int32_t>(word_number);
     entry.offset = static_cast<std::uint32_t>(at);
     entry.size = static_cast<std::uint32_t>(size);
     std::uint64_t counter = counted_part(ime_get_item_freq(&entry));
-    entry.matval = clamp_to_int(counter + record.base_frequency);
+    entry.matval = clamp_to_int(counter + base_frequency);
     // A negative list code only counts the matches.
     if (scan.list_code >= 0 && ime_qrdb_add(scan.conversation, scan.list_code, &entry) < 0) break;
     ++added;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,8 +18,28 @@
 
 namespace {
 
-// Records already added by this query, by table and offset.
-using SeenRecords = std::set<std::pair<const void*, std::int64_t>>;
+// Records already added by this query, by table and offset. A sorted vector: the table scans
+// give their hits in offset order, so nearly every new record goes at the end, and no record
+// costs an allocation of its own.
+class SeenRecords {
+ public:
+  // False when the record was already there.
+  bool insert(const void* table, std::int64_t offset) {
+    const Key key{table, offset};
+    if (keys_.empty() || keys_.back() < key) {
+      keys_.push_back(key);
+      return true;
+    }
+    auto at = std::lower_bound(keys_.begin(), keys_.end(), key);
+    if (at != keys_.end() && *at == key) return false;
+    keys_.insert(at, key);
+    return true;
+  }
+
+ private:
+  using Key = std::pair<const void*, std::int64_t>;
+  std::vector<Key> keys_;
+};
 
 enum class Table { kMain, kExtension };
 
@@ -61,7 +80,7 @@ int add_hits(ime_conversation_t* conversation, Table table, const std::vector<im
   for (const ime_py_hit_t& hit : hits) {
     if (!accessory_passes(conversation, hit.record)) continue;
     if (table == Table::kMain && hit.record.class_digit == '0' && ime_query_all == 0) continue;
-    if (seen != nullptr && !seen->emplace(mapping, hit.offset).second) continue;
+    if (seen != nullptr && !seen->insert(mapping, hit.offset)) continue;
 
     ime_qrdb_entry_t entry{};
     entry.type = IME_RESULT_HANZI;

@@ -78,3 +78,19 @@ int ime_syllable_accepts(const char* typed_text, char initial, char final_code) 
   if (!initials_agree(typed_initial, stored_initial)) return 0;
   return typed_final == stored_final || final_pair_switch(typed_final, stored_final) ? 1 : 0;
 }
+
+SyllableVerdicts::SyllableVerdicts(const char* typed) {
+  static_assert(sizeof typed_ > IME_SYLLABLE_BYTES, "room for the bounded syllable and its NUL");
+  std::memcpy(typed_, typed, strnlen(typed, IME_SYLLABLE_BYTES));
+}
+
+bool SyllableVerdicts::accepts(char initial, char final_code) {
+  const auto stored = static_cast<unsigned short>(static_cast<unsigned char>(initial) << 8 |
+                                                  static_cast<unsigned char>(final_code));
+  const int slot = (stored ^ (stored >> 7)) & (kSlots - 1);
+  if (verdict_[slot] == kUnknown || stored_[slot] != stored) {
+    stored_[slot] = stored;
+    verdict_[slot] = ime_syllable_accepts(typed_, initial, final_code) ? kAccepted : kRejected;
+  }
+  return verdict_[slot] == kAccepted;
+}
