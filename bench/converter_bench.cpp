@@ -17,6 +17,7 @@
 #include "platform/ports.h"
 #include "platform/runloop.h"
 #include "platform/text.h"
+#include "bench/serving_thread.h"
 
 namespace {
 
@@ -68,37 +69,20 @@ void BM_ConvertCandidateWords(benchmark::State& state) {
 }
 BENCHMARK(BM_ConvertCandidateWords);
 
-// A private runtime folder and a port served on a thread of its own, for the benchmark's life.
+// A port served on a thread of its own, for the benchmark's life.
 class ServedPort {
  public:
-  ServedPort(const char* name, platform::ports::Handler handler) {
-    std::error_code error;
-    folder_ = *platform::files::make_temp_directory({}, "kep-bench-", error);
-    ::setenv("KEP_RUNTIME_DIR", folder_.c_str(), 1);
-    std::promise<bool> ready;
-    auto started = ready.get_future();
-    thread_ = std::thread([&, name, handler] {
-      std::error_code port_error;
-      auto port = platform::ports::LocalPort::create(name, handler, loop_, port_error);
-      ready.set_value(port != nullptr);
-      if (port) loop_.run();
-    });
-    ok_ = started.get();
-  }
-  ~ServedPort() {
-    loop_.stop();
-    thread_.join();
-    std::error_code error;
-    std::filesystem::remove_all(folder_, error);
-    ::unsetenv("KEP_RUNTIME_DIR");
-  }
-  bool ok() const { return ok_; }
+  ServedPort(const char* name, platform::ports::Handler handler)
+      : thread_([name, handler](platform::RunLoop& loop, std::promise<bool>& ready) {
+          std::error_code port_error;
+          auto port = platform::ports::LocalPort::create(name, handler, loop, port_error);
+          ready.set_value(port != nullptr);
+          if (port) loop.run();
+        }) {}
+  bool ok() const { return thread_.ok(); }
 
  private:
-  std::filesystem::path folder_;
-  platform::RunLoop loop_;
-  std::thread thread_;
-  bool ok_ = false;
+  ServingThread thread_;
 };
 
 void BM_PortRoundTrip(benchmark::State& state) {

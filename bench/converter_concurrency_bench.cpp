@@ -27,6 +27,7 @@
 #include "platform/files.h"
 #include "platform/ports.h"
 #include "platform/runloop.h"
+#include "bench/serving_thread.h"
 
 namespace {
 
@@ -44,37 +45,24 @@ struct RunResult {
 // The converter service on a private runtime folder, served from a thread.
 class ConverterService {
  public:
-  ConverterService() {
-    std::error_code error;
-    folder_ = *platform::files::make_temp_directory({}, "kep-bench-", error);
-    ::setenv("KEP_RUNTIME_DIR", folder_.c_str(), 1);
-    converter::set_log_sink([](const char*) {});
-    kConverterHandler = converter::ChineseConverter::initWithFixFiles(KEP_CONVERTER_RESOURCES, {});
-    std::promise<bool> ready;
-    auto started = ready.get_future();
-    thread_ = std::thread([this, &ready] {
-      bool ok = kConverterHandler && QCCInitialize(loop_) == 0;
-      ready.set_value(ok);
-      if (ok) loop_.run();
-      QCCShutdown();
-    });
-    ok_ = started.get();
-  }
-  ~ConverterService() {
-    loop_.stop();
-    thread_.join();
-    kConverterHandler.reset();
-    std::error_code error;
-    std::filesystem::remove_all(folder_, error);
-    ::unsetenv("KEP_RUNTIME_DIR");
-  }
-  bool ok() const { return ok_; }
+  ConverterService() : thread_(start()) {}
+  ~ConverterService() = default;
+  bool ok() const { return thread_.ok(); }
 
  private:
-  std::filesystem::path folder_;
-  platform::RunLoop loop_;
-  std::thread thread_;
-  bool ok_ = false;
+  static ServingThread::Serve start() {
+    converter::set_log_sink([](const char*) {});
+    kConverterHandler = converter::ChineseConverter::initWithFixFiles(KEP_CONVERTER_RESOURCES, {});
+    return [](platform::RunLoop& loop, std::promise<bool>& ready) {
+      bool ok = kConverterHandler && QCCInitialize(loop) == 0;
+      ready.set_value(ok);
+      if (ok) loop.run();
+      QCCShutdown();
+      kConverterHandler.reset();
+    };
+  }
+
+  ServingThread thread_;
 };
 
 // One client's loop until `stop`: appends the latency of each answered request.
