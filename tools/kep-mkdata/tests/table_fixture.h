@@ -28,14 +28,7 @@ using engine_test::write_file;
 inline mkdata::PinyinRecord record(const char* syllable, const char* simplified,
                                    const char* traditional, std::uint32_t frequency,
                                    std::uint8_t tones, char class_digit = '5') {
-  mkdata::PinyinRecord r;
-  r.syllable = syllable;
-  r.simplified = simplified;
-  r.traditional = traditional;
-  r.base_frequency = frequency;
-  r.tone_mask = tones;
-  r.class_digit = class_digit;
-  return r;
+  return mkdata::pinyin_record(syllable, simplified, traditional, frequency, tones, class_digit);
 }
 
 // A few characters, enough for every kind of query: a group of several records, a character

@@ -19,6 +19,20 @@ struct PinyinRecord {
   std::uint8_t tone_mask = 15;
 };
 
+// One character of a syllable, as the small tables of the tests and fuzz seeds list them.
+inline PinyinRecord pinyin_record(const char* syllable, const char* simplified,
+                                  const char* traditional, std::uint32_t frequency,
+                                  std::uint8_t tones, char class_digit = '5') {
+  PinyinRecord r;
+  r.syllable = syllable;
+  r.simplified = simplified;
+  r.traditional = traditional;
+  r.base_frequency = frequency;
+  r.tone_mask = tones;
+  r.class_digit = class_digit;
+  return r;
+}
+
 // The order of the syllable groups that the initial-only scan needs: alphabetical, except
 // that each letter's run of syllables starts with the letter's entry of the first-syllable
 // list ("jia" before "ji"); "zh", "ch" and "sh" then lie inside the runs of z, c and s.
