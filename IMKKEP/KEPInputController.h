@@ -1,0 +1,73 @@
+// The input controller: one per input context of a client application. It owns the engine
+// conversation the context types into and answers the framework's calls for that context.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/imk/input_method.h"
+
+struct ime_conversation_t;
+
+namespace imkkep {
+
+struct Point {
+  double x = 0;
+  double y = 0;
+};
+
+class KEPInputController : public platform::imk::InputController {
+ public:
+  // nullptr when the conversation cannot be built (logged).
+  static std::unique_ptr<KEPInputController> create(platform::imk::Client& client);
+  ~KEPInputController() override;
+  KEPInputController(const KEPInputController&) = delete;
+  KEPInputController& operator=(const KEPInputController&) = delete;
+
+  bool handleEvent(const platform::imk::Event& event, platform::imk::Client& client) override;
+  void activateServer(platform::imk::Client& client) override;
+  void deactivateServer(platform::imk::Client& client, platform::imk::DeactivationReason reason,
+                        std::string_view new_input_source) override;
+  void commitComposition(platform::imk::Client& client) override;
+  std::optional<std::string> originalString(platform::imk::Client& client) override;
+  std::optional<std::string> composedString(platform::imk::Client& client) override;
+
+  ime_conversation_t* conversation() const { return _convsHandle; }
+  // The context's client; valid for the controller's whole life.
+  platform::imk::Client& client() const { return *client_; }
+  Point lastLocation() const { return {_lastX, _lastY}; }
+  void setLastLocation(Point point) {
+    _lastX = point.x;
+    _lastY = point.y;
+  }
+  bool isSpecialApp() const;
+
+  std::uint64_t lastModifier = 0;
+  std::int32_t setInputMode = -1;
+  std::string appIdentifier;
+  char specialApp = 0;
+  bool inProcessing = false;
+  bool firstStartup = true;
+
+ private:
+  explicit KEPInputController(platform::imk::Client& client);
+
+  ime_conversation_t* _convsHandle = nullptr;
+  double _lastX = 0;
+  double _lastY = 0;
+  platform::imk::Client* client_;
+};
+
+// Commits what a controller has typed after a failure in key handling; 0 when nothing was typed.
+int KEPSessionFix(KEPInputController* controller);
+
+// The server's input method: a KEPInputController per context.
+class KEPInputMethod : public platform::imk::InputMethod {
+ public:
+  std::unique_ptr<platform::imk::InputController> createController(
+      platform::imk::Client& client) override;
+};
+
+}  // namespace imkkep

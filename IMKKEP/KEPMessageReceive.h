@@ -1,0 +1,57 @@
+// The server's side of the link to the candidate window program: the senders of its messages
+// and the local port on which it talks back. Sends are one-way and short; while the window
+// program is absent they fail quietly with -2.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/plist.h"
+#include "platform/runloop.h"
+
+struct ime_conversation_t;
+
+namespace imkkep {
+
+class KEPInputController;
+
+inline constexpr const char* kCandidateWindowPortName = "IMKKEPCANDIDATEWINDOW_RECEIVER";
+
+// Sends message `id` with `data` to the candidate window: 0, or -2 when nobody serves its port
+// or the send failed.
+int SendMessageToUI2(std::int32_t id, std::string_view data);
+
+int KEPSendActiveMessage(KEPInputController* controller);             // 100
+int KEPHideCandidateWindow(KEPInputController* controller);           // 104
+int KEPShowCandidateWindow(KEPInputController* controller);           // 106
+// 106 with the candidates and caret; `how` 1 from the key road, 9 to reuse the stored
+// position, 0 to only show the window.
+int KEPSendInputText(KEPInputController* controller, const std::optional<std::string>& text,
+                     int how);
+int PostGrowlNotification(std::string_view title, std::string_view text);  // 107
+int PostGrowlLocalizedString(std::string_view title, std::string_view prefix,
+                             std::string_view key, std::string_view default_text);  // 107
+int KEPSendVModeUp();      // 108
+int KEPSendVModeDown();    // 109
+int KEPSendVModeSelect();  // 110
+int KEPSendStringToUI(KEPInputController* controller, std::int32_t id,
+                      const std::optional<std::string>& text);  // 111
+int KEPUpdateStatus();                                          // 113
+int KEPHideVModeWindow(KEPInputController* controller);         // 114
+
+// The candidate part of message 106 from the conversation's shown page.
+void CandidateBuffer(const ime_conversation_t* conversation,
+                     platform::plist::Dictionary& payload);
+// Asks the client where its caret line is: x, y (whole screen points) and the height; stores
+// (x, y) as the controller's last location. 0.
+int KEPQueryOffsetToPos(KEPInputController* controller, double* x, double* y, double* height);
+
+// Serves the server's own port "com.corvana.inputmethod.kep.imkcandishow.<pid>" on `loop`:
+// 0, or -1 when the port cannot be created.
+int KEPInitializeMessageReceiving(platform::RunLoop& loop);
+// Stops serving it (at exit).
+void KEPCloseMessageReceiving();
+
+}  // namespace imkkep

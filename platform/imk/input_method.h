@@ -1,0 +1,150 @@
+// The server side of the input-method framework: an input method registers under its
+// connection name, and for each input context of each client application the framework
+// creates one of the method's input controllers and hands it that context's events. The
+// controller writes back into the application through its Client: marked text, inserted text,
+// and synchronous queries that the client answers while it waits for the event's answer.
+//
+// Everything here runs on the server's run loop; a query blocks that loop for at most
+// kQueryTimeout and never runs a nested loop, so nothing else is handled in between.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "platform/imk/keys.h"
+#include "platform/runloop.h"
+
+namespace platform::imk {
+
+// A client's "not found" location, by the width of its words.
+inline constexpr std::uint64_t kNotFound64 = 0x7FFFFFFFFFFFFFFFull;
+inline constexpr std::uint64_t kNotFound32 = 0x7FFFFFFFull;
+constexpr std::uint64_t not_found_for_width(int word_width) {
+  return word_width == 32 ? kNotFound32 : kNotFound64;
+}
+
+// A query the client does not answer within this time counts as no answer.
+inline constexpr std::chrono::milliseconds kQueryTimeout{500};
+
+// A range of characters (UTF-16 units, as clients count them).
+struct Range {
+  std::uint64_t location = 0;
+  std::uint64_t length = 0;
+  friend bool operator==(const Range&, const Range&) = default;
+};
+
+// A rectangle in screen points, origin at the bottom left of the main screen.
+struct Rect {
+  double x = 0, y = 0, width = 0, height = 0;
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+enum class EventType : int { KeyDown = 10, FlagsChanged = 12 };
+
+struct Event {
+  EventType type = EventType::KeyDown;
+  std::string characters;  // UTF-8; checked valid by the framework; empty for flags-changed
+  std::uint16_t key_code = 0;
+  std::uint64_t modifier_flags = 0;  // device-independent masks and side-specific bits
+};
+
+// What the client declared when it connected.
+struct ClientInfo {
+  std::string application_path;   // the application's path ("" when unknown)
+  std::string bundle_identifier;  // "" when unknown
+  int word_width = 64;            // 32 or 64
+  // Whether the client answers "supports Unicode" at all, and its answer.
+  std::optional<bool> supports_unicode;
+  bool can_override_keyboard = false;
+};
+
+// Why a context was deactivated.
+enum class DeactivationReason { FocusMoved, InputSourceChanged };
+
+// One input context of a client application, as the server's controller sees it.
+class Client {
+ public:
+  virtual ~Client() = default;
+
+  virtual const ClientInfo& info() const = 0;
+  // The client process (the connection's peer).
+  virtual pid_t process_id() const = 0;
+  std::uint64_t not_found() const { return not_found_for_width(info().word_width); }
+
+  // Shows `text` as marked text; an empty text removes it.
+  virtual void set_marked_text(std::string_view text, Range selection, Range replacement) = 0;
+  virtual void insert_text(std::string_view text, Range replacement) = 0;
+
+  // Synchronous queries: nullopt when the client has no answer, or gave none in time.
+  virtual std::optional<Range> selected_range() = 0;
+  virtual std::optional<std::string> substring(Range range) = 0;
+  // The rectangle of the line holding character `index` (the caret line for 0).
+  virtual std::optional<Rect> line_rect(std::uint64_t index) = 0;
+
+  // Forces the client's keyboard layout; only for clients that declared they can.
+  virtual void override_keyboard(std::string_view layout) = 0;
+
+  // The Caps Lock light as the client last reported it (at activation and with each event).
+  virtual bool caps_lock_on() const = 0;
+};
+
+// A menu item as the framework lists it to clients.
+struct MenuItem {
+  int tag = 0;
+  std::string title;
+  int state = 0;  // 0 off, 1 on, -1 mixed
+  std::string key_equivalent;
+  std::uint64_t key_modifiers = 0;
+  bool enabled = true;
+  bool separator = false;
+};
+
+// The input method's controller of one context.
+class InputController {
+ public:
+  virtual ~InputController() = default;
+
+  // Answers whether the event was handled (true swallows it; false lets the client have it).
+  virtual bool handleEvent(const Event& event, Client& client) = 0;
+  virtual void activateServer(Client& client) = 0;
+  // `new_input_source` names the input source the user switched to (InputSourceChanged).
+  virtual void deactivateServer(Client& client, DeactivationReason reason,
+                                std::string_view new_input_source) = 0;
+  virtual void commitComposition(Client& client) = 0;
+  virtual std::optional<std::string> originalString(Client& client) = 0;
+  virtual std::optional<std::string> composedString(Client& client) = 0;
+
+  virtual std::vector<MenuItem> menu() { return {}; }
+  virtual void invokeMenuItem(int /*tag*/, Client& /*client*/) {}
+};
+
+// The input method: makes a controller for each new context.
+class InputMethod {
+ public:
+  virtual ~InputMethod() = default;
+  // nullptr refuses the context.
+  virtual std::unique_ptr<InputController> createController(Client& client) = 0;
+};
+
+// The registered server. Destroying it deactivates nothing: it destroys every controller (its
+// clients' contexts) and closes their connections.
+class Server {
+ public:
+  // Serves `connection_name` from `loop`. Fails with std::errc::address_in_use when a live
+  // process serves the name; a socket left behind by a dead one is replaced.
+  static std::unique_ptr<Server> create(std::string_view connection_name, InputMethod& method,
+                                        RunLoop& loop, std::error_code& error);
+  virtual ~Server() = default;
+  // Contexts currently alive, for tests and logs.
+  virtual std::size_t context_count() const = 0;
+};
+
+}  // namespace platform::imk
