@@ -17,6 +17,7 @@ namespace platform::ports {
 namespace {
 
 using namespace std::chrono_literals;
+using testing_support::leave_stale_socket;
 using testing_support::PortServerThread;
 using testing_support::PrivateRuntimeDir;
 using Clock = std::chrono::steady_clock;
@@ -30,18 +31,6 @@ std::optional<std::string> test_handler(std::int32_t id, std::string_view payloa
 
 std::filesystem::path port_socket(const PrivateRuntimeDir& dir, const std::string& name) {
   return dir.path() / socket_file_name(name);
-}
-
-// A socket bound at `path` that is closed again, leaving its file behind like a crashed owner.
-void leave_stale_socket(const std::filesystem::path& path) {
-  int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
-  ASSERT_GE(fd, 0);
-  sockaddr_un address{};
-  socklen_t length = 0;
-  ASSERT_TRUE(unix_socket::make_address(path, address, length));
-  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), length), 0);
-  ::close(fd);
-  ASSERT_TRUE(std::filesystem::exists(path));
 }
 
 // A port that accepts requests into its backlog but never reads or answers them.

@@ -2,6 +2,11 @@
 // loop serving on its own thread.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -12,6 +17,7 @@
 #include "platform/ports.h"
 #include "platform/runloop.h"
 #include "platform/tests/test_support.h"
+#include "platform/unix_socket.h"
 
 namespace platform::testing_support {
 
@@ -26,6 +32,18 @@ class PrivateRuntimeDir {
   TempDir dir_;
   ScopedEnv env_;
 };
+
+// A socket bound at `path` that is closed again, leaving its file behind like a crashed owner.
+inline void leave_stale_socket(const std::filesystem::path& path) {
+  int fd = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  socklen_t length = 0;
+  ASSERT_TRUE(unix_socket::make_address(path, address, length));
+  ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), length), 0);
+  ::close(fd);
+  ASSERT_TRUE(std::filesystem::exists(path));
+}
 
 // A local port served by a run loop on a thread of its own.
 class PortServerThread {

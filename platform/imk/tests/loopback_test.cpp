@@ -1,0 +1,208 @@
+// An application and the server talking over a real socket: the server's loop on a thread,
+// the client library on the test's.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "platform/imk/client.h"
+#include "platform/imk/tests/imk_test_support.h"
+#include "platform/tests/runtime_test_support.h"
+
+namespace platform::imk {
+namespace {
+
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using testing_support::CallLog;
+using testing_support::RecordingDocument;
+using testing_support::RecordingMethod;
+using testing_support::ServerThread;
+using Write = RecordingDocument::Write;
+
+constexpr const char* kName = testing_support::kTestConnectionName;
+using testing_support::terminal_info;
+
+class LoopbackTest : public testing_support::ServedInputMethodTest {
+ protected:
+  // A connection with one context on `document`.
+  std::pair<std::unique_ptr<Connection>, std::uint32_t> open_context(
+      Document& document, const ClientInfo& info = terminal_info()) {
+    auto connection = connect(info);
+    std::uint32_t context = connection ? connection->create_context(document) : 0;
+    EXPECT_NE(context, 0u);
+    return {std::move(connection), context};
+  }
+};
+
+TEST_F(LoopbackTest, EventsReachTheControllerWithKeyCodeFlagsAndCapsLock) {
+  ASSERT_FALSE(server_.error()) << server_.error().message();
+  RecordingDocument document;
+  auto [connection, context] = open_context(document);
+  ASSERT_TRUE(connection);
+  ASSERT_NE(context, 0u);
+
+  ClientInfo seen = log_.info();
+  EXPECT_EQ(seen.application_path, "/Applications/Terminal.app");
+  EXPECT_EQ(seen.bundle_identifier, "com.example.terminal");
+  EXPECT_EQ(seen.word_width, 64);
+  EXPECT_EQ(seen.supports_unicode, std::optional<bool>(true));
+  EXPECT_EQ(log_.pid(), ::getpid());
+
+  EXPECT_TRUE(connection->activate(context, true));
+  std::string error;
+  auto keys = parse_key_script("n<caps-a><opt-1>x", &error);
+  ASSERT_TRUE(keys) << error;
+  std::vector<std::optional<bool>> handled;
+  for (const KeyStroke& key : *keys) handled.push_back(connection->key_down(context, key));
+  handled.push_back(
+      connection->flags_changed(context, kShiftFlag | kLeftShiftBit, 56));
+  EXPECT_THAT(handled, ElementsAre(true, true, true, false, false));
+  EXPECT_TRUE(connection->deactivate(context, DeactivationReason::InputSourceChanged,
+                                     "com.example.abc"));
+  EXPECT_TRUE(connection->deactivate(context, DeactivationReason::FocusMoved));
+  EXPECT_THAT(log_.take(), ElementsAre("activate caps", "key n 45 0 nocaps",
+                                       "key a 0 0x10000 caps", "key 1 18 0x80000 nocaps",
+                                       "key x 7 0 nocaps", "flags 56 0x20002 nocaps",
+                                       "deactivate source com.example.abc", "deactivate focus "));
+}
+
+TEST_F(LoopbackTest, MarkedTextAndInsertsReachTheDocumentSizedForTheWordWidth) {
+  ASSERT_FALSE(server_.error());
+  const std::pair<int, std::uint64_t> cases[] = {{32, 0x7FFFFFFFull},
+                                                 {64, 0x7FFFFFFFFFFFFFFFull}};
+  for (const auto& [width, not_found] : cases) {
+    SCOPED_TRACE(width);
+    RecordingDocument document;
+    auto [connection, context] = open_context(document, terminal_info(width));
+    ASSERT_TRUE(connection);
+    ASSERT_TRUE(connection->activate(context, false));
+    ASSERT_EQ(connection->key_down(context, *key_for_character('m')), true);
+    ASSERT_EQ(connection->key_down(context, *key_for_character('i')), true);
+    EXPECT_THAT(document.writes,
+                ElementsAre(Write{"marked", "ni", {2, 0}, {not_found, 0}},
+                            Write{"insert", "你好", {not_found, 0}, {}}));
+  }
+}
+
+TEST_F(LoopbackTest, QueriesAreAnsweredFromTheDocumentWhileTheKeyWaits) {
+  ASSERT_FALSE(server_.error());
+  RecordingDocument document;
+  auto [connection, context] = open_context(document);
+  ASSERT_TRUE(connection);
+  EXPECT_EQ(connection->key_down(context, *key_for_character('q')), true);
+  EXPECT_THAT(log_.take(), ElementsAre("key q 12 0 nocaps", "query 3,0 你 100,500,0,16"));
+}
+
+TEST_F(LoopbackTest, AQueryUnansweredInTimeIsNoAnswerAndTheKeyIsStillAnswered) {
+  ASSERT_FALSE(server_.error());
+  RecordingDocument document;
+  document.slow_selected_range = kQueryTimeout + 250ms;
+  auto [connection, context] = open_context(document);
+  ASSERT_TRUE(connection);
+  auto started = std::chrono::steady_clock::now();
+  EXPECT_EQ(connection->key_down(context, *key_for_character('q')), true);
+  EXPECT_GE(std::chrono::steady_clock::now() - started, kQueryTimeout);
+  // The late answer to the first query is not taken for the answer of the second.
+  EXPECT_THAT(log_.take(), ElementsAre("key q 12 0 nocaps", "query none 你 100,500,0,16"));
+
+  document.slow_selected_range.reset();
+  EXPECT_EQ(connection->key_down(context, *key_for_character('q')), true);
+  EXPECT_THAT(log_.take(), ElementsAre("key q 12 0 nocaps", "query 3,0 你 100,500,0,16"));
+}
+
+TEST_F(LoopbackTest, TextsThatAreNotUtf8AreRefusedAtTheProtocol) {
+  ASSERT_FALSE(server_.error());
+  RecordingDocument document;
+  auto [connection, context] = open_context(document);
+  ASSERT_TRUE(connection);
+
+  // A key: answered "not handled" without reaching the controller.
+  EXPECT_EQ(connection->key_down(context, KeyStroke{"\xc3(", 0, 0}), false);
+  // A request: an error answer, and the connection stays usable.
+  EXPECT_FALSE(connection->deactivate(context, DeactivationReason::InputSourceChanged, "\xff"));
+  EXPECT_EQ(connection->error(), std::errc::invalid_argument);
+  // The server's text: never reaches the document.
+  EXPECT_EQ(connection->key_down(context, *key_for_character('b')), true);
+  // A query answer: no answer for the controller.
+  document.substring_answer = "\xe4\xbd";
+  EXPECT_EQ(connection->key_down(context, *key_for_character('q')), true);
+  EXPECT_THAT(log_.take(), ElementsAre("key b 11 0 nocaps", "key q 12 0 nocaps",
+                                       "query 3,0 none 100,500,0,16"));
+  EXPECT_THAT(document.writes, IsEmpty());
+
+  // A hello: the connection is refused.
+  ClientInfo bad = terminal_info();
+  bad.bundle_identifier = "com.example.\x80";
+  std::error_code error;
+  EXPECT_FALSE(Connection::connect(kName, bad, error));
+  EXPECT_EQ(error, std::errc::invalid_argument);
+}
+
+TEST_F(LoopbackTest, CompositionStringsMenuAndCommitReachTheController) {
+  ASSERT_FALSE(server_.error());
+  RecordingDocument document;
+  auto [connection, context] = open_context(document);
+  ASSERT_TRUE(connection);
+  EXPECT_EQ(connection->original_string(context), std::optional<std::string>("ni'hao"));
+  EXPECT_EQ(connection->composed_string(context), std::optional<std::string>(""));
+  auto items = connection->menu(context);
+  ASSERT_TRUE(items);
+  ASSERT_EQ(items->size(), 2u);
+  EXPECT_EQ((*items)[0].tag, 1010);
+  EXPECT_EQ((*items)[0].title, "繁體輸出");
+  EXPECT_EQ((*items)[0].state, 1);
+  EXPECT_EQ((*items)[0].key_equivalent, "t");
+  EXPECT_EQ((*items)[0].key_modifiers, kControlFlag | kShiftFlag);
+  EXPECT_TRUE((*items)[1].separator);
+  EXPECT_TRUE(connection->invoke_menu_item(context, 1010));
+  EXPECT_TRUE(connection->commit_composition(context));
+  EXPECT_THAT(log_.take(), ElementsAre("invoke 1010", "commit"));
+}
+
+TEST_F(LoopbackTest, ContextsEndWithDestroyAndWithTheirConnection) {
+  ASSERT_FALSE(server_.error());
+  auto connection = connect();
+  ASSERT_TRUE(connection);
+  RecordingDocument first, second;
+  std::uint32_t one = connection->create_context(first);
+  std::uint32_t two = connection->create_context(second);
+  ASSERT_NE(one, two);
+  EXPECT_EQ(server_.context_count(), 2u);
+
+  connection->destroy_context(one);
+  EXPECT_EQ(server_.context_count(), 1u);
+  EXPECT_EQ(log_.destroyed(), 1);
+  EXPECT_EQ(connection->key_down(one, *key_for_character('a')), std::nullopt);
+
+  // Gone mid-composition: the controller goes with the connection, the server stays.
+  ASSERT_EQ(connection->key_down(two, *key_for_character('m')), true);
+  connection.reset();
+  auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (log_.destroyed() < 2 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  EXPECT_EQ(log_.destroyed(), 2);
+  EXPECT_EQ(server_.context_count(), 0u);
+  auto again = connect();
+  ASSERT_TRUE(again);
+  RecordingDocument third;
+  EXPECT_NE(again->create_context(third), 0u);
+}
+
+TEST(ImkConnectTest, NobodyServingIsRefused) {
+  platform::testing_support::PrivateRuntimeDir runtime;
+  std::error_code error;
+  EXPECT_FALSE(Connection::connect(kName, terminal_info(), error));
+  EXPECT_EQ(error, std::errc::connection_refused);
+  Connection::Options options;
+  options.start_server = true;
+  options.server_bundle_identifier = "com.example.no-such-server";
+  EXPECT_FALSE(Connection::connect(kName, terminal_info(), options, error));
+  EXPECT_EQ(error, std::errc::connection_refused);
+}
+
+}  // namespace
+}  // namespace platform::imk
