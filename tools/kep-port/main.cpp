@@ -1,9 +1,13 @@
-// kep-port: sends one message to a named port and prints what comes back.
+// kep-port: sends one message to a named port and prints what comes back, or serves a port
+// and prints what arrives.
 //
 //   kep-port send PORT ID PAYLOAD [--send-timeout S] [--receive-timeout S] [--no-wait]
+//   kep-port serve PORT
 //
-// Prints the reply bytes followed by a line end, or "no reply" when the server's handler gave
-// no data, or "error CODE (text)" when the send failed (exit status 1).
+// send prints the reply bytes followed by a line end, or "no reply" when the server's handler
+// gave no data, or "error CODE (text)" when the send failed (exit status 1).
+// serve prints "serving PORT", then for each message "id ID" and a line of its payload (a
+// property list as its XML, see payload_text.h), answering none, until SIGTERM or SIGINT.
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -13,6 +17,7 @@
 #include <string_view>
 
 #include "platform/ports.h"
+#include "serve_command.h"
 
 namespace {
 
@@ -22,7 +27,8 @@ constexpr int kExitUsage = 2;
 int usage() {
   std::fprintf(stderr,
                "usage: kep-port send PORT ID PAYLOAD [--send-timeout S] [--receive-timeout S] "
-               "[--no-wait]\n");
+               "[--no-wait]\n"
+               "       kep-port serve PORT\n");
   return kExitUsage;
 }
 
@@ -48,6 +54,7 @@ int report_failure(platform::ports::SendStatus status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "serve") == 0) return kep_port::serve(argv[2]);
   if (argc < 5 || std::strcmp(argv[1], "send") != 0) return usage();
   const char* port_name = argv[2];
   auto id = parse_id(argv[3]);
