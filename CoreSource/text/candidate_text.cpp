@@ -40,25 +40,6 @@ std::string_view field_text(const std::uint8_t (&field)[IME_TEXT_BYTES]) {
                                                         IME_TEXT_BYTES - 1)};
 }
 
-std::string_view candidate_text(const ime_conversation_t* c, const ime_query_result_t& cand) {
-  return ime_valid && traditional(c) ? field_text(cand.thz) : field_text(cand.hz);
-}
-
-// In the code-table scheme the page shows what is left to type of each code, or the whole code
-// when a wildcard stands for part of it.
-std::string_view code_hint(const ime_conversation_t* c, const ime_query_result_t& cand) {
-  if (ime_mode != 2 || ime_plug_mode != 0) return {};
-  std::size_t code_length = std::min<std::size_t>(cand.plen, IME_MAX_SYLLABLES);
-  std::size_t typed = std::min<std::size_t>(c->inoff, IME_MAX_KEYS);
-  if (ime_plug_show_left && typed < code_length) {
-    return {cand.sm + typed, code_length - typed};
-  }
-  if (ime_plug_any_char != 0 && std::memchr(c->inbuf, ime_plug_any_char, typed) != nullptr) {
-    return {cand.sm, code_length};
-  }
-  return {};
-}
-
 int shown_count(const ime_conversation_t* c) {
   return std::min<int>(c->ncand, ime_convs_page_capacity(ime_page_size));
 }
@@ -99,6 +80,23 @@ std::string page_tail(const ime_conversation_t* c) {
 
 }  // namespace
 
+std::string_view ime_candidate_text(const ime_conversation_t* c, const ime_query_result_t& cand) {
+  return ime_valid && traditional(c) ? field_text(cand.thz) : field_text(cand.hz);
+}
+
+std::string_view ime_candidate_code_hint(const ime_conversation_t* c, const ime_query_result_t& cand) {
+  if (ime_mode != 2 || ime_plug_mode != 0) return {};
+  std::size_t code_length = std::min<std::size_t>(cand.plen, IME_MAX_SYLLABLES);
+  std::size_t typed = std::min<std::size_t>(c->inoff, IME_MAX_KEYS);
+  if (ime_plug_show_left && typed < code_length) {
+    return {cand.sm + typed, code_length - typed};
+  }
+  if (ime_plug_any_char != 0 && std::memchr(c->inbuf, ime_plug_any_char, typed) != nullptr) {
+    return {cand.sm, code_length};
+  }
+  return {};
+}
+
 int ime_page_count(int entries, int page_size) {
   int size = ime_convs_page_capacity(page_size);
   if (entries < 0) entries = 0;
@@ -122,8 +120,8 @@ std::optional<std::string> ime_candidate_buffer(const ime_conversation_t* c) {
     const ime_query_result_t& cand = c->cands[i];
     bool user_word = cand.type == IME_RESULT_USER_WORD;
     std::string before = std::to_string(i + 1) + (user_word ? "{E}{U}" : "");
-    std::string after = std::string(user_word ? "{E}{N}" : "") + std::string(code_hint(c, cand)) + " ";
-    std::string_view text = candidate_text(c, cand);
+    std::string after = std::string(user_word ? "{E}{N}" : "") + std::string(ime_candidate_code_hint(c, cand)) + " ";
+    std::string_view text = ime_candidate_text(c, cand);
     if (before.size() + after.size() > body.room()) break;
     std::size_t room_for_text = body.room() - before.size() - after.size();
     std::string_view kept = platform::text::utf8_prefix(text, room_for_text);
@@ -158,7 +156,7 @@ std::optional<std::string> ime_candidate_buffer2(const ime_conversation_t* c) {
     int type = cand.type == IME_RESULT_USER_WORD   ? kPlistTypeUserWord
                : cand.type == IME_RESULT_DICT_WORD ? kPlistTypeDictWord
                                                    : kPlistTypeOther;
-    page.push_back(entry(type, std::string(candidate_text(c, cand)) + std::string(code_hint(c, cand))));
+    page.push_back(entry(type, std::string(ime_candidate_text(c, cand)) + std::string(ime_candidate_code_hint(c, cand))));
   }
   page.push_back(entry(kPlistTypePages, page_of_pages(c)));
   if (traditional(c)) page.push_back(entry(kPlistTypeTraditional, kTraditionalName));

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "record/conversation.h"
 
@@ -18,6 +19,15 @@ inline constexpr std::size_t IME_PINYIN_STR_BYTES = 64;
 inline constexpr int IME_MARKED_NO_SEPARATORS = 16;
 // Tagged page text of an empty page in V-mode.
 inline constexpr const char* IME_VMODE_EMPTY_PAGE = "%V%";
+
+// A candidate's text as the page shows it: the traditional form in traditional mode (once the
+// tables are loaded), else the simplified one.
+std::string_view ime_candidate_text(const ime_conversation_t* conversation,
+                                    const ime_query_result_t& candidate);
+// In the code-table scheme the page shows what is left to type of each code, or the whole code
+// when a wildcard stands for part of it; empty otherwise.
+std::string_view ime_candidate_code_hint(const ime_conversation_t* conversation,
+                                         const ime_query_result_t& candidate);
 
 // The page as tagged text:
 //   {N}1cand 2{E}{U}userword{E}{N} ... (page/pages)[ tone mark][[繁] ]{E}[{P}keys{E}]
