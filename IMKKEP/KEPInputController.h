@@ -53,6 +53,9 @@ class KEPInputController : public platform::imk::InputController {
 
  private:
   explicit KEPInputController(platform::imk::Client& client);
+  void recoverFromFailedKey();
+  // Forgets this controller wherever the server and the engine remember the active one.
+  void stopBeingActive();
 
   ime_conversation_t* _convsHandle = nullptr;
   double _lastX = 0;

@@ -1,0 +1,190 @@
+#include "IMKKEP/KEPInputController.h"
+
+#include <strings.h>
+
+#include "CoreSource/base/config.h"
+#include "CoreSource/match/imeconvs1.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/text/candidate_text.h"
+#include "IMKKEP/KEPActiveInputArea.h"
+#include "IMKKEP/KEPMessageReceive.h"
+#include "IMKKEP/server_log.h"
+#include "IMKKEP/server_state.h"
+#include "platform/bundle.h"
+
+namespace imkkep {
+namespace {
+
+constexpr const char* kServerBundleIdentifier = "com.corvana.inputmethod.IMKKEP";
+constexpr const char* kServerInputSourceName = "IMKKEP";
+constexpr std::int32_t kDeactivateMessage = 101;
+constexpr std::uint32_t kFreshConversation = 0xFFFFFFFFu;
+constexpr std::size_t kConversationTableWarning = 200;
+// Processor types by the client's word width: a 64-bit process carries bit 0x1000000.
+constexpr std::int32_t kProcessor64 = 0x1000007;
+constexpr std::int32_t kProcessor32 = 0x7;
+
+std::uintptr_t table_key(const ime_conversation_t* conversation) {
+  return reinterpret_cast<std::uintptr_t>(conversation);
+}
+
+bool setting(const char* key, int fallback) { return ime_config_get_bool(key, fallback) != 0; }
+
+void save_application_state(const ime_conversation_t* c) {
+  if (kCurrentProcessName.empty()) return;
+  KEPLog("Now keep %s state :%x, %x", kCurrentProcessName.c_str(), c->iflag, c->sflag);
+  AppInputState& state = kAppState[kCurrentProcessName];
+  state.iflag = c->iflag;
+  state.sflag = c->sflag;
+  state.switch_flag = c->switch_flag;
+  state.roman_mode = c->roman_mode;
+  state.full_width_punct = c->full_width_punct;
+  state.full_width_char = c->full_width_char;
+  state.full_width_space = c->full_width_space;
+}
+
+// The composition text with the syllable separators left out: the client takes it as the
+// text the user typed.
+std::optional<std::string> composition_text(ime_conversation_t* c) {
+  ime_clear_mark(c);
+  int caret = IME_MARKED_NO_SEPARATORS;
+  return ime_marked_buffer2(c, &caret);
+}
+
+}  // namespace
+
+std::unique_ptr<KEPInputController> KEPInputController::create(platform::imk::Client& client) {
+  std::unique_ptr<KEPInputController> controller(new KEPInputController(client));
+  if (ime_new_conversation(&controller->_convsHandle) != 0) {
+    KEPLog("Create the conversation failed!");
+    return nullptr;
+  }
+  ime_conversation_t* c = controller->_convsHandle;
+  kConvsTable.try_emplace(table_key(c), ConversationHandle{c});
+  c->switch_flag = 0;
+  c->iflag = kFreshConversation;
+  if (client.info().can_override_keyboard) {
+    const char* layout = ime_config_get_string("KeyboardLayout", nullptr);
+    if (layout != nullptr) client.override_keyboard(layout);
+  }
+  return controller;
+}
+
+KEPInputController::KEPInputController(platform::imk::Client& client) : client_(&client) {}
+
+KEPInputController::~KEPInputController() {
+  stopBeingActive();
+  if (_convsHandle != nullptr) {
+    kConvsTable.erase(table_key(_convsHandle));
+    ime_free_conversation(&_convsHandle);
+  }
+}
+
+void KEPInputController::stopBeingActive() {
+  if (gActiveSession == this) gActiveSession = nullptr;
+  if (_convsHandle != nullptr && ime_current_convs == _convsHandle) ime_current_convs = nullptr;
+}
+
+void KEPInputController::activateServer(platform::imk::Client& client) {
+  inProcessing = false;
+  if (gActiveSession == this) {
+    KEPLog("Active server %p is equal to current. Ignore...", static_cast<void*>(this));
+    return;
+  }
+  gActiveSession = this;
+  KEPLog("=======> Activate server:%p", static_cast<void*>(this));
+  if (kConvsTable.size() > kConversationTableWarning) {
+    KEPLogAlways("IMKKEP: Conversation handle table is over %zu objects.",
+                 kConversationTableWarning);
+  }
+
+  const platform::imk::ClientInfo& info = client.info();
+  kCurrentProcessName = info.application_path;
+  gActiveArch = info.application_path.empty() || info.word_width != 32 ? kProcessor64
+                                                                       : kProcessor32;
+  KEPLog("Activate server:%p in %s", static_cast<void*>(this),
+         kCurrentProcessName.empty() ? "NULL" : kCurrentProcessName.c_str());
+  ime_current_convs = _convsHandle;
+
+  ime_conversation_t* c = _convsHandle;
+  if (c->iflag == kFreshConversation) {
+    KEPLog("Initialize the handle %p iflag...", static_cast<void*>(c));
+    c->iflag = 0;
+    c->full_width_char = 0;
+    c->full_width_punct = setting("ProportionalWidthPunctation", 0) ? 0 : 1;
+    c->full_width_space = setting("FullWidthSpace", 0) ? 1 : 0;
+    c->switch_flag = 0;
+  }
+  appIdentifier = info.bundle_identifier;
+  specialApp = isSpecialApp() ? 1 : 0;
+}
+
+void KEPInputController::deactivateServer(platform::imk::Client& /*client*/,
+                                          platform::imk::DeactivationReason reason,
+                                          std::string_view new_input_source) {
+  KEPLog("=======>Deactivate server :%p.", static_cast<void*>(this));
+  if (setting("KeepWindowState", 0)) save_application_state(_convsHandle);
+  if (reason == platform::imk::DeactivationReason::InputSourceChanged &&
+      !new_input_source.empty() &&
+      (new_input_source.size() != std::string_view(kServerInputSourceName).size() ||
+       strncasecmp(new_input_source.data(), kServerInputSourceName, new_input_source.size()) !=
+           0)) {
+    SendMessageToUI2(kDeactivateMessage, {});
+  }
+  stopBeingActive();
+}
+
+void KEPInputController::commitComposition(platform::imk::Client& /*client*/) {
+  ime_clear_mark(_convsHandle);
+  _convsHandle->buildmode = 2;
+  KEPUpdateActiveInputArea(this, kCommitComposed);
+  KEPHideCandidateWindow(this);
+  KEPHideVModeWindow(this);
+  ime_convs_reset(_convsHandle);
+}
+
+std::optional<std::string> KEPInputController::originalString(platform::imk::Client& /*client*/) {
+  if (_convsHandle == nullptr) return std::nullopt;
+  return composition_text(_convsHandle);
+}
+
+std::optional<std::string> KEPInputController::composedString(platform::imk::Client& /*client*/) {
+  if (_convsHandle->inoff == 0) return std::nullopt;
+  std::optional<std::string> text = composition_text(_convsHandle);
+  ime_convs_reset(_convsHandle);
+  KEPHideVModeWindow(this);
+  KEPHideCandidateWindow(this);
+  return text;
+}
+
+bool KEPInputController::isSpecialApp() const {
+  if (appIdentifier.empty()) return false;
+  const std::optional<platform::Bundle> bundle = platform::Bundle::find(kServerBundleIdentifier);
+  if (!bundle) return false;
+  const platform::plist::Value* apps = bundle->info().find("SpecialApps");
+  const platform::plist::Array* list = apps != nullptr ? apps->as_array() : nullptr;
+  if (list == nullptr) return false;
+  for (const platform::plist::Value& entry : *list) {
+    const std::string* name = entry.as_string();
+    if (name != nullptr && strcasecmp(name->c_str(), appIdentifier.c_str()) == 0) return true;
+  }
+  return false;
+}
+
+int KEPSessionFix(KEPInputController* controller) {
+  if (controller == nullptr || controller->conversation()->inoff == 0) return 0;
+  ime_conversation_t* c = controller->conversation();
+  ime_clear_mark(c);
+  c->buildmode = 2;
+  const int result = KEPUpdateActiveInputArea(controller, kCommitComposed);
+  KEPHideCandidateWindow(controller);
+  ime_convs_reset(c);
+  return result;
+}
+
+std::unique_ptr<platform::imk::InputController> KEPInputMethod::createController(
+    platform::imk::Client& client) {
+  return KEPInputController::create(client);
+}
+
+}  // namespace imkkep

@@ -1,0 +1,86 @@
+// The server's key road on the engine started on the generated data of the staged root, for a
+// new user in a scratch home; each test types into controllers of fake client applications.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CoreSource/base/config.h"
+#include "CoreSource/tests/engine_test_support.h"
+#include "IMKKEP/KEPInputController.h"
+#include "IMKKEP/server_log.h"
+#include "IMKKEP/server_state.h"
+#include "keyroad_fake_client.h"
+#include "keyroad_keys.h"
+#include "session/engine_host.h"
+
+namespace keyroad_test {
+
+// Log lines of the test running now.
+inline std::vector<std::string>& log_lines() {
+  static std::vector<std::string> lines;
+  return lines;
+}
+
+class KeyRoadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    engine_test::reset_engine_caches();
+    imkkep::KEPResetServerState();
+    log_lines().clear();
+    imkkep::set_log_sink([](const char* line) { log_lines().emplace_back(line); });
+    std::string error;
+    ASSERT_TRUE(kep_session::start_engine_host(&error)) << error;
+    host_settings_ = kIMEConfigureDictionary;
+    settings_ = *host_settings_;
+    kIMEConfigureDictionary = &settings_;
+    imkkep::kConvertEngine = running_engine();
+  }
+
+  void TearDown() override {
+    controllers_.clear();
+    imkkep::kConvertEngine = nullptr;
+    kIMEConfigureDictionary = host_settings_;
+    kep_session::stop_engine_host();
+    imkkep::set_log_sink(nullptr);
+    engine_test::reset_engine_caches();
+  }
+
+  // A controller for the client's context, activated as the framework does when the client
+  // gets the keyboard.
+  imkkep::KEPInputController& open(FakeClient& client) {
+    controllers_.push_back(imkkep::KEPInputController::create(client));
+    imkkep::KEPInputController& controller = *controllers_.back();
+    controller.activateServer(client);
+    return controller;
+  }
+
+  // The "handled" answer of each key of the script.
+  std::vector<bool> type(imkkep::KEPInputController& controller, FakeClient& client,
+                         std::string_view script) {
+    std::vector<bool> answers;
+    for (const Event& event : keys(script)) answers.push_back(controller.handleEvent(event, client));
+    return answers;
+  }
+
+  void set_setting(const char* key, bool value) { settings_.set(key, platform::plist::Value(value)); }
+
+  // The key road runs only once the engine host is up; these tests start the engine
+  // themselves, so any non-null host stands for it.
+  static imkkep::KEPConvertEngine* running_engine() {
+    static char token;
+    return reinterpret_cast<imkkep::KEPConvertEngine*>(&token);
+  }
+
+  engine_test::TempDir home_;
+  engine_test::ScopedEnv home_env_{"HOME", home_.path().string()};
+  engine_test::ScopedEnv root_env_{"KEP_ROOT", std::string(KEP_STAGED_ROOT)};
+  platform::plist::Dictionary settings_;
+  const platform::plist::Dictionary* host_settings_ = nullptr;
+  std::vector<std::unique_ptr<imkkep::KEPInputController>> controllers_;
+};
+
+}  // namespace keyroad_test
