@@ -4,6 +4,7 @@
 #include "keyroad_fixture.h"
 
 #include "CoreSource/record/engine_globals.h"
+#include "IMKKEP/KEPActiveInputArea.h"
 
 namespace keyroad_test {
 namespace {
@@ -107,6 +108,28 @@ TEST_F(KeyRoadTest, AKeyWhoseHandlingFailsIsNotHandled) {
   // The controller goes on serving the client.
   EXPECT_EQ(type(controller, client, "zhongguo<space>"), std::vector<bool>(9, true));
   EXPECT_EQ(client.inserted().back(), "中国");
+}
+
+TEST_F(KeyRoadTest, OnlyUtf8ReachesTheClient) {
+  FakeClient client;
+  imkkep::KEPInputController& controller = open(client);
+  // A character cut after its first two bytes, and GB18030 bytes.
+  for (std::string_view bytes : {std::string_view("\xE4\xBD", 2), std::string_view("\xA1\xA1")}) {
+    EXPECT_EQ(imkkep::KEPSendStringToClient(&controller, bytes), -1);
+  }
+  EXPECT_TRUE(client.inserts.empty());
+  EXPECT_EQ(imkkep::KEPSendStringToClient(&controller, "你"), 0);
+  EXPECT_EQ(imkkep::KEPSendStringToClient(nullptr, "你"), -1);
+  EXPECT_EQ(client.inserted(), (std::vector<std::string>{"你"}));
+  EXPECT_EQ(client.inserts[0].replacement, (Range{client.not_found(), 0}));
+}
+
+TEST_F(KeyRoadTest, FullWidthSpaceIsTheIdeographicSpace) {
+  set_setting("FullWidthSpace", true);
+  FakeClient client;
+  imkkep::KEPInputController& controller = open(client);
+  EXPECT_EQ(type(controller, client, "<space>"), std::vector<bool>{true});
+  EXPECT_EQ(client.document(), "\u3000");
 }
 
 TEST_F(KeyRoadTest, NoKeyIsHandledWithoutTheEngine) {
