@@ -84,7 +84,6 @@ bool is_scheme_key_here(int ch, int typed) {
 }
 
 int match_in_scheme(ime_conversation_t* c, int key) {
-  if (++inputCount > kInputCountWrap) inputCount = 0;
   switch (ime_mode) {
     case 0: return ime_convs_match(c, key);
     case 1: return ime_convs_match_sp(c, key);
@@ -210,6 +209,7 @@ void show_composition(KEPInputController* controller) {
 // key held back goes in after the committed text.
 bool drive_engine(KEPInputController* controller, int code, std::optional<int> held) {
   ime_conversation_t* c = controller->conversation();
+  if (++inputCount > kInputCountWrap) inputCount = 0;
   int result = match_in_scheme(c, code);
   if (result == IME_MATCH_NOT_MINE) return false;
   if (held) {

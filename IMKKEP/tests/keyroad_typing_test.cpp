@@ -66,6 +66,17 @@ TEST_F(KeyRoadTest, PunctuationFollowsTheWholeComposition) {
   }
 }
 
+TEST_F(KeyRoadTest, PeriodAndCommaTurnThePages) {
+  FakeClient client;
+  imkkep::KEPInputController& controller = open(client);
+  type(controller, client, "nihao.");
+  EXPECT_EQ(controller.conversation()->page, 1);
+  type(controller, client, ",");
+  EXPECT_EQ(controller.conversation()->page, 0);
+  EXPECT_TRUE(client.inserts.empty());
+  EXPECT_EQ(client.marked(), "ni'hao");
+}
+
 TEST_F(KeyRoadTest, ACapitalLetterStartsARawString) {
   FakeClient client;
   imkkep::KEPInputController& controller = open(client);
