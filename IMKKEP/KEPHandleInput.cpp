@@ -105,7 +105,9 @@ int match_in_scheme(ime_conversation_t* c, int key) {
 
 // The confirming key that commits the composition before a held-back punctuation key: the
 // first candidate, or the typed letters when there is none.
-int confirming_key(const ime_conversation_t* c) { return c->ncand > 0 ? int{'1'} : int{IME_KEY_SPACE}; }
+int confirming_key(const ime_conversation_t* c) {
+  return c->ncand > 0 ? int{'1'} : int{IME_KEY_SPACE};
+}
 
 // Punctuation typed while composing is held back and the composition is committed first,
 // except where the punctuation continues what is typed (a web address, a scheme key).
@@ -148,8 +150,7 @@ bool stays_after_digit(int ch) {
 
 // Nothing typed and an ASCII key that is not a letter: the key's symbol (true), or the key
 // itself for the client (false).
-bool symbol_without_composition(KEPInputController* controller, int ch,
-                                               std::uint16_t kc) {
+bool symbol_without_composition(KEPInputController* controller, int ch, std::uint16_t kc) {
   ime_conversation_t* c = controller->conversation();
   const auto pass = [&] {
     record_key(c, ch);

@@ -62,11 +62,15 @@ class KeyRoadTest : public ::testing::Test {
   std::vector<bool> type(imkkep::KEPInputController& controller, FakeClient& client,
                          std::string_view script) {
     std::vector<bool> answers;
-    for (const Event& event : keys(script)) answers.push_back(controller.handleEvent(event, client));
+    for (const Event& event : keys(script)) {
+      answers.push_back(controller.handleEvent(event, client));
+    }
     return answers;
   }
 
-  void set_setting(const char* key, bool value) { settings_.set(key, platform::plist::Value(value)); }
+  void set_setting(const char* key, bool value) {
+    settings_.set(key, platform::plist::Value(value));
+  }
 
   // The key road runs only once the engine host is up; these tests start the engine
   // themselves, so any non-null host stands for it.

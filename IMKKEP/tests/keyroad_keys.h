@@ -50,7 +50,9 @@ inline Event named_key(std::string_view name) {
       {"left", "\uF702", 123},     {"right", "\uF703", 124},    {"f5", "\uF708", 96},
   };
   for (const Named& key : kNamed) {
-    if (key.name == name) return Event{platform::imk::EventType::KeyDown, key.characters, key.code, 0};
+    if (key.name == name) {
+      return Event{platform::imk::EventType::KeyDown, key.characters, key.code, 0};
+    }
   }
   if (name.size() == 1) {
     const char c = name[0];
@@ -83,9 +85,8 @@ inline Event modified_key(std::string_view spec) {
 inline std::vector<Event> keys(std::string_view script) {
   std::vector<Event> events;
   for (std::size_t i = 0; i < script.size(); ++i) {
-    if (script[i] == '<' && script.find('>', i) != std::string_view::npos && i + 1 < script.size() &&
-        script[i + 1] != '>') {
-      const std::size_t end = script.find('>', i);
+    const std::size_t end = script.find('>', i);
+    if (script[i] == '<' && end != std::string_view::npos && end > i + 1) {
       events.push_back(modified_key(script.substr(i + 1, end - i - 1)));
       i = end;
     } else {

@@ -120,8 +120,10 @@ TEST_F(KeyRoadTest, AKeyOutsideAsciiGoesToTheClient) {
   type(controller, client, "ni");
   for (const char* text : {"é", "中", "😀"}) {
     SCOPED_TRACE(text);
-    EXPECT_FALSE(controller.handleEvent(Event{platform::imk::EventType::KeyDown, text, 0, 0}, client));
-    EXPECT_EQ(std::string(controller.conversation()->inbuf, controller.conversation()->inoff), "ni");
+    const Event key{platform::imk::EventType::KeyDown, text, 0, 0};
+    EXPECT_FALSE(controller.handleEvent(key, client));
+    const ime_conversation_t* c = controller.conversation();
+    EXPECT_EQ(std::string(c->inbuf, c->inoff), "ni");
   }
   EXPECT_EQ(client.marked(), "ni");
 }
