@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,10 +15,25 @@
 #include "IMKKEP/server_log.h"
 #include "IMKKEP/server_state.h"
 #include "keyroad_fake_client.h"
-#include "keyroad_keys.h"
+#include "platform/imk/keys.h"
 #include "session/engine_host.h"
 
 namespace keyroad_test {
+
+using platform::imk::Event;
+
+// The key events of a script such as "nihao<space>" or "ni<opt-1>", as a client sends them.
+inline std::vector<Event> keys(std::string_view script) {
+  std::string error;
+  const auto strokes = platform::imk::parse_key_script(script, &error);
+  if (!strokes) throw std::invalid_argument(error);
+  std::vector<Event> events;
+  for (const platform::imk::KeyStroke& stroke : *strokes) {
+    events.push_back({platform::imk::EventType::KeyDown, stroke.characters, stroke.key_code,
+                      stroke.modifier_flags});
+  }
+  return events;
+}
 
 // Log lines of the test running now.
 inline std::vector<std::string>& log_lines() {
