@@ -98,6 +98,10 @@ class KeyRoadTest : public ::testing::Test {
   engine_test::TempDir home_;
   engine_test::ScopedEnv home_env_{"HOME", home_.path().string()};
   engine_test::ScopedEnv root_env_{"KEP_ROOT", std::string(KEP_STAGED_ROOT)};
+  // The candidate window messages go to a runtime folder of the test's own, where nobody
+  // serves the window's port.
+  engine_test::TempDir runtime_;
+  engine_test::ScopedEnv runtime_env_{"KEP_RUNTIME_DIR", runtime_.path().string()};
   platform::plist::Dictionary settings_;
   const platform::plist::Dictionary* host_settings_ = nullptr;
   std::vector<std::unique_ptr<imkkep::KEPInputController>> controllers_;
