@@ -77,6 +77,33 @@ TEST_F(KeyRoadTest, PeriodAndCommaTurnThePages) {
   EXPECT_EQ(client.marked(), "ni'hao");
 }
 
+TEST_F(KeyRoadTest, CapsLockLettersFollowTheSwitchKey) {
+  // Caps Lock on types capitals; the key road sees "A" with only the Caps Lock flag.
+  const Event caps_a{platform::imk::EventType::KeyDown, "A", 0, 0x10000};
+  struct Case {
+    const char* what;
+    int switch_key;
+    bool english;
+    bool handled;
+    Texts inserted;
+  } cases[] = {
+      // Caps Lock switches: in English mode the letter goes in lower case.
+      {"caps lock switch, English", 0x10000, true, true, {"a"}},
+      // Shift switches: capitals with nothing typed are the client's.
+      {"shift switch", 0x20000, false, false, {}},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    imkkep::switch_mode = k.switch_key;
+    FakeClient client;
+    imkkep::KEPInputController& controller = open(client);
+    controller.conversation()->roman_mode = k.english ? 1 : 0;
+    EXPECT_EQ(controller.handleEvent(caps_a, client), k.handled);
+    EXPECT_EQ(client.inserted(), k.inserted);
+    EXPECT_EQ(controller.conversation()->inoff, 0);
+  }
+}
+
 TEST_F(KeyRoadTest, ACapitalLetterStartsARawString) {
   FakeClient client;
   imkkep::KEPInputController& controller = open(client);
