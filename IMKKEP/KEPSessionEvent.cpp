@@ -45,23 +45,21 @@ bool key_down(KEPInputController* controller, int ch, std::uint16_t kc, std::uin
     KEPLog("Do not handle the key.");
     return false;
   }
-  if (!cursor_to_end) {
-    if (switch_mode == static_cast<int>(kShiftFlag)) {
-      if (c->inoff == 0 && mf == kCapsLockFlag) {
-        KEPLogAlways("Do not handle [2]");
-        return false;
-      }
-      if ((mf & (kCapsLockFlag | kShiftFlag)) == (kCapsLockFlag | kShiftFlag)) {
-        KEPLog("Do not handle [3]");
-        return false;
-      }
+  if (switch_mode == static_cast<int>(kShiftFlag)) {
+    if (c->inoff == 0 && mf == kCapsLockFlag) {
+      KEPLogAlways("Do not handle [2]");
+      return false;
     }
-    if (mf == kCapsLockFlag) {
-      const bool reverse = ime_config_get_bool("ReverseCapsLock", 0) != 0;
-      if (reverse != (c->roman_mode != 0)) {
-        KEPLog("Set english....[%x][%x]", static_cast<unsigned>(mf), static_cast<unsigned>(ch));
-        if (ch >= 'A' && ch <= 'Z') ch += 'a' - 'A';
-      }
+    if ((mf & (kCapsLockFlag | kShiftFlag)) == (kCapsLockFlag | kShiftFlag)) {
+      KEPLog("Do not handle [3]");
+      return false;
+    }
+  }
+  if (mf == kCapsLockFlag) {
+    const bool reverse = ime_config_get_bool("ReverseCapsLock", 0) != 0;
+    if (reverse != (c->roman_mode != 0)) {
+      KEPLog("Set english....[%x][%x]", static_cast<unsigned>(mf), static_cast<unsigned>(ch));
+      if (ch >= 'A' && ch <= 'Z') ch += 'a' - 'A';
     }
   }
   KEPLog("Now handle event :[%c][%x][%x]", ch, static_cast<unsigned>(kc),
