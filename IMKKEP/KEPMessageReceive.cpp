@@ -11,6 +11,7 @@
 #include "CoreSource/base/settings_keys.h"
 #include "CoreSource/record/engine_globals.h"
 #include "CoreSource/start/config_reload.h"
+#include "IMKKEP/KEPConvertEngine.h"
 #include "IMKKEP/KEPStatus.h"
 #include "IMKKEP/localized_strings.h"
 #include "IMKKEP/server_state.h"
@@ -26,7 +27,6 @@ namespace {
 // dropped.
 constexpr std::chrono::milliseconds kSendTimeout{100};
 constexpr const char* kServerPortPrefix = "com.corvana.inputmethod.kep.imkcandishow";
-constexpr const char* kServerBundleIdentifier = "com.corvana.inputmethod.IMKKEP";
 
 constexpr std::size_t kMaxNoticeBytes = 2048;
 constexpr std::size_t kMaxFontNameBytes = 511;

@@ -1,0 +1,48 @@
+// Power-off: what the engine keeps in memory is written, then everything is released, in an
+// order that leaves nothing pointing at what is gone.
+#include "CoreSource/base/imelog.h"
+#include "CoreSource/dict/dictpool.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/split/py_splitter.h"
+#include "CoreSource/tables/accode.h"
+#include "CoreSource/tables/hzfreq.h"
+#include "CoreSource/tables/hzinfo.h"
+#include "CoreSource/tables/pytable.h"
+#include "CoreSource/tables/suggestion.h"
+#include "CoreSource/tables/vmode.h"
+#include "CoreSource/user/imeuser2.h"
+#include "IMKKEP/KEPConvertEngine.h"
+#include "IMKKEP/server_log.h"
+#include "IMKKEP/server_state.h"
+
+namespace imkkep {
+
+void IMEExit() {
+  if (!ime_system_inited) return;
+  IMEReleaseConfig();
+  KEPLog("===> IMKKEP is quiting...");
+
+  if (ime_save_suggestion() != 0) KEPLogAlways("Save the chosen suggestions failed!");
+  ime_unload_hzdb();
+  kConvsTable.clear();
+  kAppState.clear();
+  ime_release_acc();
+  ime_close_phrase();
+
+  KEPLog("===> Saving the UDB....");
+  if (ime_udb_close() != 0) {
+    KEPLogAlways("Save the user phrase db failed!: %s", ime_udb_write_error().c_str());
+    ime_udb_free();
+  }
+
+  ime_unload_py();
+  ime_unload_hzfreq();
+  QAVModeRelease();
+  QASplitter* splitter = QAGetPYSplitter();
+  splitter->finalize(splitter);
+  ime_current_convs = nullptr;
+  ime_valid = 0;
+  ime_system_inited = 0;
+}
+
+}  // namespace imkkep

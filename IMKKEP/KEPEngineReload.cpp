@@ -1,0 +1,149 @@
+// What every activation brings up to date: the settings file, the engine's copy of the
+// settings, the punctuation, the page keys, and dictionaries or user phrases that changed.
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "CoreSource/base/config.h"
+#include "CoreSource/base/datafolder.h"
+#include "CoreSource/base/settings_keys.h"
+#include "CoreSource/dict/dictpool.h"
+#include "CoreSource/record/conversation.h"
+#include "CoreSource/record/engine_globals.h"
+#include "CoreSource/start/config_reload.h"
+#include "CoreSource/text/punct.h"
+#include "CoreSource/user/imeuser2.h"
+#include "IMKKEP/KEPConvertEngine.h"
+#include "IMKKEP/server_log.h"
+#include "IMKKEP/server_state.h"
+#include "platform/plist.h"
+
+namespace imkkep {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// The settings the engine reads through kIMEConfigureDictionary, and the modification time of
+// the file they were read from.
+std::optional<platform::plist::Dictionary> settings;
+std::optional<fs::file_time_type> lastMD;
+
+constexpr int kSwitchCapsLock = 0x10000;
+constexpr int kSwitchShift = 0x20000;
+constexpr int kNoSwitchKey = 0xffff;
+
+int switch_mode_of(int switch_key) {
+  switch (switch_key) {
+    case 0:
+      return kSwitchCapsLock;
+    case 1:
+      return kSwitchShift;
+    default:
+      return kNoSwitchKey;
+  }
+}
+
+void copy_default_settings(const std::string& folder) {
+  KEPLog("IMKKEP plist file not exists. Copy the default");
+  char shipped[512];
+  if (ime_get_resource_filename("!imkkep.plist", shipped) != 0 ||
+      QACopyFile(shipped, folder.c_str()) != 0) {
+    KEPLogAlways("Copy default imkkep.plist to user path failed!");
+    KEPLogAlways("ERROR:%s", shipped);
+  }
+}
+
+// Whether any composition still shows candidates; its dictionary entries must outlive it.
+const ConversationHandle* conversation_with_candidates() {
+  for (const auto& [key, handle] : kConvsTable) {
+    if (handle.convs != nullptr && handle.convs->ncand > 0) return &handle;
+  }
+  return nullptr;
+}
+
+int reload_dictionaries() {
+  KEPLog("IMKKEP: Dictionary needs update.");
+  if (const ConversationHandle* busy = conversation_with_candidates()) {
+    KEPLog("IMKKEP: Conversation handle 0x%08lx has %d results. Update suspended.",
+           static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(busy->convs)),
+           busy->convs->ncand);
+    return 0;
+  }
+  KEPLog("IMKKEP: Dictionary update now start....");
+  ime_close_phrase();
+  if (ime_load_phrase() != 0) {
+    KEPLogAlways("Load dictionary failed!");
+    return -1;
+  }
+  dict_needs_update = 0;
+  return 0;
+}
+
+int reload_user_phrases() {
+  KEPLog("Loading the user database....");
+  ime_udb_free();
+  if (ime_udb_open() != 0) {
+    KEPLogAlways("ime_udb_open() failed!");
+    return -1;
+  }
+  kUDBNeedsReload = 0;
+  return 0;
+}
+
+}  // namespace
+
+int IMEConfigLoad() {
+  const std::string& folder = QAGetAppSupportPathString();
+  std::string path = folder + "/imkkep.plist";
+  std::error_code error;
+  if (!fs::exists(path, error)) copy_default_settings(folder);
+
+  fs::file_time_type modified = fs::last_write_time(path, error);
+  if (error) {
+    KEPLog("Get file modify date for '%s' failed!", path.c_str());
+  } else if (lastMD && *lastMD == modified) {
+    KEPLog("Date is same, bypass loading...");
+    return 0;
+  } else {
+    lastMD = modified;
+    KEPLog("New date:%lld",
+           static_cast<long long>(modified.time_since_epoch().count()));
+  }
+
+  std::optional<platform::plist::Value> read = platform::plist::read_file(path, error);
+  if (read && read->is_dictionary()) {
+    settings = std::move(*read->as_dictionary());
+    KEPLog("Load configure dictionary from '%s' successed!", path.c_str());
+  } else {
+    settings.reset();
+    KEPLog("Load configure dictionary from '%s' failed!", path.c_str());
+  }
+  kIMEConfigureDictionary = settings ? &*settings : nullptr;
+  return 0;
+}
+
+int IMEReload() {
+  IMEConfigLoad();
+  ime_config_reload();
+  ime_load_punct();
+  pageup_mask = ime_setting_int("PageUpMask", ImeSettingReader::Server);
+  pagedown_mask = ime_setting_int("PageDownMask", ImeSettingReader::Server);
+  int result = 0;
+  if (dict_needs_update && reload_dictionaries() != 0) result = -1;
+  if (result == 0 && kUDBNeedsReload && reload_user_phrases() != 0) result = -1;
+  if (result != 0) return result;
+  switch_mode = switch_mode_of(ime_switch_key);
+  ime_valid = 1;
+  return 0;
+}
+
+void IMEReleaseConfig() {
+  kIMEConfigureDictionary = nullptr;
+  settings.reset();
+  lastMD.reset();
+}
+
+}  // namespace imkkep
