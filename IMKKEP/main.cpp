@@ -1,0 +1,62 @@
+// The input-method server IMKKEP: the engine, the server's message port and the input-method
+// connection, served from one run loop until power-off.
+#include <memory>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "CoreSource/base/imelog.h"
+#include "IMKKEP/KEPConvertEngine.h"
+#include "IMKKEP/KEPInputController.h"
+#include "IMKKEP/server_log.h"
+#include "IMKKEP/server_state.h"
+#include "platform/bundle.h"
+#include "platform/imk/input_method.h"
+#include "platform/runloop.h"
+
+namespace {
+
+constexpr const char* kDefaultConnectionName = "KEPInputConnectionName";
+
+std::string connection_name() {
+  std::optional<platform::Bundle> bundle = platform::Bundle::find(imkkep::kServerBundleIdentifier);
+  const platform::plist::Value* name =
+      bundle ? bundle->info().find("InputMethodConnectionName") : nullptr;
+  return name != nullptr && name->is_string() ? *name->as_string() : kDefaultConnectionName;
+}
+
+}  // namespace
+
+int main() {
+  using namespace imkkep;
+  KEPSetEngineResources();
+  KEPReadLogFlag();
+  ime_log_func = MyLogFunc;
+
+  platform::RunLoop loop;
+  std::unique_ptr<KEPConvertEngine> engine = KEPConvertEngine::create(loop);
+  kConvertEngine = engine.get();
+
+  std::string name = connection_name();
+  KEPInputMethod method;
+  std::error_code error;
+  std::unique_ptr<platform::imk::Server> server =
+      platform::imk::Server::create(name, method, loop, error);
+  if (!server) {
+    KEPLogAlways("The input method connection '%s' cannot be served: %s", name.c_str(),
+                 error.message().c_str());
+    IMEExit();
+    return 1;
+  }
+
+  loop.on_power_off([&] {
+    // The controllers go first: nothing may reach the engine once it is released.
+    server.reset();
+    IMEExit();
+    loop.stop();
+  });
+  loop.run();
+  engine.reset();
+  kConvertEngine = nullptr;
+  return 0;
+}
