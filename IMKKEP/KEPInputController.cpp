@@ -7,6 +7,7 @@
 #include "CoreSource/record/engine_globals.h"
 #include "CoreSource/text/candidate_text.h"
 #include "IMKKEP/KEPActiveInputArea.h"
+#include "IMKKEP/KEPConvertEngine.h"
 #include "IMKKEP/KEPMessageReceive.h"
 #include "IMKKEP/server_log.h"
 #include "IMKKEP/server_state.h"
@@ -15,7 +16,6 @@
 namespace imkkep {
 namespace {
 
-constexpr const char* kServerBundleIdentifier = "com.corvana.inputmethod.IMKKEP";
 constexpr const char* kServerInputSourceName = "IMKKEP";
 constexpr std::int32_t kDeactivateMessage = 101;
 constexpr std::uint32_t kFreshConversation = 0xFFFFFFFFu;
@@ -97,6 +97,7 @@ void KEPInputController::activateServer(platform::imk::Client& client) {
     KEPLogAlways("IMKKEP: Conversation handle table is over %zu objects.",
                  kConversationTableWarning);
   }
+  IMEReload();
 
   const platform::imk::ClientInfo& info = client.info();
   kCurrentProcessName = info.application_path;

@@ -11,12 +11,13 @@
 
 #include "CoreSource/base/config.h"
 #include "CoreSource/tests/engine_test_support.h"
+#include "IMKKEP/KEPConvertEngine.h"
 #include "IMKKEP/KEPInputController.h"
 #include "IMKKEP/server_log.h"
 #include "IMKKEP/server_state.h"
 #include "keyroad_fake_client.h"
 #include "platform/imk/keys.h"
-#include "session/engine_host.h"
+#include "platform/runloop.h"
 
 namespace keyroad_test {
 
@@ -48,19 +49,23 @@ class KeyRoadTest : public ::testing::Test {
     imkkep::KEPResetServerState();
     log_lines().clear();
     imkkep::set_log_sink([](const char* line) { log_lines().emplace_back(line); });
-    std::string error;
-    ASSERT_TRUE(kep_session::start_engine_host(&error)) << error;
-    host_settings_ = kIMEConfigureDictionary;
-    settings_ = *host_settings_;
+    ASSERT_EQ(imkkep::KEPSetEngineResources(), 0);
+    engine_ = imkkep::KEPConvertEngine::create(loop_);
+    ASSERT_NE(engine_, nullptr);
+    // The settings as the first activation reads them, in a copy the tests change; the
+    // reload of each activation keeps them while the file stays as it was.
+    ASSERT_EQ(imkkep::IMEReload(), 0);
+    ASSERT_NE(kIMEConfigureDictionary, nullptr);
+    settings_ = *kIMEConfigureDictionary;
     kIMEConfigureDictionary = &settings_;
-    imkkep::kConvertEngine = running_engine();
+    imkkep::kConvertEngine = engine_.get();
   }
 
   void TearDown() override {
     controllers_.clear();
     imkkep::kConvertEngine = nullptr;
-    kIMEConfigureDictionary = host_settings_;
-    kep_session::stop_engine_host();
+    engine_.reset();
+    imkkep::IMEExit();
     imkkep::set_log_sink(nullptr);
     engine_test::reset_engine_caches();
   }
@@ -84,15 +89,8 @@ class KeyRoadTest : public ::testing::Test {
     return answers;
   }
 
-  void set_setting(const char* key, bool value) {
-    settings_.set(key, platform::plist::Value(value));
-  }
-
-  // The key road runs only once the engine host is up; these tests start the engine
-  // themselves, so any non-null host stands for it.
-  static imkkep::KEPConvertEngine* running_engine() {
-    static char token;
-    return reinterpret_cast<imkkep::KEPConvertEngine*>(&token);
+  void set_setting(const char* key, platform::plist::Value value) {
+    settings_.set(key, std::move(value));
   }
 
   engine_test::TempDir home_;
@@ -102,8 +100,9 @@ class KeyRoadTest : public ::testing::Test {
   // serves the window's port.
   engine_test::TempDir runtime_;
   engine_test::ScopedEnv runtime_env_{"KEP_RUNTIME_DIR", runtime_.path().string()};
+  platform::RunLoop loop_;
+  std::unique_ptr<imkkep::KEPConvertEngine> engine_;
   platform::plist::Dictionary settings_;
-  const platform::plist::Dictionary* host_settings_ = nullptr;
   std::vector<std::unique_ptr<imkkep::KEPInputController>> controllers_;
 };
 

@@ -82,19 +82,19 @@ TEST_F(KeyRoadTest, CapsLockLettersFollowTheSwitchKey) {
   const Event caps_a{platform::imk::EventType::KeyDown, "A", 0, 0x10000};
   struct Case {
     const char* what;
-    int switch_key;
+    std::int64_t switcher;  // the setting: 0 Caps Lock, 1 Shift
     bool english;
     bool handled;
     Texts inserted;
   } cases[] = {
       // Caps Lock switches: in English mode the letter goes in lower case.
-      {"caps lock switch, English", 0x10000, true, true, {"a"}},
+      {"caps lock switch, English", 0, true, true, {"a"}},
       // Shift switches: capitals with nothing typed are the client's.
-      {"shift switch", 0x20000, false, false, {}},
+      {"shift switch", 1, false, false, {}},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
-    imkkep::switch_mode = k.switch_key;
+    set_setting("Switcher", k.switcher);
     FakeClient client;
     imkkep::KEPInputController& controller = open(client);
     controller.conversation()->roman_mode = k.english ? 1 : 0;
