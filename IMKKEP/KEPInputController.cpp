@@ -5,6 +5,7 @@
 #include "CoreSource/base/config.h"
 #include "CoreSource/match/imeconvs1.h"
 #include "CoreSource/record/engine_globals.h"
+#include "CoreSource/start/config_reload.h"
 #include "CoreSource/text/candidate_text.h"
 #include "IMKKEP/KEPActiveInputArea.h"
 #include "IMKKEP/KEPConvertEngine.h"
@@ -97,7 +98,10 @@ void KEPInputController::activateServer(platform::imk::Client& client) {
     KEPLogAlways("IMKKEP: Conversation handle table is over %zu objects.",
                  kConversationTableWarning);
   }
+  // Settings and dictionaries changed on disk are taken in at each activation.
   IMEReload();
+  if (firstStartup && ime_big5_output) _convsHandle->mode |= IME_MODE_TRADITIONAL;
+  firstStartup = false;
 
   const platform::imk::ClientInfo& info = client.info();
   kCurrentProcessName = info.application_path;
@@ -118,6 +122,8 @@ void KEPInputController::activateServer(platform::imk::Client& client) {
   }
   appIdentifier = info.bundle_identifier;
   specialApp = isSpecialApp() ? 1 : 0;
+  KEPLog("Post active message...");
+  KEPSendActiveMessage(this);
 }
 
 void KEPInputController::deactivateServer(platform::imk::Client& /*client*/,

@@ -34,9 +34,8 @@ int main() {
   ime_log_func = MyLogFunc;
 
   platform::RunLoop loop;
-  std::unique_ptr<KEPConvertEngine> engine = KEPConvertEngine::create(loop);
-  kConvertEngine = engine.get();
-
+  // The name is claimed before the engine starts, so a second server leaves the user's files
+  // alone. No client is served before the loop runs, by which time the engine is up.
   std::string name = connection_name();
   KEPInputMethod method;
   std::error_code error;
@@ -45,9 +44,10 @@ int main() {
   if (!server) {
     KEPLogAlways("The input method connection '%s' cannot be served: %s", name.c_str(),
                  error.message().c_str());
-    IMEExit();
     return 1;
   }
+  std::unique_ptr<KEPConvertEngine> engine = KEPConvertEngine::create(loop);
+  kConvertEngine = engine.get();
 
   loop.on_power_off([&] {
     // The controllers go first: nothing may reach the engine once it is released.

@@ -34,6 +34,22 @@ TEST_F(KeyRoadTest, ActivationNamesTheClientAndItsWordWidth) {
   EXPECT_EQ(second.conversation()->full_width_punct, 1);
 }
 
+TEST_F(KeyRoadTest, TraditionalOutputIsTheDefaultOfAControllerOnlyAtItsFirstActivation) {
+  set_setting("TraditionalOutput", true);
+  FakeClient client;
+  imkkep::KEPInputController& controller = open(client);
+  EXPECT_NE(controller.conversation()->mode & IME_MODE_TRADITIONAL, 0u);
+  // Once the user turned it off, a later activation of the same controller leaves it off.
+  controller.conversation()->mode &= ~IME_MODE_TRADITIONAL;
+  controller.deactivateServer(client, platform::imk::DeactivationReason::FocusMoved, {});
+  controller.activateServer(client);
+  EXPECT_EQ(controller.conversation()->mode & IME_MODE_TRADITIONAL, 0u);
+
+  set_setting("TraditionalOutput", false);
+  FakeClient other;
+  EXPECT_EQ(open(other).conversation()->mode & IME_MODE_TRADITIONAL, 0u);
+}
+
 TEST_F(KeyRoadTest, ALeavingControllerIsNoLongerTheActiveOne) {
   FakeClient client;
   imkkep::KEPInputController& controller = open(client);
