@@ -5,6 +5,7 @@
 
 #include "interactive_screen.h"
 #include "session/engine_host.h"
+#include "session/key_script.h"
 #include "session/typing_session.h"
 #include "terminal.h"
 
@@ -16,6 +17,21 @@ void drop_last_character(std::string* text) {
     text->pop_back();
     if ((byte & 0xC0) != 0x80) break;
   }
+}
+
+// The driver's key for a terminal key; Up and Down turn pages as Page Up and Page Down do.
+std::optional<kep_session::Key> driver_key(const kep_terminal::TerminalKey& key) {
+  using kep_session::KeyKind;
+  if (key.name.empty()) {
+    if (key.text.size() != 1) return std::nullopt;  // the engine takes ASCII keys only
+    return kep_session::Key{KeyKind::Character, key.text[0]};
+  }
+  if (key.name == "up") return kep_session::Key{KeyKind::PageUp, 0};
+  if (key.name == "down") return kep_session::Key{KeyKind::PageDown, 0};
+  std::string error;
+  auto keys = kep_session::parse_key_script("<" + key.name + ">", &error);
+  if (!keys || keys->size() != 1) return std::nullopt;
+  return keys->front();
 }
 
 }  // namespace
@@ -43,7 +59,9 @@ int run_interactive() {
         std::fflush(stdout);
       };
       show(screen.draw(line, {}, kep_terminal::columns()));
-      while (std::optional<kep_session::Key> key = kep_terminal::read_key()) {
+      while (std::optional<kep_terminal::TerminalKey> typed = kep_terminal::read_key()) {
+        std::optional<kep_session::Key> key = driver_key(*typed);
+        if (!key) continue;
         if (key->kind == kep_session::KeyKind::Escape) break;
         const kep_session::KeyOutcome outcome = session->type(*key);
         for (const std::string& commit : outcome.commits) line += commit;

@@ -1,5 +1,6 @@
 #include "terminal.h"
 
+
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -31,25 +32,6 @@ std::optional<unsigned char> read_byte(int wait_ms) {
   return byte;
 }
 
-// The rest of an escape sequence, read when it follows at once; a lone Escape has nothing after.
-std::optional<kep_session::Key> escape_sequence() {
-  using kep_session::KeyKind;
-  std::optional<unsigned char> next = read_byte(30);
-  if (!next) return kep_session::Key{KeyKind::Escape, 0};
-  if (*next != '[' && *next != 'O') return std::nullopt;
-  std::string body;
-  while (std::optional<unsigned char> byte = read_byte(30)) {
-    body += static_cast<char>(*byte);
-    if (*byte >= 0x40 && *byte <= 0x7E) break;  // the final byte of the sequence
-  }
-  if (body == "C") return kep_session::Key{KeyKind::Right, 0};
-  if (body == "D") return kep_session::Key{KeyKind::Left, 0};
-  if (body == "3~") return kep_session::Key{KeyKind::Delete, 0};
-  if (body == "5~" || body == "A") return kep_session::Key{KeyKind::PageUp, 0};
-  if (body == "6~" || body == "B") return kep_session::Key{KeyKind::PageDown, 0};
-  return std::nullopt;
-}
-
 }  // namespace
 
 RawTerminal::RawTerminal() {
@@ -73,33 +55,32 @@ RawTerminal::~RawTerminal() {
 
 bool is_interactive() { return ::isatty(STDIN_FILENO) == 1 && ::isatty(STDOUT_FILENO) == 1; }
 
-std::optional<kep_session::Key> read_key() {
-  using kep_session::KeyKind;
-  for (;;) {
-    std::optional<unsigned char> byte = read_byte(-1);
-    if (!byte || *byte == 0x04) return std::nullopt;  // Ctrl-D
-    switch (*byte) {
-      case 0x1B:
-        if (auto key = escape_sequence()) return key;
-        continue;
-      case 0x7F:
-      case 0x08:
-        return kep_session::Key{KeyKind::Backspace, 0};
-      case '\r':
-      case '\n':
-        return kep_session::Key{KeyKind::Return, 0};
-      case '\t':
-        return kep_session::Key{KeyKind::Tab, 0};
-      case ' ':
-        return kep_session::Key{KeyKind::Space, 0};
-      default:
-        if (*byte >= 33 && *byte <= 126) {
-          return kep_session::Key{KeyKind::Character, static_cast<char>(*byte)};
-        }
-        continue;
-    }
+std::optional<TerminalKey> read_key() { return decode_key(read_byte); }
+
+namespace detail {
+
+std::string escape_sequence_name(const std::string& body) {
+  struct Sequence {
+    const char* body;
+    const char* name;
+  };
+  static constexpr Sequence kSequences[] = {
+      {"[A", "up"},    {"[B", "down"},   {"[C", "right"},  {"[D", "left"},  {"OA", "up"},
+      {"OB", "down"},  {"OC", "right"},  {"OD", "left"},   {"[H", "home"},  {"[F", "end"},
+      {"OH", "home"},  {"OF", "end"},    {"[1~", "home"},  {"[4~", "end"},  {"[3~", "del"},
+      {"[5~", "pgup"}, {"[6~", "pgdn"},  {"OP", "f1"},     {"OQ", "f2"},    {"OR", "f3"},
+      {"OS", "f4"},    {"[15~", "f5"},   {"[17~", "f6"},   {"[18~", "f7"},  {"[19~", "f8"},
+      {"[20~", "f9"},  {"[21~", "f10"},  {"[23~", "f11"},  {"[24~", "f12"},
+  };
+  for (const Sequence& sequence : kSequences) {
+    if (body == sequence.body) return sequence.name;
   }
+  return {};
 }
+
+std::size_t utf8_length(unsigned char lead) { return platform::text::utf8_sequence_length(lead); }
+
+}  // namespace detail
 
 int columns() {
   winsize size{};

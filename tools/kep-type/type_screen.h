@@ -1,0 +1,35 @@
+// The three lines kep-type redraws in place: the document with the marked text underlined and
+// the caret, the candidates of the page, and the modes.
+#pragma once
+
+#include <string>
+
+#include "candidate_strip.h"
+#include "type_document.h"
+
+namespace kep_type {
+
+struct ScreenState {
+  const TypeDocument* document = nullptr;
+  const CandidateStrip* strip = nullptr;
+  // Another program shows the candidates; kep-type only says so.
+  bool window_program_serves = false;
+};
+
+class TypeScreen {
+ public:
+  // The bytes that replace the block drawn before (if any) on a terminal `columns` wide.
+  std::string draw(const ScreenState& state, int columns);
+  // The bytes that leave a finished line above where the next block starts.
+  std::string keep(const std::string& line);
+
+ private:
+  bool drawn_ = false;
+};
+
+// The line of candidates: "1.你好 2.你 ... (1/3)".
+std::string candidates_line(const CandidateStrip& strip);
+// The line of modes: "中 | 全角标点 | 简体 | 全拼".
+std::string modes_line(const InputModes& modes);
+
+}  // namespace kep_type
