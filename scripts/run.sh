@@ -1,9 +1,35 @@
 #!/usr/bin/env bash
-# Builds what is needed and starts the system's main job on the staged default data: with no
-# argument, the interactive engine driver (type pinyin on the terminal, Escape quits); with
-# arguments, that kep-engine subcommand ("scripts/run.sh paths", "scripts/run.sh keys nihao,").
+# Builds what is needed and starts the system's main job on the staged default data: the
+# input-method server IMKKEP and the terminal client kep-type attached to it (type pinyin;
+# Escape with nothing typed quits, and the server is stopped). With arguments, runs that
+# kep-engine subcommand instead ("scripts/run.sh keys nihao,", "scripts/run.sh paths").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh >/dev/null
 export KEP_ROOT="$PWD/build/root"
-exec build/bin/kep-engine "$@"
+if [[ $# -gt 0 ]]; then
+  exec build/bin/kep-engine "$@"
+fi
+
+bundle="$KEP_ROOT/Library/Input Methods/IMKKEP.app/Contents"
+server="$bundle/MacOS/IMKKEP"
+log_dir="${XDG_STATE_HOME:-$HOME/.local/state}/kep"
+mkdir -p "$log_dir"
+
+# The server logs to its standard error; keep it off the terminal kep-type draws on.
+"$server" 2>>"$log_dir/IMKKEP.log" &
+server_pid=$!
+stop_server() {
+  if kill -0 "$server_pid" 2>/dev/null; then
+    kill -TERM "$server_pid" 2>/dev/null || true
+    wait "$server_pid" 2>/dev/null || true
+  fi
+}
+trap stop_server EXIT
+
+# A server that finds the name taken exits at once: type into the one already running.
+sleep 0.3
+if ! kill -0 "$server_pid" 2>/dev/null; then
+  echo "run.sh: IMKKEP did not start (see $log_dir/IMKKEP.log); using a server already running, if any" >&2
+fi
+build/bin/kep-type
