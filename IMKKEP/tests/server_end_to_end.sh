@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# The staged server program as applications reach it: typing through kep-imk-client, the
+# candidate window's messages seen by kep-port serve, a hostile message on the server's own
+# port, and power-off. Arguments: the staged root and the folder of the built tools.
+set -euo pipefail
+root=$1
+bin=$2
+server="$root/Library/Input Methods/IMKKEP.app/Contents/MacOS/IMKKEP"
+converter="$root/Library/Input Methods/IMKKEP.app/Contents/SharedSupport/IMKKEPSimp2TradConverter.app/Contents/MacOS/IMKKEPSimp2TradConverter"
+
+work=$(mktemp -d /tmp/kep-server-e2e.XXXXXX)
+export HOME="$work/home" KEP_RUNTIME_DIR="$work/run" KEP_ROOT="$root"
+mkdir -p "$HOME" "$KEP_RUNTIME_DIR"
+chmod 700 "$KEP_RUNTIME_DIR"
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+# expect NAME OUTPUT PATTERN: the output has a line matching the pattern.
+expect() {
+  if ! grep -qE -- "$3" <<<"$2"; then fail "$1: no line matches '$3' in:"$'\n'"$2"; fi
+}
+reject() {
+  if grep -qE -- "$3" <<<"$2"; then fail "$1: a line matches '$3' in:"$'\n'"$2"; fi
+}
+wait_for() {
+  for _ in $(seq 100); do
+    if [[ -e $1 ]]; then return 0; fi
+    sleep 0.1
+  done
+  fail "$1 never appeared"
+  return 1
+}
+client() { "$bin/kep-imk-client" "$@" 2>&1; }
+
+start_server() {
+  "$server" 2>>"$work/server.log" &
+  server_pid=$!
+  pids+=("$server_pid")
+  wait_for "$KEP_RUNTIME_DIR/KEPInputConnectionName.imk"
+}
+
+start_server
+
+# Typing and committing.
+out=$(client 'nihao<space>'); expect nihao "$out" '^insert: 你好$'
+out=$(client 'zhongguo<space>'); expect zhongguo "$out" '^insert: 中国$'
+# Two Backspaces after "ni" remove the marked text, with the client's own "not found".
+out=$(client 'ni<bs><bs>'); expect backspace-64 "$out" '^marked:  sel=9223372036854775807,0 repl=9223372036854775807,0$'
+out=$(client --word-width 32 'ni<bs><bs>'); expect backspace-32 "$out" '^marked:  sel=2147483647,0 repl=2147483647,0$'
+# Default page masks: ',' after typing turns a page rather than committing.
+out=$(client 'nihao,'); reject page-key "$out" '^insert:'
+# ',' with nothing typed is the full-width comma; digits and the dot after them stay half-width.
+out=$(client ','); expect comma "$out" '^insert: ，$'
+out=$(client '3.14'); reject digits "$out" '^insert:'; reject digits "$out" '^handled: yes$'
+out=$(client 'www.'); reject www "$out" '^insert:'; expect www "$out" "^marked: www\\."
+
+# The candidate window's messages, with kep-port serving its port.
+"$bin/kep-port" serve IMKKEPCANDIDATEWINDOW_RECEIVER >"$work/window.log" 2>&1 &
+pids+=("$!")
+wait_for "$KEP_RUNTIME_DIR/IMKKEPCANDIDATEWINDOW_RECEIVER.port"
+client 'nih<space>' >/dev/null
+sleep 0.3
+window=$(cat "$work/window.log")
+expect window-106 "$window" '^id 106'
+expect window-candidates "$window" '<key>CANDIDATES</key>'
+expect window-commit-104 "$window" '^id 104'
+
+# A hostile status message on the server's own port does not bring it down.
+"$bin/kep-port" send "com.corvana.inputmethod.kep.imkcandishow.$server_pid" 113 'not a plist' \
+  --no-wait >/dev/null 2>&1 || true
+"$bin/kep-port" send "com.corvana.inputmethod.kep.imkcandishow.$server_pid" 256 '' \
+  --no-wait >/dev/null 2>&1 || true
+out=$(client 'nihao<space>'); expect after-hostile "$out" '^insert: 你好$'
+
+# Power-off: the learned phrases are written and the server exits 0.
+client 'zhong<space>guo<space>' >/dev/null
+kill -TERM "$server_pid"
+status=0
+wait "$server_pid" || status=$?
+[[ $status -eq 0 ]] || fail "the server exited $status after SIGTERM"
+[[ -s $HOME/Library/KEP/udb.lib ]] || fail "udb.lib was not written at power-off"
+
+# Traditional output through the converter service.
+"$converter" 2>>"$work/converter.log" &
+pids+=("$!")
+wait_for "$KEP_RUNTIME_DIR/KEPCCServerPort.port"
+settings="$HOME/Library/KEP/imkkep.plist"
+python3 - "$settings" <<'PY'
+import plistlib, sys
+path = sys.argv[1]
+with open(path, 'rb') as f:
+    settings = plistlib.load(f)
+settings['TraditionalOutput'] = True
+with open(path, 'wb') as f:
+    plistlib.dump(settings, f)
+PY
+start_server
+out=$(client 'zhongguo<space>'); expect traditional "$out" '^insert: 中國$'
+
+if [[ $failures -gt 0 ]]; then
+  echo "--- server log" >&2
+  cat "$work/server.log" >&2 || true
+  exit 1
+fi
+echo "all end-to-end checks passed"
