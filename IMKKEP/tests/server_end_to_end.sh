@@ -95,15 +95,10 @@ wait "$server_pid" || status=$?
 pids+=("$!")
 wait_for "$KEP_RUNTIME_DIR/KEPCCServerPort.port"
 settings="$HOME/Library/KEP/imkkep.plist"
-python3 - "$settings" <<'PY'
-import plistlib, sys
-path = sys.argv[1]
-with open(path, 'rb') as f:
-    settings = plistlib.load(f)
-settings['TraditionalOutput'] = True
-with open(path, 'wb') as f:
-    plistlib.dump(settings, f)
-PY
+# The copied default settings name TraditionalOutput with <false/> on the following line.
+sed -i '/<key>TraditionalOutput<\/key>/{n;s|<false/>|<true/>|}' "$settings"
+grep -A1 '<key>TraditionalOutput</key>' "$settings" | grep -q '<true/>' ||
+  fail "TraditionalOutput could not be turned on in $settings"
 start_server
 out=$(client 'zhongguo<space>'); expect traditional "$out" '^insert: 中國$'
 
