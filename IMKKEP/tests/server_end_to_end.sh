@@ -71,6 +71,7 @@ wait_for "$KEP_RUNTIME_DIR/IMKKEPCANDIDATEWINDOW_RECEIVER.port"
 client 'nih<space>' >/dev/null
 sleep 0.3
 window=$(cat "$work/window.log")
+expect window-100 "$window" '^id 100'
 expect window-106 "$window" '^id 106'
 expect window-candidates "$window" '<key>CANDIDATES</key>'
 expect window-commit-104 "$window" '^id 104'
