@@ -76,6 +76,15 @@ expect window-106 "$window" '^id 106'
 expect window-candidates "$window" '<key>CANDIDATES</key>'
 expect window-commit-104 "$window" '^id 104'
 
+# A client that dies in the middle of a composition leaves the server serving the others.
+"$bin/kep-imk-client" "$(printf 'zhonghuarenmingongheguo%.0s' $(seq 200))" >/dev/null 2>&1 &
+dying=$!
+sleep 0.5
+kill -KILL "$dying" 2>/dev/null || true
+wait "$dying" 2>/dev/null || true
+kill -0 "$server_pid" 2>/dev/null || fail "the server ended when a client died mid-composition"
+out=$(client 'nihao<space>'); expect after-dying-client "$out" '^insert: 你好$'
+
 # A hostile status message on the server's own port does not bring it down.
 "$bin/kep-port" send "com.corvana.inputmethod.kep.imkcandishow.$server_pid" 113 'not a plist' \
   --no-wait >/dev/null 2>&1 || true
