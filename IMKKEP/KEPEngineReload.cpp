@@ -10,8 +10,10 @@
 #include "CoreSource/base/datafolder.h"
 #include "CoreSource/base/settings_keys.h"
 #include "CoreSource/dict/dictpool.h"
+#include "CoreSource/match/imeconvs1.h"
 #include "CoreSource/record/conversation.h"
 #include "CoreSource/record/engine_globals.h"
+#include "CoreSource/record/qrdb.h"
 #include "CoreSource/start/config_reload.h"
 #include "CoreSource/text/punct.h"
 #include "CoreSource/user/imeuser2.h"
@@ -82,8 +84,40 @@ int reload_dictionaries() {
   return 0;
 }
 
+// Whether a conversation holds anything that points into the user phrase database: an entry
+// of its result lists, a candidate of its page or a chosen segment.
+bool refers_to_user_phrases(ime_conversation_t* c) {
+  for (int list : {IME_LIST_HANZI, IME_LIST_LATER_HANZI, IME_LIST_PHRASES, IME_LIST_FIRST_CHOICE,
+                   IME_LIST_LATER_PHRASES, IME_LIST_CANDIDATES, IME_LIST_SPARE}) {
+    const int count = ime_qrdb_count(c, list);
+    for (int i = 0; i < count; ++i) {
+      ime_qrdb_entry_t* entry = nullptr;
+      if (ime_qrdb_get_lazy(c, list, i, &entry) == 0 && entry != nullptr &&
+          entry->type == IME_RESULT_USER_WORD) {
+        return true;
+      }
+    }
+  }
+  for (int i = 0; i < c->ncand && i < IME_MAX_PAGE_CANDIDATES; ++i) {
+    if (c->cands[i].type == IME_RESULT_USER_WORD) return true;
+  }
+  for (int i = 0; i < c->nseg && i < IME_MAX_SEGMENTS; ++i) {
+    if (c->segs[i].type == IME_RESULT_USER_WORD) return true;
+  }
+  return false;
+}
+
 int reload_user_phrases() {
   KEPLog("Loading the user database....");
+  // The phrases are about to be freed: a composition that shows or chose one of them starts
+  // afresh rather than keep pointers into them.
+  for (auto& [key, handle] : kConvsTable) {
+    if (handle.convs != nullptr && refers_to_user_phrases(handle.convs)) {
+      KEPLog("Conversation 0x%08lx holds user phrases; its composition ends.",
+             static_cast<unsigned long>(key));
+      ime_convs_reset(handle.convs);
+    }
+  }
   ime_udb_free();
   if (ime_udb_open() != 0) {
     KEPLogAlways("ime_udb_open() failed!");
@@ -101,25 +135,27 @@ int IMEConfigLoad() {
   std::error_code error;
   if (!fs::exists(path, error)) copy_default_settings(folder);
 
-  fs::file_time_type modified = fs::last_write_time(path, error);
+  std::optional<fs::file_time_type> modified = fs::last_write_time(path, error);
   if (error) {
     KEPLog("Get file modify date for '%s' failed!", path.c_str());
-  } else if (lastMD && *lastMD == modified) {
+    modified.reset();
+  } else if (lastMD && *lastMD == *modified) {
     KEPLog("Date is same, bypass loading...");
     return 0;
-  } else {
-    lastMD = modified;
-    KEPLog("New date:%lld",
-           static_cast<long long>(modified.time_since_epoch().count()));
   }
 
   std::optional<platform::plist::Value> read = platform::plist::read_file(path, error);
-  if (read && read->is_dictionary()) {
-    settings = std::move(*read->as_dictionary());
-    KEPLog("Load configure dictionary from '%s' successed!", path.c_str());
-  } else {
-    settings.reset();
-    KEPLog("Load configure dictionary from '%s' failed!", path.c_str());
+  if (!read || !read->is_dictionary()) {
+    // A file being edited or damaged: the settings in force stay, and the date is not taken,
+    // so the file is read again once it is whole.
+    KEPLogAlways("Load configure dictionary from '%s' failed!", path.c_str());
+    return 0;
+  }
+  settings = std::move(*read->as_dictionary());
+  KEPLog("Load configure dictionary from '%s' successed!", path.c_str());
+  if (modified) {
+    lastMD = *modified;
+    KEPLog("New date:%lld", static_cast<long long>(modified->time_since_epoch().count()));
   }
   kIMEConfigureDictionary = settings ? &*settings : nullptr;
   return 0;

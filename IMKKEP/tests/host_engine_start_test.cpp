@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstring>
 #include <fstream>
 #include <string>
 
 #include "CoreSource/base/config.h"
 #include "CoreSource/record/engine_globals.h"
+#include "CoreSource/record/qrdb.h"
 #include "CoreSource/tables/hzfreq.h"
 #include "CoreSource/user/imeuser2.h"
 #include "IMKKEP/KEPMessageReceive.h"
@@ -107,6 +109,63 @@ TEST_F(EngineStartTest, TheSameSettingsFileIsReadOnce) {
   ASSERT_EQ(imkkep::IMEReload(), 0);
   EXPECT_FALSE(ServerLogCapture::logged("Date is same, bypass loading..."));
   EXPECT_EQ(imkkep::pagedown_mask, 2);
+}
+
+TEST_F(EngineStartTest, AnUnreadableSettingsFileKeepsTheSettingsInForce) {
+  ASSERT_EQ(imkkep::IMEInit(), 0);
+  const fs::path file = data_folder() / "imkkep.plist";
+  auto write_settings = [&](const std::string& text, fs::file_time_type when) {
+    engine_test::write_file(file, text);
+    fs::last_write_time(file, when);
+  };
+  platform::plist::Dictionary mine;
+  mine.set("PageDownMask", 2);
+  const auto start = fs::last_write_time(file);
+  write_settings(platform::plist::to_xml(mine), start + std::chrono::seconds(2));
+  ASSERT_EQ(imkkep::IMEReload(), 0);
+  ASSERT_EQ(imkkep::pagedown_mask, 2);
+
+  // Half written: the settings in force stay.
+  write_settings("<?xml version=\"1.0\"?><plist><dict><key>PageDo", start + std::chrono::seconds(4));
+  ASSERT_EQ(imkkep::IMEReload(), 0);
+  ASSERT_NE(kIMEConfigureDictionary, nullptr);
+  EXPECT_EQ(imkkep::pagedown_mask, 2);
+  EXPECT_TRUE(ServerLogCapture::logged("Load configure dictionary from '" + file.string() +
+                                       "' failed!"));
+
+  // Mended within the same second: still read, since the damaged file's date was not taken.
+  mine.set("PageDownMask", 3);
+  write_settings(platform::plist::to_xml(mine), start + std::chrono::seconds(4));
+  ASSERT_EQ(imkkep::IMEReload(), 0);
+  EXPECT_EQ(imkkep::pagedown_mask, 3);
+}
+
+TEST_F(EngineStartTest, ReloadingTheUserPhrasesEndsCompositionsThatShowThem) {
+  ASSERT_EQ(imkkep::IMEInit(), 0);
+  ASSERT_EQ(imkkep::IMEReload(), 0);
+  ime_conversation_t* shows_user_word = nullptr;
+  ime_conversation_t* other = nullptr;
+  ASSERT_EQ(ime_new_conversation(&shows_user_word), 0);
+  ASSERT_EQ(ime_new_conversation(&other), 0);
+  for (ime_conversation_t* c : {shows_user_word, other}) {
+    std::memcpy(c->inbuf, "ni", 2);
+    c->inoff = 2;
+    imkkep::kConvsTable[reinterpret_cast<std::uintptr_t>(c)] = {c};
+  }
+  ime_qrdb_entry_t user_word{};
+  user_word.type = IME_RESULT_USER_WORD;
+  ime_qrdb_add(shows_user_word, IME_LIST_PHRASES, &user_word);
+  ASSERT_EQ(ime_qrdb_count(shows_user_word, IME_LIST_PHRASES), 1);
+
+  imkkep::kUDBNeedsReload = 1;
+  EXPECT_EQ(imkkep::IMEReload(), 0);
+  EXPECT_EQ(shows_user_word->inoff, 0) << "the composition pointing into the old phrases ended";
+  EXPECT_EQ(ime_qrdb_count(shows_user_word, IME_LIST_PHRASES), 0);
+  EXPECT_EQ(other->inoff, 2) << "a composition without user phrases goes on";
+
+  imkkep::kConvsTable.clear();
+  ime_free_conversation(&shows_user_word);
+  ime_free_conversation(&other);
 }
 
 TEST_F(EngineStartTest, DictionariesWaitWhileACompositionShowsCandidates) {
