@@ -124,6 +124,7 @@ void KEPInputController::activateServer(platform::imk::Client& client) {
   specialApp = isSpecialApp() ? 1 : 0;
   KEPLog("Post active message...");
   KEPSendActiveMessage(this);
+  applyModesToMenu();
 }
 
 void KEPInputController::deactivateServer(platform::imk::Client& /*client*/,

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/imk/input_method.h"
+#include "platform/ui/menu.h"
 
 struct ime_conversation_t;
 
@@ -33,6 +34,20 @@ class KEPInputController : public platform::imk::InputController {
   void commitComposition(platform::imk::Client& client) override;
   std::optional<std::string> originalString(platform::imk::Client& client) override;
   std::optional<std::string> composedString(platform::imk::Client& client) override;
+  // The application delegate's input menu, and its items run for this controller.
+  std::vector<platform::imk::MenuItem> menu() override;
+  void invokeMenuItem(int tag, platform::imk::Client& client) override;
+
+  // The input menu's mode actions; `sender` is the item chosen.
+  void setFullPunctMode(platform::ui::MenuItem& sender);
+  void setFullWidthRoman(platform::ui::MenuItem& sender);
+  void setFullWidthSpace(platform::ui::MenuItem& sender);
+  void setRomanMode(platform::ui::MenuItem& sender);
+  void setTradOutput(platform::ui::MenuItem& sender);
+  void setPinyinMode(platform::ui::MenuItem& sender);
+  void setDoublePinyinMode(platform::ui::MenuItem& sender);
+  void setPlugMode(platform::ui::MenuItem& sender);
+  void setSilentMode(platform::ui::MenuItem& sender);
 
   ime_conversation_t* conversation() const { return _convsHandle; }
   // The context's client; valid for the controller's whole life.
@@ -54,6 +69,11 @@ class KEPInputController : public platform::imk::InputController {
  private:
   explicit KEPInputController(platform::imk::Client& client);
   void recoverFromFailedKey();
+  // Shows the active controller's modes and the user's shortcuts in the input menu.
+  void applyModesToMenu();
+  // Ends an action of the menu: a switch key pressed before it must not toggle English after.
+  void endMenuAction() const;
+  void setInputScheme(int scheme);
   // Forgets this controller wherever the server and the engine remember the active one.
   void stopBeingActive();
 

@@ -104,10 +104,9 @@ int KEPUpdateStatus() {
 
 namespace {
 
-// The window's status clicks (113), its V-mode choices (115) and V-mode text (256) arrive here;
-// until they are applied they are taken and dropped, whatever their payload. Nothing is ever
-// answered.
-std::optional<std::string> KEPMessagePortCallBack(std::int32_t /*id*/, std::string_view /*data*/) {
+// The window's messages are never answered.
+std::optional<std::string> KEPMessagePortCallBack(std::int32_t id, std::string_view data) {
+  KEPHandleWindowMessage(id, data);
   return std::nullopt;
 }
 

@@ -48,6 +48,10 @@ void CandidateBuffer(const ime_conversation_t* conversation,
 // (x, y) as the controller's last location. 0.
 int KEPQueryOffsetToPos(KEPInputController* controller, double* x, double* y, double* height);
 
+// Applies a message of the window: a status-bar click (113), a chosen V-mode entry (115) or
+// V-mode text (256), to the active controller; anything else, or without one, is dropped.
+void KEPHandleWindowMessage(std::int32_t id, std::string_view data);
+
 // Serves the server's own port "com.corvana.inputmethod.kep.imkcandishow.<pid>" on `loop`:
 // 0, or -1 when the port cannot be created.
 int KEPInitializeMessageReceiving(platform::RunLoop& loop);

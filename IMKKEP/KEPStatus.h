@@ -11,7 +11,7 @@ inline constexpr const char* kStatusEnglish = "ENGLISH";
 inline constexpr const char* kStatusPinyin = "PINYIN";
 inline constexpr const char* kStatusTraditional = "TRADITIONAL";
 
-// Read from the active controller's conversation (the engine's current one) (all modes off without one); PINYIN is false
+// Read from the input menu's check marks, the record of what the user sees; PINYIN is false
 // only in double pinyin.
 platform::plist::Dictionary KEPGetStatus();
 

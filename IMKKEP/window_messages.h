@@ -19,6 +19,7 @@ enum : std::int32_t {
   kKEPSVModeShow = 111,
   kKEPSUpdateStatus = 113,
   kKEPSHideVModeWindow = 114,
+  kKEPSVModeMatched = 115,
 };
 
 inline int SendComData(std::int32_t id, const ComData& payload) {

@@ -1,0 +1,50 @@
+// The server's application delegate: it owns the input menu that every controller lists, whose
+// check marks are the server's record of the modes the user sees.
+#pragma once
+
+#include "platform/ui/menu.h"
+
+namespace imkkep {
+
+class KEPInputController;
+
+// Tags of the input menu's mode items.
+enum KEPMenuTag : int {
+  kMenuFullPunct = 1002,
+  kMenuFullWidthRoman = 1003,
+  kMenuFullWidthSpace = 1004,
+  kMenuRoman = 1005,
+  kMenuPinyin = 1006,
+  kMenuDoublePinyin = 1007,
+  kMenuPlug = 1008,
+  kMenuSilent = 1009,
+  kMenuTradOutput = 1010,
+  kMenuAccessory = 1200,
+};
+
+class KEPAppDelegate {
+ public:
+  // The one delegate of the process, built with its menu on first use.
+  static KEPAppDelegate& shared();
+  KEPAppDelegate(const KEPAppDelegate&) = delete;
+  KEPAppDelegate& operator=(const KEPAppDelegate&) = delete;
+
+  platform::ui::Menu& menu() { return menu_; }
+
+  // Runs the item's action on behalf of `controller`: the mode actions act on it. false when
+  // the item does nothing.
+  bool perform(int tag, KEPInputController& controller);
+
+ private:
+  KEPAppDelegate();
+  void buildMenu();
+
+  platform::ui::Menu menu_;
+  // The controller whose menu is being used, while an item runs.
+  KEPInputController* target_ = nullptr;
+};
+
+// The input menu's item with `tag`; nullptr when there is none.
+platform::ui::MenuItem* IMEGetMenuItem(int tag);
+
+}  // namespace imkkep
