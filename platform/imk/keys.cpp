@@ -152,6 +152,7 @@ std::optional<KeyStroke> key_for_character(char character) {
 
 std::optional<KeyStroke> key_named(std::string_view name) {
   if (name == "lt") return key_for_character('<');
+  if (name.size() > 1 && name[0] == 'F') return key_named("f" + std::string(name.substr(1)));
   for (const NamedKey& key : kNamedKeys) {
     if (key.name == name) return KeyStroke{std::string(key.characters), key.key_code, 0};
   }

@@ -36,6 +36,10 @@ enum KeyCode : std::uint16_t {
   kKeySpace = 49,
   kKeyDelete = 51,  // Backspace
   kKeyEscape = 53,
+  kKeyLeftShift = 56,
+  kKeyCapsLock = 57,
+  kKeyLeftControl = 59,
+  kKeyRightShift = 60,
   kKeyKeypadEnter = 76,
   kKeyF5 = 96,
   kKeyF6 = 97,
@@ -78,7 +82,7 @@ struct KeyStroke {
 std::optional<KeyStroke> key_for_character(char character);
 
 // Keys by the names of the engine driver's key scripts: "space", "bs", "del", "ret", "left",
-// "right", "up", "down", "pgup", "pgdn", "home", "end", "tab", "esc", "f1".."f15", "lt"
+// "right", "up", "down", "pgup", "pgdn", "home", "end", "tab", "esc", "f1".."f15" (or "F1".."F15"), "lt"
 // (the character '<'). nullopt for an unknown name.
 std::optional<KeyStroke> key_named(std::string_view name);
 

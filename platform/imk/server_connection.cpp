@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/imk/context_client.h"
+#include "platform/imk/menu_key_equivalent.h"
 
 namespace platform::imk {
 namespace {
@@ -145,7 +146,15 @@ std::optional<std::string> ServerConnection::answer_context_request(MessageId id
       client.set_caps_lock(caps_lock != 0);
       // Characters that are not UTF-8 never reach the controller; the application keeps
       // the key.
-      bool handled = !reader.invalid_text() && controller.handleEvent(event, client);
+      bool handled = false;
+      if (!reader.invalid_text()) {
+        if (auto tag = menu_item_for_key(controller.menu(), event)) {
+          controller.invokeMenuItem(*tag, client);
+          handled = true;
+        } else {
+          handled = controller.handleEvent(event, client);
+        }
+      }
       wire::Writer writer = ok();
       writer.u8(handled ? 1 : 0);
       return writer.take();

@@ -119,7 +119,12 @@ class RecordingController final : public InputController {
     MenuItem traditional{1010, "繁體輸出", 1, "t", kControlFlag | kShiftFlag, true, false};
     MenuItem line;
     line.separator = true;
-    return {traditional, line};
+    MenuItem english{1200, "English", 0, "A", kShiftFlag | kOptionFlag, true, false};
+    MenuItem greyed{1300, "Greyed", 0, "d", kControlFlag, false, false};
+    MenuItem space{1400, "Space", 0, " ", kControlFlag, true, false};
+    MenuItem bare{1500, "Bare", 0, "m", 0, true, false};
+    MenuItem unbound{1600, "Unbound", 0, "", kControlFlag, true, false};
+    return {traditional, line, english, greyed, space, bare, unbound};
   }
   void invokeMenuItem(int tag, Client&) override { log_.add("invoke " + std::to_string(tag)); }
 

@@ -150,16 +150,54 @@ TEST_F(LoopbackTest, CompositionStringsMenuAndCommitReachTheController) {
   EXPECT_EQ(connection->composed_string(context), std::optional<std::string>(""));
   auto items = connection->menu(context);
   ASSERT_TRUE(items);
-  ASSERT_EQ(items->size(), 2u);
+  ASSERT_EQ(items->size(), 7u);
   EXPECT_EQ((*items)[0].tag, 1010);
   EXPECT_EQ((*items)[0].title, "繁體輸出");
   EXPECT_EQ((*items)[0].state, 1);
   EXPECT_EQ((*items)[0].key_equivalent, "t");
   EXPECT_EQ((*items)[0].key_modifiers, kControlFlag | kShiftFlag);
   EXPECT_TRUE((*items)[1].separator);
+  EXPECT_FALSE((*items)[3].enabled);
+  EXPECT_EQ((*items)[4].key_equivalent, " ");
   EXPECT_TRUE(connection->invoke_menu_item(context, 1010));
   EXPECT_TRUE(connection->commit_composition(context));
   EXPECT_THAT(log_.take(), ElementsAre("invoke 1010", "commit"));
+}
+
+TEST_F(LoopbackTest, MenuKeyEquivalentsInvokeTheirItemInsteadOfReachingTheController) {
+  ASSERT_FALSE(server_.error());
+  RecordingDocument document;
+  auto [connection, context] = open_context(document);
+  ASSERT_TRUE(connection);
+  struct Case {
+    const char* script;
+    const char* reached;
+  };
+  const Case cases[] = {
+      {"<ctrl-shift-t>", "invoke 1010"},
+      {"<ctrl-T>", "invoke 1010"},  // a capital carries Shift itself
+      {"<caps-ctrl-shift-t>", "invoke 1010"},
+      {"<shift-opt-a>", "invoke 1200"},
+      {"<ctrl-space>", "invoke 1400"},
+      {"<ctrl-t>", "key t 17 0x40000 nocaps"},
+      {"<ctrl-opt-shift-t>", "key t 17 0xe0000 nocaps"},
+      {"<shift-t>", "key t 17 0x20000 nocaps"},
+      {"<ctrl-d>", "key d 2 0x40000 nocaps"},
+      {"<space>", "key   49 0 nocaps"},
+      {"m", "key m 46 0 nocaps"},
+      {"<ctrl-m>", "key m 46 0x40000 nocaps"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    auto keys = parse_key_script(c.script, nullptr);
+    ASSERT_TRUE(keys && keys->size() == 1);
+    EXPECT_EQ(connection->key_down(context, keys->front()), true);
+    EXPECT_THAT(log_.take(), ElementsAre(c.reached));
+  }
+  // Modifier keys alone are never a menu's key equivalent.
+  EXPECT_EQ(connection->flags_changed(context, kControlFlag | kShiftFlag | kLeftShiftBit, 56),
+            false);
+  EXPECT_THAT(log_.take(), ElementsAre("flags 56 0x60002 nocaps"));
 }
 
 TEST_F(LoopbackTest, ContextsEndWithDestroyAndWithTheirConnection) {
