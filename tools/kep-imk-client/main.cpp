@@ -1,19 +1,25 @@
 // kep-imk-client: plays one application typing into the input-method server.
 //
-//   kep-imk-client [--connection NAME] [--app PATH] [--bundle-id ID] [--word-width 32|64] KEYS
+//   kep-imk-client [--connection NAME] [--app PATH] [--bundle-id ID] [--word-width 32|64]
+//                  [--menu] SCRIPT
 //
-// Connects, creates and activates one context, sends each key of the script (characters as
-// typed, named keys such as <space> or <opt-1> in angle brackets), deactivates and exits 0.
-// Prints one line per callback: "marked: TEXT sel=LOC,LEN repl=LOC,LEN", "insert: TEXT",
-// "query: NAME ... -> ANSWER", "keyboard: LAYOUT", and "handled: yes|no" for each key.
-// Locations are printed as the application received them, so the "not found" value shows the
-// word width. Exits 1 when no server answers or the connection fails, 2 on a usage error.
+// Connects, creates and activates one context, plays the script (characters as typed, named
+// keys such as <space> or <opt-1> in angle brackets, and the gestures <shift-tap>, <lshift>,
+// <rshift>, <ctrl-tap>, <caps-on>, <caps-off>, <menu:TAG>, <activate>, <deactivate> and
+// <deactivate:SOURCE>), deactivates and exits 0. Prints one line per callback:
+// "marked: TEXT sel=LOC,LEN repl=LOC,LEN", "insert: TEXT", "query: NAME ... -> ANSWER",
+// "keyboard: LAYOUT", "handled: yes|no" for each key, "flags: 0xFLAGS handled: yes|no" for each
+// modifier change, "menu: TAG", "activated" and "deactivated"; with --menu, the context's menu
+// after the script, one "item:" line each. Locations are printed as the application received
+// them, so the "not found" value shows the word width. Exits 1 when no server answers or the
+// connection fails, 2 on a usage error.
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 
 #include "platform/imk/client.h"
+#include "platform/imk/gesture_script.h"
 #include "script_document.h"
 
 namespace {
@@ -21,6 +27,7 @@ namespace {
 using platform::imk::ClientInfo;
 using platform::imk::Connection;
 using platform::imk::DeactivationReason;
+using platform::imk::Gesture;
 
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
@@ -28,7 +35,7 @@ constexpr int kExitUsage = 2;
 int usage() {
   std::fprintf(stderr,
                "usage: kep-imk-client [--connection NAME] [--app PATH] [--bundle-id ID] "
-               "[--word-width 32|64] KEYS\n");
+               "[--word-width 32|64] [--menu] SCRIPT\n");
   return kExitUsage;
 }
 
@@ -36,6 +43,70 @@ int fail(const std::string& what, const Connection& connection) {
   std::fprintf(stderr, "kep-imk-client: %s failed: %s\n", what.c_str(),
                connection.error().message().c_str());
   return kExitFailed;
+}
+
+// Plays one gesture; false when the connection failed. While Caps Lock is on, every event
+// carries its flag, as a keyboard reports it.
+bool play(const Gesture& gesture, Connection& connection, std::uint32_t context,
+          bool& caps_lock) {
+  const std::uint64_t caps_flag = caps_lock ? platform::imk::kCapsLockFlag : 0;
+  switch (gesture.kind) {
+    case Gesture::Kind::Key: {
+      platform::imk::KeyStroke key = gesture.key;
+      key.modifier_flags |= caps_flag;
+      auto handled = connection.key_down(context, key);
+      if (!handled) return false;
+      std::printf("handled: %s\n", *handled ? "yes" : "no");
+      break;
+    }
+    case Gesture::Kind::FlagsChanged: {
+      std::uint64_t flags = gesture.key.modifier_flags;
+      if (gesture.caps_lock) {
+        caps_lock = *gesture.caps_lock;
+      } else {
+        flags |= caps_flag;
+      }
+      auto handled = connection.flags_changed(context, flags, gesture.key.key_code);
+      if (!handled) return false;
+      std::printf("flags: 0x%llx handled: %s\n", static_cast<unsigned long long>(flags),
+                  *handled ? "yes" : "no");
+      break;
+    }
+    case Gesture::Kind::InvokeMenuItem:
+      if (!connection.invoke_menu_item(context, gesture.menu_tag)) return false;
+      std::printf("menu: %d\n", gesture.menu_tag);
+      break;
+    case Gesture::Kind::Activate:
+      if (!connection.activate(context, caps_lock)) return false;
+      std::printf("activated\n");
+      break;
+    case Gesture::Kind::Deactivate: {
+      const bool switched = gesture.input_source.has_value();
+      if (!connection.deactivate(context,
+                                 switched ? DeactivationReason::InputSourceChanged
+                                          : DeactivationReason::FocusMoved,
+                                 gesture.input_source.value_or(""))) {
+        return false;
+      }
+      std::printf("deactivated\n");
+      break;
+    }
+  }
+  std::fflush(stdout);
+  return true;
+}
+
+void print_menu(const std::vector<platform::imk::MenuItem>& items) {
+  for (const platform::imk::MenuItem& item : items) {
+    if (item.separator) {
+      std::printf("item: separator\n");
+      continue;
+    }
+    std::printf("item: %d \"%s\" state=%d key=\"%s\" modifiers=%#llx%s\n", item.tag,
+                item.title.c_str(), item.state, item.key_equivalent.c_str(),
+                static_cast<unsigned long long>(item.key_modifiers),
+                item.enabled ? "" : " disabled");
+  }
 }
 
 }  // namespace
@@ -47,6 +118,7 @@ int main(int argc, char** argv) {
   info.supports_unicode = true;
   info.can_override_keyboard = true;
   const char* script = nullptr;
+  bool list_menu = false;
   for (int i = 1; i < argc; ++i) {
     std::string_view option = argv[i];
     bool has_value = i + 1 < argc;
@@ -60,6 +132,8 @@ int main(int argc, char** argv) {
       std::string_view width = argv[++i];
       if (width != "32" && width != "64") return usage();
       info.word_width = width == "32" ? 32 : 64;
+    } else if (option == "--menu") {
+      list_menu = true;
     } else if (!option.starts_with("--") && script == nullptr) {
       script = argv[i];
     } else {
@@ -68,8 +142,8 @@ int main(int argc, char** argv) {
   }
   if (script == nullptr) return usage();
   std::string error_text;
-  auto keys = platform::imk::parse_key_script(script, &error_text);
-  if (!keys) {
+  auto gestures = platform::imk::parse_gesture_script(script, &error_text);
+  if (!gestures) {
     std::fprintf(stderr, "kep-imk-client: %s\n", error_text.c_str());
     return kExitUsage;
   }
@@ -93,12 +167,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kep-imk-client: the input method refused the context\n");
     return kExitFailed;
   }
-  if (!connection->activate(context, false)) return fail("activating", *connection);
-  for (const platform::imk::KeyStroke& key : *keys) {
-    auto handled = connection->key_down(context, key);
-    if (!handled) return fail("sending a key", *connection);
-    std::printf("handled: %s\n", *handled ? "yes" : "no");
-    std::fflush(stdout);
+  bool caps_lock = false;
+  if (!connection->activate(context, caps_lock)) return fail("activating", *connection);
+  for (const Gesture& gesture : *gestures) {
+    if (!play(gesture, *connection, context, caps_lock)) return fail("playing", *connection);
+  }
+  if (list_menu) {
+    auto items = connection->menu(context);
+    if (!items) return fail("listing the menu", *connection);
+    print_menu(*items);
   }
   if (!connection->deactivate(context, DeactivationReason::FocusMoved)) {
     return fail("deactivating", *connection);
