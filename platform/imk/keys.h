@@ -74,6 +74,7 @@ struct KeyStroke {
   std::string characters;
   std::uint16_t key_code = 0;
   std::uint64_t modifier_flags = 0;
+  friend bool operator==(const KeyStroke&, const KeyStroke&) = default;
 };
 
 // The key that types `character` on a US keyboard: letters, digits and ASCII punctuation (with

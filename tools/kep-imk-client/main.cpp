@@ -19,7 +19,7 @@
 #include <string_view>
 
 #include "platform/imk/client.h"
-#include "platform/imk/gesture_script.h"
+#include "platform/imk/gesture_player.h"
 #include "script_document.h"
 
 namespace {
@@ -45,55 +45,28 @@ int fail(const std::string& what, const Connection& connection) {
   return kExitFailed;
 }
 
-// Plays one gesture; false when the connection failed. While Caps Lock is on, every event
-// carries its flag, as a keyboard reports it.
-bool play(const Gesture& gesture, Connection& connection, std::uint32_t context,
-          bool& caps_lock) {
-  const std::uint64_t caps_flag = caps_lock ? platform::imk::kCapsLockFlag : 0;
+// Prints what `gesture` got: the "handled" answer of a key or a modifier change, or that the
+// rest was done.
+void print_played(const Gesture& gesture, bool handled, std::uint64_t flags) {
+  const char* answer = handled ? "yes" : "no";
   switch (gesture.kind) {
-    case Gesture::Kind::Key: {
-      platform::imk::KeyStroke key = gesture.key;
-      key.modifier_flags |= caps_flag;
-      auto handled = connection.key_down(context, key);
-      if (!handled) return false;
-      std::printf("handled: %s\n", *handled ? "yes" : "no");
+    case Gesture::Kind::Key:
+      std::printf("handled: %s\n", answer);
       break;
-    }
-    case Gesture::Kind::FlagsChanged: {
-      std::uint64_t flags = gesture.key.modifier_flags;
-      if (gesture.caps_lock) {
-        caps_lock = *gesture.caps_lock;
-      } else {
-        flags |= caps_flag;
-      }
-      auto handled = connection.flags_changed(context, flags, gesture.key.key_code);
-      if (!handled) return false;
-      std::printf("flags: 0x%llx handled: %s\n", static_cast<unsigned long long>(flags),
-                  *handled ? "yes" : "no");
+    case Gesture::Kind::FlagsChanged:
+      std::printf("flags: 0x%llx handled: %s\n", static_cast<unsigned long long>(flags), answer);
       break;
-    }
     case Gesture::Kind::InvokeMenuItem:
-      if (!connection.invoke_menu_item(context, gesture.menu_tag)) return false;
       std::printf("menu: %d\n", gesture.menu_tag);
       break;
     case Gesture::Kind::Activate:
-      if (!connection.activate(context, caps_lock)) return false;
       std::printf("activated\n");
       break;
-    case Gesture::Kind::Deactivate: {
-      const bool switched = gesture.input_source.has_value();
-      if (!connection.deactivate(context,
-                                 switched ? DeactivationReason::InputSourceChanged
-                                          : DeactivationReason::FocusMoved,
-                                 gesture.input_source.value_or(""))) {
-        return false;
-      }
+    case Gesture::Kind::Deactivate:
       std::printf("deactivated\n");
       break;
-    }
   }
   std::fflush(stdout);
-  return true;
 }
 
 void print_menu(const std::vector<platform::imk::MenuItem>& items) {
@@ -167,10 +140,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kep-imk-client: the input method refused the context\n");
     return kExitFailed;
   }
-  bool caps_lock = false;
-  if (!connection->activate(context, caps_lock)) return fail("activating", *connection);
+  if (!connection->activate(context, false)) return fail("activating", *connection);
+  platform::imk::GesturePlayer player(*connection, context);
   for (const Gesture& gesture : *gestures) {
-    if (!play(gesture, *connection, context, caps_lock)) return fail("playing", *connection);
+    std::optional<bool> handled = player.play(gesture);
+    if (!handled) return fail("playing", *connection);
+    print_played(gesture, *handled, player.last_flags());
   }
   if (list_menu) {
     auto items = connection->menu(context);

@@ -3,6 +3,9 @@
 // candidate window's port itself while no candidate window program does) and the modes.
 //
 //   kep-type [--connection NAME] [--app PATH] [--bundle-id ID] [--word-width 32|64]
+//
+// A terminal sends no lone modifier presses, so F2 stands for Shift pressed alone, F3 for
+// Control alone, F4 for the Caps Lock key, and Ctrl-T, a tag and Return for the input menu's item.
 #include <poll.h>
 #include <unistd.h>
 
@@ -11,6 +14,8 @@
 #include <string>
 
 #include "candidate_strip.h"
+#include "gesture_keys.h"
+#include "platform/imk/gesture_player.h"
 #include "platform/imk/client.h"
 #include "platform/ports.h"
 #include "platform/runloop.h"
@@ -29,11 +34,18 @@ struct Options {
   platform::imk::ClientInfo client;
 };
 
+constexpr const char kUsage[] =
+    "usage: kep-type [--connection NAME] [--app PATH] [--bundle-id ID] [--word-width 32|64]\n";
+
 int usage() {
-  std::fprintf(stderr,
-               "usage: kep-type [--connection NAME] [--app PATH] [--bundle-id ID] "
-               "[--word-width 32|64]\n");
+  std::fputs(kUsage, stderr);
   return 2;
+}
+
+int help() {
+  std::printf("%sType pinyin; Escape with nothing typed quits.\nKeys: %s.\n", kUsage,
+              kep_type::kGestureKeysHelp);
+  return 0;
 }
 
 bool parse_options(int argc, char** argv, Options& options) {
@@ -78,6 +90,7 @@ void show(const std::string& bytes) {
 
 int main(int argc, char** argv) {
   Options options;
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) return help();
   if (!parse_options(argc, argv, options)) return usage();
   if (!kep_terminal::is_interactive()) {
     std::fprintf(stderr, "kep-type: needs a terminal to type into\n");
@@ -88,7 +101,9 @@ int main(int argc, char** argv) {
   kep_type::TypeDocument document(options.client.word_width);
   kep_type::CandidateStrip strip;
   kep_type::TypeScreen screen;
-  kep_type::ScreenState state{&document, &strip, false};
+  kep_type::ScreenState state;
+  state.document = &document;
+  state.strip = &strip;
   auto redraw = [&] { show(screen.draw(state, kep_terminal::columns())); };
 
   // Show the candidates here unless a candidate window program already does.
@@ -128,6 +143,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  kep_type::GestureKeys gesture_keys;
+  platform::imk::GesturePlayer player(*connection, context);
   int status = 0;
   {
     kep_terminal::RawTerminal raw;
@@ -135,7 +152,8 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "kep-type: the terminal cannot be put into raw mode\n");
       return 1;
     }
-    show("Type pinyin; Escape with nothing typed quits.\r\n");
+    show(std::string("Type pinyin; Escape with nothing typed quits. ") +
+         kep_type::kGestureKeysHelp + ".\r\n");
     redraw();
     loop.add_fd(STDIN_FILENO, POLLIN, [&](short) {
       std::optional<kep_terminal::TerminalKey> key = kep_terminal::read_key();
@@ -147,7 +165,21 @@ int main(int argc, char** argv) {
         loop.stop();
         return;
       }
-      std::optional<bool> handled = connection->key_down(context, stroke_for(*key));
+      std::optional<bool> handled;
+      if (auto gestures = gesture_keys.take(*key)) {
+        // A gesture never edits the document, whatever the server answers.
+        handled = true;
+        for (const platform::imk::Gesture& gesture : *gestures) {
+          if (!player.play(gesture)) handled.reset();
+          if (!handled) break;
+        }
+      } else {
+        platform::imk::Gesture typed;
+        typed.key = stroke_for(*key);
+        handled = player.play(typed);
+      }
+      state.caps_lock = player.caps_lock();
+      state.menu_tag = gesture_keys.menu_tag();
       if (!handled) {
         show("\r\nkep-type: the input-method server went away: " +
              connection->error().message() + "\r\n");

@@ -63,6 +63,12 @@ std::string modes_line(const InputModes& modes) {
   return line;
 }
 
+std::string keyboard_note(bool caps_lock, const std::optional<std::string>& menu_tag) {
+  std::string note = caps_lock ? "Caps Lock" : "";
+  if (menu_tag) note += (note.empty() ? "menu item " : "  menu item ") + *menu_tag + "_";
+  return note;
+}
+
 std::string TypeScreen::draw(const ScreenState& state, int columns) {
   const int width = columns - 1;
   std::string block(drawn_ ? kOverDrawn : "");
@@ -74,6 +80,8 @@ std::string TypeScreen::draw(const ScreenState& state, int columns) {
   block += "\r\n";
   std::string status = modes_line(state.strip->modes());
   if (!state.strip->notice().empty()) status += "  " + state.strip->notice();
+  const std::string keyboard = keyboard_note(state.caps_lock, state.menu_tag);
+  if (!keyboard.empty()) status += (status.empty() ? "" : "  ") + keyboard;
   if (status.empty()) status = "Escape with nothing typed quits.";
   block += kep_terminal::fit_columns(status, width);
   drawn_ = true;

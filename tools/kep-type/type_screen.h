@@ -2,6 +2,7 @@
 // the caret, the candidates of the page, and the modes.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "candidate_strip.h"
@@ -14,6 +15,9 @@ struct ScreenState {
   const CandidateStrip* strip = nullptr;
   // Another program shows the candidates; kep-type only says so.
   bool window_program_serves = false;
+  bool caps_lock = false;
+  // The menu item tag being typed after Ctrl-T.
+  std::optional<std::string> menu_tag;
 };
 
 class TypeScreen {
@@ -31,5 +35,8 @@ class TypeScreen {
 std::string candidates_line(const CandidateStrip& strip);
 // The line of modes: "中 | 全角标点 | 简体 | 全拼".
 std::string modes_line(const InputModes& modes);
+// What the keyboard adds to the modes: "Caps Lock" while it is on, and the menu item tag being
+// typed ("menu item 10_").
+std::string keyboard_note(bool caps_lock, const std::optional<std::string>& menu_tag);
 
 }  // namespace kep_type

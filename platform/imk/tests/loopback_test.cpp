@@ -7,6 +7,7 @@
 #include <chrono>
 
 #include "platform/imk/client.h"
+#include "platform/imk/gesture_player.h"
 #include "platform/imk/tests/imk_test_support.h"
 #include "platform/tests/runtime_test_support.h"
 
@@ -198,6 +199,31 @@ TEST_F(LoopbackTest, MenuKeyEquivalentsInvokeTheirItemInsteadOfReachingTheContro
   EXPECT_EQ(connection->flags_changed(context, kControlFlag | kShiftFlag | kLeftShiftBit, 56),
             false);
   EXPECT_THAT(log_.take(), ElementsAre("flags 56 0x60002 nocaps"));
+}
+
+TEST_F(LoopbackTest, GesturesArriveAsTheirEventsAndCapsLockGoesWithTheLaterOnes) {
+  ASSERT_FALSE(server_.error());
+  RecordingDocument document;
+  auto [connection, context] = open_context(document);
+  ASSERT_TRUE(connection);
+  auto gestures = parse_gesture_script(
+      "<shift-tap><caps-on>a<rshift><menu:1010><deactivate:com.example.abc><activate>"
+      "<caps-off>b<ctrl-tap><deactivate>",
+      nullptr);
+  ASSERT_TRUE(gestures);
+  GesturePlayer player(*connection, context);
+  std::vector<std::optional<bool>> answers;
+  for (const Gesture& gesture : *gestures) answers.push_back(player.play(gesture));
+  EXPECT_THAT(answers, ElementsAre(false, false, false, true, false, false, true, true, true,
+                                   false, true, false, false, true));
+  EXPECT_THAT(log_.take(),
+              ElementsAre("flags 56 0x20002 nocaps", "flags 56 0 nocaps",
+                          "flags 57 0x10000 caps", "key a 0 0x10000 caps",
+                          "flags 60 0x30004 caps", "flags 60 0x10000 caps", "invoke 1010",
+                          "deactivate source com.example.abc", "activate caps",
+                          "flags 57 0 nocaps", "key b 11 0 nocaps", "flags 59 0x40001 nocaps",
+                          "flags 59 0 nocaps", "deactivate focus "));
+  EXPECT_FALSE(player.caps_lock());
 }
 
 TEST_F(LoopbackTest, ContextsEndWithDestroyAndWithTheirConnection) {
