@@ -5,8 +5,6 @@
 namespace kep_type {
 namespace {
 
-constexpr char kControlT = '\x14';
-
 std::vector<platform::imk::Gesture> gestures(const std::string& script) {
   return platform::imk::parse_gesture_script(script, nullptr).value();
 }
@@ -33,7 +31,7 @@ std::optional<std::vector<platform::imk::Gesture>> GestureKeys::take(
     caps_lock_ = !caps_lock_;
     return gestures(caps_lock_ ? "<caps-on>" : "<caps-off>");
   }
-  if (key.name.empty() && key.text.size() == 1 && key.text[0] == kControlT) {
+  if (key.name == "ctrl-t") {
     menu_tag_ = "";
     return std::vector<platform::imk::Gesture>{};
   }

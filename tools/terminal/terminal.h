@@ -26,8 +26,8 @@ class RawTerminal {
 bool is_interactive();
 
 // One key as the terminal sends it: a named key ("space", "bs", "del", "ret", "tab", "esc",
-// "left", "right", "up", "down", "pgup", "pgdn", "home", "end", "f1".."f12"), or the UTF-8
-// text of one typed character (name empty).
+// "left", "right", "up", "down", "pgup", "pgdn", "home", "end", "f1".."f12", "ctrl-t"), or
+// the UTF-8 text of one typed character (name empty).
 struct TerminalKey {
   std::string name;
   std::string text;

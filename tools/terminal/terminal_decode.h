@@ -46,6 +46,8 @@ std::optional<TerminalKey> decode_key(ByteSource&& next_byte) {
         return TerminalKey{"tab", {}};
       case ' ':
         return TerminalKey{"space", {}};
+      case 0x14:
+        return TerminalKey{"ctrl-t", {}};
       default:
         break;
     }

@@ -24,11 +24,11 @@ TEST(GestureKeysTest, KeysBecomeTheirGesturesAndTypedKeysPassThrough) {
       {{named("f4")}, "<caps-on>"},
       {{named("f4"), named("f4")}, "<caps-off>"},
       {{named("f4"), named("f4"), named("f4")}, "<caps-on>"},
-      {{typed("\x14"), typed("1"), typed("0"), typed("1"), typed("0"), named("ret")},
+      {{named("ctrl-t"), typed("1"), typed("0"), typed("1"), typed("0"), named("ret")},
        "<menu:1010>"},
-      {{typed("\x14"), typed("7"), named("ret"), typed("7")}, nullptr},
-      {{typed("\x14"), typed("1"), typed("a")}, ""},  // the tag is dropped, so is the key
-      {{typed("\x14"), named("ret")}, ""},
+      {{named("ctrl-t"), typed("7"), named("ret"), typed("7")}, nullptr},
+      {{named("ctrl-t"), typed("1"), typed("a")}, ""},  // the tag is dropped, so is the key
+      {{named("ctrl-t"), named("ret")}, ""},
       {{typed("a")}, nullptr},
       {{named("f5")}, nullptr},
       {{named("ret")}, nullptr},
@@ -50,7 +50,7 @@ TEST(GestureKeysTest, KeysBecomeTheirGesturesAndTypedKeysPassThrough) {
 TEST(GestureKeysTest, TheMenuTagShowsWhileItIsTyped) {
   GestureKeys keys;
   EXPECT_FALSE(keys.menu_tag());
-  keys.take(typed("\x14"));
+  keys.take(named("ctrl-t"));
   EXPECT_EQ(keys.menu_tag(), std::optional<std::string>(""));
   keys.take(typed("4"));
   EXPECT_EQ(keys.menu_tag(), std::optional<std::string>("4"));

@@ -33,6 +33,7 @@ TEST(TerminalKeysTest, DecodesCharactersAndSequences) {
       {"\x1b[A\x1b[B\x1b[C\x1b[D", "<up><down><right><left>"},
       {"\x1b[5~\x1b[6~\x1b[3~", "<pgup><pgdn><del>"},
       {"\x1bOP\x1b[15~", "<f1><f5>"},
+      {"\x14" "12\x01", "<ctrl-t>12"},  // Ctrl-T has a name; other control keys are skipped
       {"\x1b", "<esc>"},
       {"\x1b[99~x", "x"},     // unknown sequences are skipped
       {"中a", "中a"},          // a whole UTF-8 character is one key
