@@ -8,8 +8,10 @@
 #include "CoreSource/start/config_reload.h"
 #include "CoreSource/text/candidate_text.h"
 #include "IMKKEP/KEPActiveInputArea.h"
+#include "IMKKEP/KEPAppInputState.h"
 #include "IMKKEP/KEPConvertEngine.h"
 #include "IMKKEP/KEPMessageReceive.h"
+#include "IMKKEP/KEPSilentList.h"
 #include "IMKKEP/server_log.h"
 #include "IMKKEP/server_state.h"
 #include "platform/bundle.h"
@@ -30,19 +32,6 @@ std::uintptr_t table_key(const ime_conversation_t* conversation) {
 }
 
 bool setting(const char* key, int fallback) { return ime_config_get_bool(key, fallback) != 0; }
-
-void save_application_state(const ime_conversation_t* c) {
-  if (kCurrentProcessName.empty()) return;
-  KEPLog("Now keep %s state :%x, %x", kCurrentProcessName.c_str(), c->iflag, c->sflag);
-  AppInputState& state = kAppState[kCurrentProcessName];
-  state.iflag = c->iflag;
-  state.sflag = c->sflag;
-  state.switch_flag = c->switch_flag;
-  state.roman_mode = c->roman_mode;
-  state.full_width_punct = c->full_width_punct;
-  state.full_width_char = c->full_width_char;
-  state.full_width_space = c->full_width_space;
-}
 
 // The composition text with the syllable separators left out: the client takes it as the
 // text the user typed.
@@ -112,6 +101,7 @@ void KEPInputController::activateServer(platform::imk::Client& client) {
   ime_current_convs = _convsHandle;
 
   ime_conversation_t* c = _convsHandle;
+  if (setting("KeepWindowState", 0)) KEPRestoreAppInputState(kCurrentProcessName, c);
   if (c->iflag == kFreshConversation) {
     KEPLog("Initialize the handle %p iflag...", static_cast<void*>(c));
     c->iflag = 0;
@@ -122,16 +112,38 @@ void KEPInputController::activateServer(platform::imk::Client& client) {
   }
   appIdentifier = info.bundle_identifier;
   specialApp = isSpecialApp() ? 1 : 0;
+  applySilentList(info);
   KEPLog("Post active message...");
   KEPSendActiveMessage(this);
   applyModesToMenu();
 }
 
-void KEPInputController::deactivateServer(platform::imk::Client& /*client*/,
+void KEPInputController::applySilentList(const platform::imk::ClientInfo& info) {
+  KEPLog("Check the current KeepSilent list...");
+  silent_mode = 0;
+  const char* lists = ime_config_get_string("SilentLists", "");
+  if (setting("KeepSilent", 0) && lists != nullptr && *lists != '\0' &&
+      !info.application_path.empty()) {
+    const SilentVerdict verdict = KEPCheckSilentList(
+        lists, info.application_path, info.bundle_identifier, setting("CounterSilentList", 0));
+    silent_mode = verdict.silent ? 1 : 0;
+    if (verdict.silent) {
+      const std::string& name =
+          verdict.listed_path.empty() ? info.application_path : verdict.listed_path;
+      PostGrowlLocalizedString("Silent Mode", name, "GO_SILENT_MODE", " enter silent mode.");
+    }
+  }
+  KEPLog("Setup the silent menu item.");
+}
+
+void KEPInputController::deactivateServer(platform::imk::Client& client,
                                           platform::imk::DeactivationReason reason,
                                           std::string_view new_input_source) {
   KEPLog("=======>Deactivate server :%p.", static_cast<void*>(this));
-  if (setting("KeepWindowState", 0)) save_application_state(_convsHandle);
+  // The modes belong to this controller's application, whichever was activated last.
+  if (setting("KeepWindowState", 0)) {
+    KEPSaveAppInputState(client.info().application_path, _convsHandle);
+  }
   if (reason == platform::imk::DeactivationReason::InputSourceChanged &&
       !new_input_source.empty() &&
       (new_input_source.size() != std::string_view(kServerInputSourceName).size() ||

@@ -71,6 +71,8 @@ class KEPInputController : public platform::imk::InputController {
   void recoverFromFailedKey();
   // Shows the active controller's modes and the user's shortcuts in the input menu.
   void applyModesToMenu();
+  // Whether the server leaves this application alone (silent mode), with a notice when it does.
+  void applySilentList(const platform::imk::ClientInfo& info);
   // Ends an action of the menu: a switch key pressed before it must not toggle English after.
   void endMenuAction() const;
   void setInputScheme(int scheme);
