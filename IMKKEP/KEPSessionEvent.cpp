@@ -4,6 +4,7 @@
 
 #include "CoreSource/base/config.h"
 #include "CoreSource/match/imeconvs1.h"
+#include "IMKKEP/KEPAppDelegate.h"
 #include "IMKKEP/KEPHandleInput.h"
 #include "IMKKEP/KEPHandleInput_keys.h"
 #include "platform/imk/keys.h"
@@ -29,7 +30,9 @@ bool is_function_key(std::uint16_t kc) {
   return false;
 }
 
-bool key_down(KEPInputController* controller, int ch, std::uint16_t kc, std::uint64_t mf) {
+}  // namespace
+
+bool KEPSessionKey(KEPInputController* controller, int ch, std::uint16_t kc, std::uint64_t mf) {
   ime_conversation_t* c = controller->conversation();
   controller->lastModifier = 0;
   c->switch_flag = 0;
@@ -67,8 +70,6 @@ bool key_down(KEPInputController* controller, int ch, std::uint16_t kc, std::uin
   return KEPHandleInput(controller, ch, kc, mf);
 }
 
-}  // namespace
-
 int charCode(const platform::imk::Event& event) {
   if (event.characters.empty()) return 0;
   return static_cast<unsigned char>(event.characters.front());
@@ -81,9 +82,11 @@ bool KEPSessionEvent(KEPInputController* controller, const platform::imk::Event&
     KEPLogAlways("IM Client does not support unicode.");
     return false;
   }
-  if (event.type != EventType::KeyDown) return false;
-  return key_down(controller, charCode(event), event.key_code,
-                  event.modifier_flags & kDeviceIndependentMask);
+  if (event.type == EventType::FlagsChanged) {
+    return KEPSessionFlagsChanged(controller, event, client);
+  }
+  return KEPSessionKey(controller, charCode(event), event.key_code,
+                       event.modifier_flags & kDeviceIndependentMask);
 }
 
 bool KEPInputController::handleEvent(const platform::imk::Event& event,
@@ -104,6 +107,14 @@ bool KEPInputController::handleEvent(const platform::imk::Event& event,
     if (c->iflag == kFreshConversation) {
       c->iflag = 0;
       if (ime_config_get_bool("ProportionalWidthPunctation", 0) == 0) c->full_width_punct = 1;
+    }
+    // The menu's check mark is the record of traditional output.
+    if (const platform::ui::MenuItem* item = IMEGetMenuItem(kMenuTradOutput)) {
+      if (item->state == platform::ui::kStateOn) {
+        c->mode |= IME_MODE_TRADITIONAL;
+      } else {
+        c->mode &= ~IME_MODE_TRADITIONAL;
+      }
     }
     try {
       handled = KEPSessionEvent(this, event, client);
