@@ -76,6 +76,20 @@ expect window-106 "$window" '^id 106'
 expect window-candidates "$window" '<key>CANDIDATES</key>'
 expect window-commit-104 "$window" '^id 104'
 
+# Shift as the switch key (the default): a tap turns English on, and the status says so.
+: >"$work/window.log"
+out=$(client '<shift-tap>ab'); expect shift-english "$out" '^handled: no$'; reject shift-english "$out" '^marked: a'
+sleep 0.3
+expect shift-status "$(cat "$work/window.log")" '<key>ENGLISH</key>'
+# Menu items: full-width punctuation off and on again, traditional output in the page.
+# (a half-width ',' is the application's own: not handled, nothing inserted by the server).
+out=$(client --menu '<menu:1002>,<menu:1002>,')
+expect menu-punct "$out" '^handled: no$'
+[[ $(grep -c '^insert:' <<<"$out") -eq 1 ]] || fail "menu-punct: one insert expected in: $out"
+expect menu-punct "$out" '^insert: ，$'
+expect menu-listing "$out" '^item: 1002 .* state=1 key="S" modifiers=0x60000$'
+out=$(client '<menu:1010>guojia<space>'); expect menu-traditional "$out" '^insert: 國家$'
+
 # A client that dies in the middle of a composition leaves the server serving the others.
 "$bin/kep-imk-client" "$(printf 'zhonghuarenmingongheguo%.0s' $(seq 200))" >/dev/null 2>&1 &
 dying=$!
