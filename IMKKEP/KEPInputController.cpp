@@ -10,6 +10,7 @@
 #include "IMKKEP/KEPActiveInputArea.h"
 #include "IMKKEP/KEPAppInputState.h"
 #include "IMKKEP/KEPConvertEngine.h"
+#include "IMKKEP/KEPInputModes.h"
 #include "IMKKEP/KEPMessageReceive.h"
 #include "IMKKEP/KEPSilentList.h"
 #include "IMKKEP/server_log.h"
@@ -23,6 +24,8 @@ constexpr const char* kServerInputSourceName = "IMKKEP";
 constexpr std::int32_t kDeactivateMessage = 101;
 constexpr std::uint32_t kFreshConversation = 0xFFFFFFFFu;
 constexpr std::size_t kConversationTableWarning = 200;
+constexpr int kSwitchCapsLock = 0x10000;
+constexpr int kSwitchShift = 0x20000;
 // Processor types by the client's word width: a 64-bit process carries bit 0x1000000.
 constexpr std::int32_t kProcessor64 = 0x1000007;
 constexpr std::int32_t kProcessor32 = 0x7;
@@ -110,12 +113,53 @@ void KEPInputController::activateServer(platform::imk::Client& client) {
     c->full_width_space = setting("FullWidthSpace", 0) ? 1 : 0;
     c->switch_flag = 0;
   }
+  applyEnglishModeAtActivation(client);
   appIdentifier = info.bundle_identifier;
   specialApp = isSpecialApp() ? 1 : 0;
   applySilentList(info);
   KEPLog("Post active message...");
   KEPSendActiveMessage(this);
   applyModesToMenu();
+  showPendingComposition();
+  const char* layout = ime_config_get_string("KeyboardLayout", "");
+  if (layout != nullptr && *layout != '\0' && info.can_override_keyboard) {
+    client.override_keyboard(layout);
+  }
+  KEPLog("Activate done.[%x]", c->iflag);
+}
+
+void KEPInputController::applyEnglishModeAtActivation(platform::imk::Client& client) {
+  ime_conversation_t* c = _convsHandle;
+  const bool light = client.caps_lock_on();
+  const bool typing = c->inoff > 0;
+  const bool reverse = setting("ReverseCapsLock", 0);
+  KEPLog("Activate switch=%d, space=%d punct=%d char=%d roman=%d.", switch_mode,
+         c->full_width_space, c->full_width_punct, c->full_width_char, c->roman_mode);
+  if (switch_mode == kSwitchCapsLock) {
+    const bool caps_means_english = light && !typing;
+    const bool english = reverse ? !caps_means_english : caps_means_english;
+    KEPLog(english ? "Caps lock is on.. set to english mode." : "Caps lock is off.. set to Chinese mode.");
+    KEPSetEnglishMode2(c, english ? 1 : 0);
+    // With Caps Lock reversed, punctuation is full-width only while the light is on.
+    if (reverse && c->full_width_punct != 0 && (!light || typing)) c->full_width_punct = 0;
+  } else if (switch_mode == kSwitchShift) {
+    KEPSetEnglishMode2(c, c->roman_mode);
+  }
+}
+
+void KEPInputController::showPendingComposition() {
+  ime_conversation_t* c = _convsHandle;
+  if (c->inoff > 0 && c->ncand > 0 && c->roman_mode == 0 &&
+      (c->mode & (IME_MODE_D | IME_MODE_V)) == 0) {
+    if (std::optional<std::string> buffer = ime_candidate_buffer(c)) {
+      KEPSendInputText(this, buffer, 9);
+      KEPShowCandidateWindow(this);
+    } else {
+      KEPHideVModeWindow(this);
+    }
+  } else if (c->inoff == 0 && c->ncand == 0) {
+    KEPHideCandidateWindow(this);
+  }
 }
 
 void KEPInputController::applySilentList(const platform::imk::ClientInfo& info) {

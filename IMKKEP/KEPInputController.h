@@ -73,6 +73,10 @@ class KEPInputController : public platform::imk::InputController {
   void applyModesToMenu();
   // Whether the server leaves this application alone (silent mode), with a notice when it does.
   void applySilentList(const platform::imk::ClientInfo& info);
+  // English mode from the Caps Lock light and the switch key, when the context comes back.
+  void applyEnglishModeAtActivation(platform::imk::Client& client);
+  // A composition left open shows its candidates again; with none, the window closes.
+  void showPendingComposition();
   // Ends an action of the menu: a switch key pressed before it must not toggle English after.
   void endMenuAction() const;
   void setInputScheme(int scheme);
