@@ -2,6 +2,9 @@
 // and a composition it left open.
 #include "modes_fixture.h"
 
+#include <chrono>
+#include <filesystem>
+
 namespace keyroad_test {
 namespace {
 
@@ -47,6 +50,36 @@ TEST_F(ModesTest, ActivationAsksForTheKeyboardLayoutOnlyOfClientsThatCanChangeIt
   FakeClient cannot;
   open(cannot);
   EXPECT_EQ(cannot.keyboard, "");
+}
+
+}  // namespace
+}  // namespace keyroad_test
+
+namespace keyroad_test {
+namespace {
+
+TEST_F(ModesTest, ASettingEditedOnDiskIsSeenWhenTheSameContextComesBack) {
+  FakeClient client;
+  imkkep::KEPInputController& controller = open(client);
+  type(controller, client, "ni");
+  ASSERT_EQ(controller.conversation()->ncand, 6);
+  type(controller, client, "<esc>");
+
+  // The user edits the file while the context is away.
+  const std::filesystem::path file = std::string(QAGetAppSupportPathString()) + "/imkkep.plist";
+  std::error_code error;
+  auto read = platform::plist::read_file(file, error);
+  ASSERT_TRUE(read && read->as_dictionary());
+  platform::plist::Dictionary edited = *read->as_dictionary();
+  edited.set("CandidateNumber", 3);
+  ASSERT_TRUE(platform::plist::save_atomic(file, edited, error));
+  std::filesystem::last_write_time(file, std::filesystem::last_write_time(file) +
+                                             std::chrono::seconds(2));
+
+  controller.deactivateServer(client, platform::imk::DeactivationReason::FocusMoved, {});
+  controller.activateServer(client);
+  type(controller, client, "ni");
+  EXPECT_EQ(controller.conversation()->ncand, 3);
 }
 
 }  // namespace
