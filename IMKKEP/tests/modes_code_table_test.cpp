@@ -6,6 +6,7 @@
 #include "IMKKEP/KEPAppDelegate.h"
 #include "IMKKEP/KEPInputModes.h"
 #include "modes_fixture.h"
+#include "table_build.h"
 
 namespace keyroad_test {
 namespace {
@@ -81,6 +82,26 @@ TEST_F(CodeTableSchemeTest, OnlyAFiveFieldLineInTheTableFolderOpensATable) {
     EXPECT_EQ(ime_plug_max_len, k.options_read ? 4 : 0);
     controller.deactivateServer(client, platform::imk::DeactivationReason::FocusMoved, "");
   }
+}
+
+TEST_F(CodeTableSchemeTest, TheCodeTableItemTypesCodesOfACompiledTable) {
+  const std::filesystem::path folder = home_.path() / "Library/KEP/PlugCodeTable";
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path source = folder / "mine.source.txt";
+  std::ofstream(source) << "aa 工\nab 式\nba 大\n";
+  std::string error;
+  ASSERT_EQ(codetable::BuildSQLPlug(source, "mine", folder.string(), nullptr, &error), 0) << error;
+  write("PlugCodeTable/mine.pct", "4|?|0|0|0");
+  set_setting("CodeTableScheme", "mine.pct");
+
+  FakeClient client;
+  imkkep::KEPInputController& controller = open(client);
+  controller.invokeMenuItem(imkkep::kMenuPlug, client);
+  ASSERT_EQ(ime_mode, 2);
+  EXPECT_TRUE(imkkep::KEPMenuItemOn(imkkep::kMenuPlug));
+  type(controller, client, "ab<space>ba<space>");
+  EXPECT_EQ(client.inserted(), (std::vector<std::string>{"式", "大"}));
+  ime_plug_close();
 }
 
 }  // namespace
