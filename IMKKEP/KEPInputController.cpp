@@ -117,9 +117,10 @@ void KEPInputController::activateServer(platform::imk::Client& client) {
   appIdentifier = info.bundle_identifier;
   specialApp = isSpecialApp() ? 1 : 0;
   applySilentList(info);
+  // The menu shows this context's modes before the window is told them.
+  applyModesToMenu();
   KEPLog("Post active message...");
   KEPSendActiveMessage(this);
-  applyModesToMenu();
   showPendingComposition();
   const char* layout = ime_config_get_string("KeyboardLayout", "");
   if (layout != nullptr && *layout != '\0' && info.can_override_keyboard) {

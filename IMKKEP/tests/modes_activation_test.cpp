@@ -1,6 +1,7 @@
 // What a context finds when it gets the keyboard back: English mode from the Caps Lock light,
 // and a composition it left open.
 #include "modes_fixture.h"
+#include "IMKKEP/tests/host_window_fixture.h"
 
 #include <chrono>
 #include <filesystem>
@@ -80,6 +81,33 @@ TEST_F(ModesTest, ASettingEditedOnDiskIsSeenWhenTheSameContextComesBack) {
   controller.activateServer(client);
   type(controller, client, "ni");
   EXPECT_EQ(controller.conversation()->ncand, 3);
+}
+
+}  // namespace
+}  // namespace keyroad_test
+
+namespace keyroad_test {
+namespace {
+
+TEST_F(ModesTest, EveryActivationMessageCarriesTheModesOfTheContext) {
+  host_test::FakeCandidateWindow window;
+  ASSERT_TRUE(window.serving());
+  FakeClient client;
+  open(client);
+  const std::vector<host_test::WindowMessage> sent = window.settled();
+  int activations = 0;
+  for (const host_test::WindowMessage& message : sent) {
+    if (message.id != 100) continue;
+    ++activations;
+    const std::optional<platform::plist::Dictionary> payload = message.dictionary();
+    ASSERT_TRUE(payload);
+    const platform::plist::Value* status = payload->find("STATUS");
+    ASSERT_TRUE(status && status->as_dictionary());
+    // A new context types full pinyin with full-width punctuation.
+    EXPECT_EQ(status->as_dictionary()->find("PINYIN")->bool_value(), true);
+    EXPECT_EQ(status->as_dictionary()->find("FULL_WIDTH_PUNCT")->bool_value(), true);
+  }
+  EXPECT_GE(activations, 1);
 }
 
 }  // namespace
