@@ -135,11 +135,11 @@ int IMEConfigLoad() {
   std::error_code error;
   if (!fs::exists(path, error)) copy_default_settings(folder);
 
-  std::optional<fs::file_time_type> modified = fs::last_write_time(path, error);
-  if (error) {
+  const fs::file_time_type modified = fs::last_write_time(path, error);
+  const bool dated = !error;
+  if (!dated) {
     KEPLog("Get file modify date for '%s' failed!", path.c_str());
-    modified.reset();
-  } else if (lastMD && *lastMD == *modified) {
+  } else if (lastMD && *lastMD == modified) {
     KEPLog("Date is same, bypass loading...");
     return 0;
   }
@@ -153,9 +153,9 @@ int IMEConfigLoad() {
   }
   settings = std::move(*read->as_dictionary());
   KEPLog("Load configure dictionary from '%s' successed!", path.c_str());
-  if (modified) {
-    lastMD = *modified;
-    KEPLog("New date:%lld", static_cast<long long>(modified->time_since_epoch().count()));
+  if (dated) {
+    lastMD = modified;
+    KEPLog("New date:%lld", static_cast<long long>(modified.time_since_epoch().count()));
   }
   kIMEConfigureDictionary = settings ? &*settings : nullptr;
   return 0;

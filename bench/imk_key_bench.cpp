@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/bench_sentences.h"
 #include "bench/scratch_home.h"
 #include "platform/files.h"
 #include "platform/imk/client.h"
@@ -27,39 +28,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr const char* kSentences[] = {
-    "womenshizhongguoren",
-    "jintiantianqizhenhao",
-    "woxiangquzhongguolvyou",
-    "zhegewentifeichangzhongyao",
-    "nihaowoshixuesheng",
-    "womenyiqiquchifanba",
-    "tamingtianyaoqubeijingkaihui",
-    "zhejianshiqingwomenxuyaohaohaotaolun",
-    "jisuanjikexuejishufazhanhenkuai",
-    "shurufadeshiyongtiyanhenzhongyao",
-    "qingbangwozhaoyixiazhegewenjian",
-    "zuotianwanshangxialeyichangdayu",
-    "xiexienidebangzhuwomenhengaoxing",
-    "dajiayiqinulibaozhengzhiliang",
-    "zhonghuarenmingongheguo",
-    "xianzaikaishijinxingceshi",
-    "zhegechengshidejiaotongfeichangfangbian",
-    "wozuijinzaixuexibiancheng",
-    "tadehuashuodefeichangqingchu",
-    "yinhangdefuwushijianshijiudiandaowudian",
-};
-
 constexpr const char* kServerProgram =
     KEP_STAGE_ROOT "/Library/Input Methods/IMKKEP.app/Contents/MacOS/IMKKEP";
-
-double percentile(std::vector<double> values, double fraction) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const std::size_t at = std::min(
-      values.size() - 1, static_cast<std::size_t>(fraction * static_cast<double>(values.size())));
-  return values[at];
-}
 
 // A document that takes what the server writes and answers its queries plainly.
 class BenchDocument : public platform::imk::Document {
@@ -77,7 +47,7 @@ class BenchDocument : public platform::imk::Document {
 };
 
 void BM_key_through_server(benchmark::State& state) {
-  for (const char* sentence : kSentences) {
+  for (const char* sentence : kBenchSentences) {
     const std::size_t letters = std::strlen(sentence);
     if (letters < 10 || letters > 40) {
       state.SkipWithError("every sentence must have 10-40 letters");
@@ -116,7 +86,7 @@ void BM_key_through_server(benchmark::State& state) {
       if (!handled) ++unanswered;
     };
     for (auto _ : state) {
-      for (const char* sentence : kSentences) {
+      for (const char* sentence : kBenchSentences) {
         for (const char* key = sentence; *key != '\0'; ++key) timed_key(*key);
         timed_key(' ');
       }

@@ -20,42 +20,12 @@
 #include "CoreSource/match/imeconvs2.h"
 #include "CoreSource/record/conversation.h"
 #include "CoreSource/start/startup.h"
+#include "bench/bench_sentences.h"
 #include "bench/scratch_home.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr const char* kSentences[] = {
-    "womenshizhongguoren",
-    "jintiantianqizhenhao",
-    "woxiangquzhongguolvyou",
-    "zhegewentifeichangzhongyao",
-    "nihaowoshixuesheng",
-    "womenyiqiquchifanba",
-    "tamingtianyaoqubeijingkaihui",
-    "zhejianshiqingwomenxuyaohaohaotaolun",
-    "jisuanjikexuejishufazhanhenkuai",
-    "shurufadeshiyongtiyanhenzhongyao",
-    "qingbangwozhaoyixiazhegewenjian",
-    "zuotianwanshangxialeyichangdayu",
-    "xiexienidebangzhuwomenhengaoxing",
-    "dajiayiqinulibaozhengzhiliang",
-    "zhonghuarenmingongheguo",
-    "xianzaikaishijinxingceshi",
-    "zhegechengshidejiaotongfeichangfangbian",
-    "wozuijinzaixuexibiancheng",
-    "tadehuashuodefeichangqingchu",
-    "yinhangdefuwushijianshijiudiandaowudian",
-};
-
-double percentile(std::vector<double> values, double fraction) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  const std::size_t at = std::min(values.size() - 1,
-                                  static_cast<std::size_t>(fraction * static_cast<double>(values.size())));
-  return values[at];
-}
 
 // Feeds one key and records how long the matcher took, in microseconds.
 int timed_key(ime_conversation_t* conversation, int key, std::vector<double>* times) {
@@ -66,7 +36,7 @@ int timed_key(ime_conversation_t* conversation, int key, std::vector<double>* ti
 }
 
 void BM_typing_per_key(benchmark::State& state) {
-  for (const char* sentence : kSentences) {
+  for (const char* sentence : kBenchSentences) {
     const std::size_t letters = std::strlen(sentence);
     if (letters < 10 || letters > 40) {
       state.SkipWithError("every sentence must have 10-40 letters");
@@ -86,7 +56,7 @@ void BM_typing_per_key(benchmark::State& state) {
   std::vector<double> times;
   int committed = 0;
   for (auto _ : state) {
-    for (const char* sentence : kSentences) {
+    for (const char* sentence : kBenchSentences) {
       ime_convs_reset(conversation);
       for (const char* key = sentence; *key != '\0'; ++key) timed_key(conversation, *key, &times);
       committed += timed_key(conversation, IME_KEY_SPACE, &times) == IME_MATCH_COMMITTED;
