@@ -2,15 +2,14 @@
 
 #include <algorithm>
 
+#include "platform/text.h"
+
 namespace kep_type {
 namespace {
 
+// A stray byte counts as one unit, so walking the text always advances.
 std::size_t sequence_length(unsigned char lead) {
-  if (lead < 0x80) return 1;
-  if ((lead & 0xE0) == 0xC0) return 2;
-  if ((lead & 0xF0) == 0xE0) return 3;
-  if ((lead & 0xF8) == 0xF0) return 4;
-  return 1;  // a stray byte counts as one unit, so walking always advances
+  return std::max<std::size_t>(1, platform::text::utf8_sequence_length(lead));
 }
 
 // Characters beyond the basic plane take two UTF-16 units.
