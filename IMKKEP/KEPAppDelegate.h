@@ -2,6 +2,10 @@
 // check marks are the server's record of the modes the user sees.
 #pragma once
 
+#include <memory>
+
+#include "platform/notify.h"
+#include "platform/runloop.h"
 #include "platform/ui/menu.h"
 
 namespace imkkep {
@@ -35,6 +39,21 @@ class KEPAppDelegate {
   // the item does nothing.
   bool perform(int tag, KEPInputController& controller);
 
+  // Observes, on `loop`, what other programs post to the server: a staged dictionary, a user
+  // phrase file changed or to be written. false (logged) when notifications cannot be
+  // received. unregisterObservers() must run before `loop` ends.
+  bool registerObservers(platform::RunLoop& loop);
+  void unregisterObservers();
+
+  // A dictionary was staged: it is swapped in at the next reload.
+  void daruzDictUpdated();
+  // Another program changed udb.lib: read it again.
+  void udbReload();
+  // Another program needs udb.lib current: write it, and answer "KEPUDBSaved" once it is.
+  void udbSave();
+  // Power-off: everything the engine holds is written and released.
+  void systemShutdown();
+
  private:
   KEPAppDelegate();
   void buildMenu();
@@ -42,6 +61,7 @@ class KEPAppDelegate {
   platform::ui::Menu menu_;
   // The controller whose menu is being used, while an item runs.
   KEPInputController* target_ = nullptr;
+  std::unique_ptr<platform::notify::DistributedCenter> distributed_;
 };
 
 // The input menu's item with `tag`; nullptr when there is none.

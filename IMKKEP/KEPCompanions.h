@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -20,7 +21,8 @@ std::filesystem::path KEPSharedSupportPath();
 int KEPLaunchApp(std::string_view app_name);
 int KEPLaunchApp2(std::string_view app_name);
 
-// Whether a program with exactly this executable name runs for this user.
+// Whether a program with exactly this executable name runs in this session (for this user
+// and this runtime folder).
 bool IsRunningApp(std::string_view name);
 
 // The cell-dictionary updater follows the "DaruzDictAutoUpdate" setting: launched when it is on
@@ -28,6 +30,12 @@ bool IsRunningApp(std::string_view name);
 // start-up the setting is read from the settings file (the engine has none yet) and the lines
 // are logged only when logging is on; at a reload they are always logged.
 void KEPCheckCellDictUpdater(bool at_startup);
+
+// How a companion's program is started (its path, and whether it comes to the front): 0 or
+// the system's error number. Tests put a recorder in place of the real launcher; nullptr
+// restores it.
+using CompanionLauncher = std::function<int(const std::filesystem::path& program, bool to_front)>;
+void KEPSetCompanionLauncher(CompanionLauncher launcher);
 
 // Start-up's companions, in order: the updater check, the candidate window, the converter, and
 // the sentence service when its word libraries are installed.

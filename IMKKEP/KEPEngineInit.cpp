@@ -17,6 +17,7 @@
 #include "CoreSource/tables/pytable.h"
 #include "CoreSource/tables/suggestion.h"
 #include "CoreSource/user/imeuser2.h"
+#include "IMKKEP/KEPCompanions.h"
 #include "IMKKEP/KEPConvertEngine.h"
 #include "IMKKEP/server_log.h"
 #include "IMKKEP/server_state.h"
@@ -103,6 +104,7 @@ int IMEInit() {
   // From here on there is something for IMEExit to release.
   ime_system_inited = 1;
   KEPLog("TAV %s installed.", full_convert_installed() ? "is" : "is not");
+  KEPLaunchStartupCompanions();
   copy_default_settings(folder);
 
   suggestted_mode = 0;

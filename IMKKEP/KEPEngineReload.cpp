@@ -17,7 +17,9 @@
 #include "CoreSource/start/config_reload.h"
 #include "CoreSource/text/punct.h"
 #include "CoreSource/user/imeuser2.h"
+#include "IMKKEP/KEPCompanions.h"
 #include "IMKKEP/KEPConvertEngine.h"
+#include "IMKKEP/KEPUserPhrases.h"
 #include "IMKKEP/server_log.h"
 #include "IMKKEP/server_state.h"
 #include "platform/plist.h"
@@ -84,47 +86,9 @@ int reload_dictionaries() {
   return 0;
 }
 
-// Whether a conversation holds anything that points into the user phrase database: an entry
-// of its result lists, a candidate of its page or a chosen segment.
-bool refers_to_user_phrases(ime_conversation_t* c) {
-  for (int list : {IME_LIST_HANZI, IME_LIST_LATER_HANZI, IME_LIST_PHRASES, IME_LIST_FIRST_CHOICE,
-                   IME_LIST_LATER_PHRASES, IME_LIST_CANDIDATES, IME_LIST_SPARE}) {
-    const int count = ime_qrdb_count(c, list);
-    for (int i = 0; i < count; ++i) {
-      ime_qrdb_entry_t* entry = nullptr;
-      if (ime_qrdb_get_lazy(c, list, i, &entry) == 0 && entry != nullptr &&
-          entry->type == IME_RESULT_USER_WORD) {
-        return true;
-      }
-    }
-  }
-  for (int i = 0; i < c->ncand && i < IME_MAX_PAGE_CANDIDATES; ++i) {
-    if (c->cands[i].type == IME_RESULT_USER_WORD) return true;
-  }
-  for (int i = 0; i < c->nseg && i < IME_MAX_SEGMENTS; ++i) {
-    if (c->segs[i].type == IME_RESULT_USER_WORD) return true;
-  }
-  return false;
-}
-
 int reload_user_phrases() {
   KEPLog("Loading the user database....");
-  // The phrases are about to be freed: a composition that shows or chose one of them starts
-  // afresh rather than keep pointers into them.
-  for (auto& [key, handle] : kConvsTable) {
-    if (handle.convs != nullptr && refers_to_user_phrases(handle.convs)) {
-      KEPLog("Conversation 0x%08lx holds user phrases; its composition ends.",
-             static_cast<unsigned long>(key));
-      ime_convs_reset(handle.convs);
-    }
-  }
-  ime_udb_free();
-  if (ime_udb_open() != 0) {
-    KEPLogAlways("ime_udb_open() failed!");
-    return -1;
-  }
-  kUDBNeedsReload = 0;
-  return 0;
+  return KEPReloadUserPhrases();
 }
 
 }  // namespace
@@ -170,6 +134,8 @@ int IMEReload() {
   int result = 0;
   if (dict_needs_update && reload_dictionaries() != 0) result = -1;
   if (result == 0 && kUDBNeedsReload && reload_user_phrases() != 0) result = -1;
+  KEPCheckCellDictUpdater(/*at_startup=*/false);
+  KEPLaunchSentenceParser();
   if (result != 0) return result;
   switch_mode = switch_mode_of(ime_switch_key);
   ime_valid = 1;

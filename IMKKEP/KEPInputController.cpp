@@ -9,6 +9,7 @@
 #include "CoreSource/text/candidate_text.h"
 #include "IMKKEP/KEPActiveInputArea.h"
 #include "IMKKEP/KEPAppInputState.h"
+#include "IMKKEP/KEPCompanions.h"
 #include "IMKKEP/KEPConvertEngine.h"
 #include "IMKKEP/KEPInputModes.h"
 #include "IMKKEP/KEPMessageReceive.h"
@@ -92,6 +93,7 @@ void KEPInputController::activateServer(platform::imk::Client& client) {
   }
   // Settings and dictionaries changed on disk are taken in at each activation.
   IMEReload();
+  KEPLaunchSoftwareUpdater();
   if (firstStartup && ime_big5_output) _convsHandle->mode |= IME_MODE_TRADITIONAL;
   firstStartup = false;
 

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "CoreSource/base/imelog.h"
+#include "IMKKEP/KEPAppDelegate.h"
 #include "IMKKEP/KEPConvertEngine.h"
 #include "IMKKEP/KEPInputController.h"
 #include "IMKKEP/server_log.h"
@@ -48,14 +49,17 @@ int main() {
   }
   std::unique_ptr<KEPConvertEngine> engine = KEPConvertEngine::create(loop);
   kConvertEngine = engine.get();
+  KEPAppDelegate& delegate = KEPAppDelegate::shared();
+  delegate.registerObservers(loop);
 
   loop.on_power_off([&] {
     // The controllers go first: nothing may reach the engine once it is released.
     server.reset();
-    IMEExit();
+    delegate.systemShutdown();
     loop.stop();
   });
   loop.run();
+  delegate.unregisterObservers();
   engine.reset();
   kConvertEngine = nullptr;
   return 0;

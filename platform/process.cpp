@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -112,6 +113,58 @@ std::vector<pid_t> find_running(std::string_view executable_name) {
 }
 
 bool is_running(std::string_view executable_name) { return !find_running(executable_name).empty(); }
+
+std::optional<std::string> environment_value(pid_t pid, std::string_view variable) {
+  std::error_code error;
+  auto environment = files::read_file(fs::path("/proc") / std::to_string(pid) / "environ", error);
+  if (!environment) return std::nullopt;
+  std::string_view rest = *environment;
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find('\0'), rest.size());
+    std::string_view entry = rest.substr(0, end);
+    if (entry.size() > variable.size() && entry.starts_with(variable) &&
+        entry[variable.size()] == '=') {
+      return std::string(entry.substr(variable.size() + 1));
+    }
+    rest.remove_prefix(std::min(end + 1, rest.size()));
+  }
+  return std::nullopt;
+}
+
+std::vector<pid_t> find_with_environment(std::string_view variable, std::string_view value) {
+  std::vector<pid_t> found;
+  std::error_code error;
+  const uid_t me = ::getuid();
+  const pid_t self = ::getpid();
+  for (const auto& entry : fs::directory_iterator("/proc", error)) {
+    std::string name = entry.path().filename().string();
+    if (!is_pid_name(name)) continue;
+    struct stat info {};
+    if (::stat(entry.path().c_str(), &info) != 0 || info.st_uid != me) continue;
+    const pid_t pid = static_cast<pid_t>(std::stol(name));
+    if (pid == self) continue;
+    if (environment_value(pid, variable) == value) found.push_back(pid);
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+std::vector<pid_t> find_running_in_session(std::string_view executable_name) {
+  std::vector<pid_t> found = find_running(executable_name);
+  std::erase_if(found, [](pid_t pid) {
+    for (const char* variable : {"KEP_RUNTIME_DIR", "XDG_RUNTIME_DIR"}) {
+      const char* mine = std::getenv(variable);
+      std::optional<std::string> theirs = environment_value(pid, variable);
+      if (theirs != (mine != nullptr ? std::optional<std::string>(mine) : std::nullopt)) return true;
+    }
+    return false;
+  });
+  return found;
+}
+
+bool is_running_in_session(std::string_view executable_name) {
+  return !find_running_in_session(executable_name).empty();
+}
 
 bool send_signal(pid_t pid, int signal, std::error_code& error) {
   error.clear();

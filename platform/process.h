@@ -27,6 +27,20 @@ std::optional<pid_t> launch(const std::filesystem::path& program,
 std::vector<pid_t> find_running(std::string_view executable_name);
 bool is_running(std::string_view executable_name);
 
+// The value of `variable` in the environment process `pid` started with; nullopt when it is
+// not set there or the process cannot be read (another user's, or gone).
+std::optional<std::string> environment_value(pid_t pid, std::string_view variable);
+
+// The processes of this user, the caller excluded, whose environment sets `variable` to
+// `value`.
+std::vector<pid_t> find_with_environment(std::string_view variable, std::string_view value);
+
+// Programs of this session: the user's processes that name the same runtime folder as the
+// caller (KEP_RUNTIME_DIR and XDG_RUNTIME_DIR set alike), so that two systems run side by side
+// with their own runtime folders never take each other's programs for their own.
+std::vector<pid_t> find_running_in_session(std::string_view executable_name);
+bool is_running_in_session(std::string_view executable_name);
+
 // Sends `signal` to one process. Refuses pids below 1, which would address process groups.
 bool send_signal(pid_t pid, int signal, std::error_code& error);
 

@@ -229,6 +229,10 @@ int ime_load_ucz_lazy(const ime_qrdb_entry_t* entry, ime_query_result_t* record)
   return 0;
 }
 
+std::string ime_udb_read_only_reason() {
+  return ime_udb != nullptr ? ime_udb->read_only_reason : std::string();
+}
+
 std::string ime_udb_write_error() { return ime_udb != nullptr ? ime_udb->write_error : std::string(); }
 
 std::vector<const UDBItem*> ime_udb_items() {

@@ -63,6 +63,9 @@ int ime_udb_refresh();
 // Writes the database, then releases it. 0 also when nothing is loaded; -1 when the write
 // fails, in which case the database stays in memory.
 int ime_udb_close();
+// Why the loaded database is read-only (it is then never written); empty when it is writable
+// or nothing is loaded.
+std::string ime_udb_read_only_reason();
 // Why the last write of the loaded database failed (the path and the system's reason); empty
 // when it succeeded or nothing is loaded.
 std::string ime_udb_write_error();

@@ -6,7 +6,6 @@ set -euo pipefail
 root=$1
 bin=$2
 server="$root/Library/Input Methods/IMKKEP.app/Contents/MacOS/IMKKEP"
-converter="$root/Library/Input Methods/IMKKEP.app/Contents/SharedSupport/IMKKEPSimp2TradConverter.app/Contents/MacOS/IMKKEPSimp2TradConverter"
 
 work=$(mktemp -d /tmp/kep-server-e2e.XXXXXX)
 export HOME="$work/home" KEP_RUNTIME_DIR="$work/run" KEP_ROOT="$root"
@@ -42,6 +41,17 @@ wait_for() {
 }
 client() { "$bin/kep-imk-client" "$@" 2>&1; }
 
+# The processes whose parent is $1 (the companions a server started).
+children_of() {
+  local stat
+  for stat in /proc/[0-9]*/stat; do
+    read -r -a fields <"$stat" 2>/dev/null || continue
+    # Fields after the parenthesised command name; a name with blanks shifts them, and such
+    # a process is none of ours.
+    if [[ ${fields[3]:-} == "$1" ]]; then echo "${fields[0]}"; fi
+  done
+}
+
 start_server() {
   "$server" 2>>"$work/server.log" &
   server_pid=$!
@@ -50,6 +60,24 @@ start_server() {
 }
 
 start_server
+# The server starts the converter itself, once; a second server finds its name taken and
+# starts nothing.
+wait_for "$KEP_RUNTIME_DIR/KEPCCServerPort.port"
+mapfile -t companions < <(children_of "$server_pid")
+pids+=("${companions[@]}")
+[[ ${#companions[@]} -eq 1 ]] || fail "one companion expected, the server started: ${companions[*]}"
+status=0
+"$server" 2>>"$work/server.log" || status=$?
+[[ $status -ne 0 ]] || fail "a second server started"
+# Converters of this test's runtime folder (other tests may run theirs beside it).
+converters=0
+for pid in /proc/[0-9]*; do
+  if [[ $(readlink "$pid/exe" 2>/dev/null) == */IMKKEPSimp2TradConverter ]] &&
+    grep -qxzF "KEP_RUNTIME_DIR=$KEP_RUNTIME_DIR" "$pid/environ" 2>/dev/null; then
+    converters=$((converters + 1))
+  fi
+done
+[[ $converters -eq 1 ]] || fail "$converters converters run after a second server start"
 
 # Typing and committing.
 out=$(client 'nihao<space>'); expect nihao "$out" '^insert: 你好$'
@@ -114,10 +142,7 @@ wait "$server_pid" || status=$?
 [[ $status -eq 0 ]] || fail "the server exited $status after SIGTERM"
 [[ -s $HOME/Library/KEP/udb.lib ]] || fail "udb.lib was not written at power-off"
 
-# Traditional output through the converter service.
-"$converter" 2>>"$work/converter.log" &
-pids+=("$!")
-wait_for "$KEP_RUNTIME_DIR/KEPCCServerPort.port"
+# Traditional output through the converter service the first server started.
 settings="$HOME/Library/KEP/imkkep.plist"
 # The copied default settings name TraditionalOutput with <false/> on the following line.
 sed -i '/<key>TraditionalOutput<\/key>/{n;s|<false/>|<true/>|}' "$settings"

@@ -92,3 +92,39 @@ TEST(ProcessTest, SignalsToProcessGroupsAreRefused) {
 
 }  // namespace
 }  // namespace platform::process
+
+namespace platform::process {
+namespace {
+
+TEST(ProcessSessionTest, OnlyProgramsNamingTheSameRuntimeFolderBelongToTheSession) {
+  TempDir dir;
+  auto program = long_named_sleep(dir);
+  const std::string name = program.filename().string();
+  std::error_code error;
+  std::optional<pid_t> other;
+  {
+    // Started for another runtime folder: a program of the same name, not of this session.
+    testing_support::ScopedEnv elsewhere("KEP_RUNTIME_DIR", (dir.path() / "other").string());
+    other = launch(program, {"5"}, error);
+    ASSERT_TRUE(other) << error.message();
+  }
+  testing_support::ScopedEnv here("KEP_RUNTIME_DIR", (dir.path() / "here").string());
+  ASSERT_TRUE(is_running(name));
+  EXPECT_FALSE(is_running_in_session(name));
+  EXPECT_EQ(environment_value(*other, "KEP_RUNTIME_DIR"), (dir.path() / "other").string());
+  EXPECT_EQ(environment_value(*other, "KEP_NO_SUCH_VARIABLE"), std::nullopt);
+  EXPECT_EQ(find_with_environment("KEP_RUNTIME_DIR", (dir.path() / "other").string()),
+            std::vector<pid_t>{*other});
+
+  auto mine = launch(program, {"5"}, error);
+  ASSERT_TRUE(mine) << error.message();
+  EXPECT_EQ(find_running_in_session(name), std::vector<pid_t>{*mine});
+
+  for (pid_t pid : {*other, *mine}) {
+    send_signal(pid, SIGTERM, error);
+    wait_for_exit(pid, 2s);
+  }
+}
+
+}  // namespace
+}  // namespace platform::process

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <condition_variable>
 #include <future>
 #include <mutex>
@@ -15,6 +17,7 @@
 #include <thread>
 
 #include "platform/ports.h"
+#include "platform/process.h"
 #include "platform/runloop.h"
 #include "platform/tests/test_support.h"
 #include "platform/unix_socket.h"
@@ -22,10 +25,25 @@
 namespace platform::testing_support {
 
 // Points KEP_RUNTIME_DIR at a fresh mkdtemp folder for the life of the object, so that tests
-// never meet each other's sockets.
+// never meet each other's sockets. Programs started for that folder (a server's companions)
+// end with it.
 class PrivateRuntimeDir {
  public:
   PrivateRuntimeDir() : env_("KEP_RUNTIME_DIR", dir_.path().string()) {}
+  ~PrivateRuntimeDir() {
+    const std::string folder = dir_.path().string();
+    for (pid_t pid : process::find_with_environment("KEP_RUNTIME_DIR", folder)) {
+      std::error_code ignored;
+      process::send_signal(pid, SIGTERM, ignored);
+    }
+    for (int i = 0; i < 100 && !process::find_with_environment("KEP_RUNTIME_DIR", folder).empty();
+         ++i) {
+      process::reap_launched();
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  }
+  PrivateRuntimeDir(const PrivateRuntimeDir&) = delete;
+  PrivateRuntimeDir& operator=(const PrivateRuntimeDir&) = delete;
   const std::filesystem::path& path() const { return dir_.path(); }
 
  private:

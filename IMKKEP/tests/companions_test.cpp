@@ -1,0 +1,271 @@
+// The companion programs: which the server starts and when, how a launch finds its program,
+// that a running program is never started twice, and the cell-dictionary updater's shutdown.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <cerrno>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "CoreSource/base/datafolder.h"
+#include "CoreSource/tests/engine_test_support.h"
+#include "IMKKEP/KEPCompanions.h"
+#include "IMKKEP/tests/companions_fixture.h"
+#include "IMKKEP/tests/host_engine_fixture.h"
+#include "IMKKEP/tests/keyroad_fixture.h"
+#include "platform/bundle.h"
+#include "platform/files.h"
+#include "platform/plist.h"
+#include "platform/process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using companions_test::launched_names;
+using host_test::ServerLogCapture;
+using Names = std::vector<std::string>;
+
+void write_settings(const fs::path& data_folder, const platform::plist::Dictionary& settings) {
+  fs::create_directories(data_folder);
+  std::error_code error;
+  ASSERT_TRUE(platform::plist::save_atomic(data_folder / "imkkep.plist",
+                                          platform::plist::Value(settings), error))
+      << error.message();
+}
+
+platform::plist::Dictionary settings_with(const char* key, bool value) {
+  platform::plist::Dictionary settings;
+  settings.set(key, platform::plist::Value(value));
+  return settings;
+}
+
+std::string read_text(const fs::path& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool eventually(const std::function<bool()>& condition) {
+  for (int i = 0; i < 200; ++i) {
+    if (condition()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  return condition();
+}
+
+// The stub companion copied as program `name` of the folder the server launches from.
+fs::path install_stub(const fs::path& shared_support, const std::string& name) {
+  fs::path folder = shared_support / (name + ".app") / "Contents" / "MacOS";
+  fs::create_directories(folder);
+  fs::copy_file(KEP_COMPANION_STUB, folder / name, fs::copy_options::overwrite_existing);
+  return folder / name;
+}
+
+// A root that is the staged one, except that the sentence engine's libraries are installed or
+// not as the test wants.
+class CompanionStartup : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    companions_test::clear();
+    for (const auto& entry : fs::directory_iterator(fs::path(KEP_STAGED_ROOT) / "Library")) {
+      if (entry.path().filename() == "TAV") continue;
+      fs::create_directories(root_ / "Library");
+      fs::create_directory_symlink(entry.path(), root_ / "Library" / entry.path().filename());
+    }
+    if (GetParam()) {
+      for (const char* folder : {"cz", "main", "mpp", "py"}) {
+        fs::create_directories(root_ / "Library/TAV" / folder);
+      }
+    }
+    engine_test::reset_engine_caches();
+    platform::files::reset_root_cache();
+    platform::Bundle::reset_cache();
+    ASSERT_EQ(imkkep::KEPSetEngineResources(), 0);
+  }
+  void TearDown() override {
+    imkkep::IMEExit();
+    engine_test::reset_engine_caches();
+    platform::files::reset_root_cache();
+    platform::Bundle::reset_cache();
+  }
+
+  engine_test::TempDir home_;
+  engine_test::TempDir root_;
+  engine_test::ScopedEnv home_env_{"HOME", home_.path().string()};
+  engine_test::ScopedEnv root_env_{"KEP_ROOT", root_.path().string()};
+  engine_test::TempDir runtime_;
+  engine_test::ScopedEnv runtime_env_{"KEP_RUNTIME_DIR", runtime_.path().string()};
+  ServerLogCapture log_;
+};
+
+TEST_P(CompanionStartup, StartsTheWindowAndTheConverterAndTheSentenceServiceWhenInstalled) {
+  // The updater has a test of its own: here it is switched off and not running.
+  write_settings(home_.path() / "Library/KEP", settings_with("DaruzDictAutoUpdate", false));
+  ASSERT_EQ(imkkep::IMEInit(), 0);
+
+  Names expected = {"IMKKEPCandidateWindow", "IMKKEPSimp2TradConverter"};
+  if (GetParam()) expected.push_back("IMKKEPSentenceParser");
+  EXPECT_EQ(launched_names(), expected);
+  const fs::path shared_support =
+      root_.path() / "Library/Input Methods/IMKKEP.app/Contents/SharedSupport";
+  ASSERT_FALSE(companions_test::launches().empty());
+  EXPECT_EQ(companions_test::launches()[0].program,
+            shared_support / "IMKKEPCandidateWindow.app/Contents/MacOS/IMKKEPCandidateWindow");
+  EXPECT_FALSE(companions_test::launches()[0].to_front);
+
+  // Every reload looks after the sentence service again; the others stay as they were.
+  companions_test::launches().clear();
+  ASSERT_EQ(imkkep::IMEReload(), 0);
+  EXPECT_EQ(launched_names(), GetParam() ? Names{"IMKKEPSentenceParser"} : Names{});
+}
+
+INSTANTIATE_TEST_SUITE_P(SentenceEngine, CompanionStartup, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Installed" : "Missing"; });
+
+// The real launcher, on a root whose server bundle has no Info.plist: the installed bundle's
+// SharedSupport under the root is used.
+class CompanionLauncher : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    imkkep::KEPSetCompanionLauncher(nullptr);
+    platform::files::reset_root_cache();
+    platform::Bundle::reset_cache();
+  }
+  void TearDown() override {
+    for (pid_t pid : platform::process::find_running(name_)) {
+      std::error_code ignored;
+      platform::process::send_signal(pid, SIGTERM, ignored);
+      platform::process::wait_for_exit(pid, std::chrono::seconds(5));
+    }
+    companions_test::clear();
+    platform::files::reset_root_cache();
+    platform::Bundle::reset_cache();
+  }
+
+  engine_test::TempDir root_;
+  engine_test::TempDir runtime_;
+  engine_test::ScopedEnv root_env_{"KEP_ROOT", root_.path().string()};
+  engine_test::ScopedEnv runtime_env_{"KEP_RUNTIME_DIR", runtime_.path().string()};
+  fs::path shared_support_ = root_.path() / "Library/Input Methods/IMKKEP.app/Contents/SharedSupport";
+  // Unique per test process, so tests running side by side never see each other's copy.
+  std::string name_ = "KepStub" + std::to_string(::getpid());
+  ServerLogCapture log_;
+};
+
+TEST_F(CompanionLauncher, StartsAProgramOnceAndBringsItForwardWhenAskedAgain) {
+  install_stub(shared_support_, name_);
+  EXPECT_EQ(imkkep::KEPSharedSupportPath(), shared_support_);
+  ASSERT_EQ(imkkep::KEPLaunchApp(name_ + ".app"), 0);
+  ASSERT_TRUE(eventually([&] { return imkkep::IsRunningApp(name_); }));
+
+  EXPECT_EQ(imkkep::KEPLaunchApp(name_ + ".app"), 0);
+  EXPECT_EQ(imkkep::KEPLaunchApp2(name_), 0);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(platform::process::find_running(name_).size(), 1u);
+  EXPECT_TRUE(ServerLogCapture::logged("Bring " + name_ + " to the front."));
+}
+
+TEST_F(CompanionLauncher, AMissingProgramFailsWithTheSystemsReasonLoggedOnce) {
+  ServerLogCapture::lines().clear();
+  imkkep::_log_flag = 0;  // the failure is logged whatever the flag
+  EXPECT_EQ(imkkep::KEPLaunchApp("KepMissingProgram.app"), ENOENT);
+  EXPECT_EQ(imkkep::KEPLaunchApp("KepMissingProgram.app"), ENOENT);
+  const auto failures = std::count_if(
+      ServerLogCapture::lines().begin(), ServerLogCapture::lines().end(),
+      [](const std::string& line) { return line.find("cannot be launched") != std::string::npos; });
+  EXPECT_EQ(failures, 1);
+}
+
+TEST_F(CompanionLauncher, NamesThatAreNotPlainProgramNamesAreRefused) {
+  for (const char* name : {"", ".app", "../KepStub.app", "Sub/KepStub.app", ".hidden.app", ".."}) {
+    EXPECT_EQ(imkkep::KEPLaunchApp(name), -2) << '"' << name << '"';
+  }
+}
+
+// The updater follows its setting at start-up: launched when wanted and not running; asked to
+// shut down when not wanted and running.
+class CellDictUpdater : public host_test::ServerHome {
+ protected:
+  void SetUp() override {
+    companions_test::clear();
+    host_test::ServerHome::SetUp();
+  }
+  void TearDown() override {
+    if (stub_ > 0) {
+      std::error_code ignored;
+      platform::process::send_signal(stub_, SIGTERM, ignored);
+      platform::process::wait_for_exit(stub_, std::chrono::seconds(5));
+    }
+    host_test::ServerHome::TearDown();
+  }
+
+  engine_test::TempDir runtime_;
+  engine_test::TempDir programs_;
+  engine_test::ScopedEnv runtime_env_{"KEP_RUNTIME_DIR", runtime_.path().string()};
+  engine_test::ScopedEnv stub_log_env_{"KEP_STUB_LOG", (programs_.path() / "stub.log").string()};
+  pid_t stub_ = 0;
+};
+
+TEST_F(CellDictUpdater, IsLaunchedWhenWantedAndAskedToShutDownWhenNot) {
+  // Nobody else runs a program of that name while this test does.
+  ASSERT_FALSE(imkkep::IsRunningApp("KepCellDictUpdater"));
+  ASSERT_EQ(imkkep::IMEInit(), 0);
+  ASSERT_FALSE(launched_names().empty());
+  EXPECT_EQ(launched_names().front(), "KepCellDictUpdater");
+  imkkep::IMEExit();
+
+  // Switched off while it runs: start-up tells it to end, and starts no other copy.
+  companions_test::launches().clear();
+  std::error_code error;
+  auto pid = platform::process::launch(install_stub(programs_.path(), "KepCellDictUpdater"), {},
+                                       error);
+  ASSERT_TRUE(pid) << error.message();
+  stub_ = *pid;
+  const fs::path stub_log = programs_.path() / "stub.log";
+  ASSERT_TRUE(eventually([&] { return read_text(stub_log).starts_with("started"); }));
+  write_settings(data_folder(), settings_with("DaruzDictAutoUpdate", false));
+  ASSERT_EQ(imkkep::IMEInit(), 0);
+
+  EXPECT_TRUE(ServerLogCapture::logged("Shutdown KepCellDictUpdater.app..."));
+  std::optional<int> status = platform::process::wait_for_exit(stub_, std::chrono::seconds(10));
+  ASSERT_TRUE(status) << "the updater did not end";
+  stub_ = 0;
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
+  EXPECT_NE(read_text(stub_log).find("shutdown"), std::string::npos);
+  EXPECT_EQ(launched_names(), (Names{"IMKKEPCandidateWindow", "IMKKEPSimp2TradConverter"}));
+}
+
+TEST_F(CellDictUpdater, AReloadLogsItsDecisionWhateverTheLogSetting) {
+  write_settings(data_folder(), settings_with("DaruzDictAutoUpdate", false));
+  ASSERT_EQ(imkkep::IMEInit(), 0);
+  ASSERT_EQ(imkkep::IMEReload(), 0);
+  companions_test::launches().clear();
+  ServerLogCapture::lines().clear();
+
+  // The settings change on disk: the next reload launches the updater and says so.
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  write_settings(data_folder(), settings_with("DaruzDictAutoUpdate", true));
+  imkkep::_log_flag = 0;
+  ASSERT_EQ(imkkep::IMEReload(), 0);
+  EXPECT_EQ(launched_names(), Names{"KepCellDictUpdater"});
+  EXPECT_TRUE(ServerLogCapture::logged("Launching KepCellDictUpdater.app..."));
+}
+
+class SoftwareUpdater : public keyroad_test::KeyRoadTest {};
+
+TEST_F(SoftwareUpdater, EachActivationLaunchesItWhenAutomaticUpdatesAreOn) {
+  for (bool on : {true, false}) {
+    companions_test::clear();
+    set_setting("AutoUpdate", platform::plist::Value(on));
+    keyroad_test::FakeClient client;
+    open(client);
+    const Names names = launched_names();
+    const bool launched = std::find(names.begin(), names.end(), "KEPUpdater") != names.end();
+    EXPECT_EQ(launched, on) << "AutoUpdate " << on;
+  }
+}
+
+}  // namespace
