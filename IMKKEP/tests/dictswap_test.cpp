@@ -161,6 +161,13 @@ TEST_F(DictSwapTest, OnlyAPlainNameIsReplaced) {
   }
 }
 
+TEST_F(DictSwapTest, OnlyADictionaryFolderThatCannotBeReadIsAnError) {
+  fs::remove_all(dictionaries());
+  EXPECT_EQ(imkkep::IMEUpdateDaruzDict(), 0) << "a user who never added a dictionary";
+  engine_test::write_file(dictionaries(), "X");
+  EXPECT_EQ(imkkep::IMEUpdateDaruzDict(), -2);
+}
+
 // The moments at which the folders are changed under the swap, as a builder starting anew
 // would change them.
 void remove_staged_folder(imkkep::SwapMoment moment, const fs::path& folder, const std::string& name) {
