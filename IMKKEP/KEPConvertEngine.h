@@ -36,6 +36,10 @@ int IMEConfigLoad();
 // At each activation: settings, punctuation, page keys, pending dictionaries and user phrases.
 // 0, or -1 when the dictionaries or the user phrases could not be opened (the rest applies).
 int IMEReload();
+// Moves every finished staging folder "__new__<name>" of the Dictionary folder into the place
+// of the dictionary "<name>"; a folder whose build still holds its lock ".<name>" waits. 0, or
+// -2 when the Dictionary folder cannot be read.
+int IMEUpdateDaruzDict();
 // Drops the settings; the next IMEConfigLoad reads the file again.
 void IMEReleaseConfig();
 // Power-off: writes the chosen suggestions and the user phrases and releases the engine. Only

@@ -77,8 +77,9 @@ int reload_dictionaries() {
     return 0;
   }
   KEPLog("IMKKEP: Dictionary update now start....");
-  ime_close_phrase();
-  if (ime_load_phrase() != 0) {
+  IMEUpdateDaruzDict();
+  // The open dictionaries stay until the new ones opened: a failure keeps them in use.
+  if (ime_reload_phrase() != 0) {
     KEPLogAlways("Load dictionary failed!");
     return -1;
   }
@@ -131,15 +132,15 @@ int IMEReload() {
   ime_load_punct();
   pageup_mask = ime_setting_int("PageUpMask", ImeSettingReader::Server);
   pagedown_mask = ime_setting_int("PageDownMask", ImeSettingReader::Server);
-  int result = 0;
-  if (dict_needs_update && reload_dictionaries() != 0) result = -1;
-  if (result == 0 && kUDBNeedsReload && reload_user_phrases() != 0) result = -1;
+  // Dictionaries that failed to open leave the ones in use; the rest of the reload goes on.
+  const int result = dict_needs_update && reload_dictionaries() != 0 ? -1 : 0;
+  const bool phrases_failed = kUDBNeedsReload && reload_user_phrases() != 0;
   KEPCheckCellDictUpdater(/*at_startup=*/false);
   KEPLaunchSentenceParser();
-  if (result != 0) return result;
+  if (phrases_failed) return -1;
   switch_mode = switch_mode_of(ime_switch_key);
   ime_valid = 1;
-  return 0;
+  return result;
 }
 
 void IMEReleaseConfig() {

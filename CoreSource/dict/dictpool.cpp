@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <string>
 
 #include "base/counterfile.h"
@@ -23,7 +24,21 @@ bool exists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
-int open_system_dictionary(const std::string& data_folder) {
+// A set of open dictionaries being filled: the pool itself, or a new set opened aside.
+struct DictSet {
+  ImeDict** dicts;
+  int* count;
+  void add(ImeDict* dict) { dicts[(*count)++] = dict; }
+  void close() {
+    for (int i = 0; i < *count; ++i) {
+      ime_dict_close(dicts[i]);
+      dicts[i] = nullptr;
+    }
+    *count = 0;
+  }
+};
+
+int open_system_dictionary(const std::string& data_folder, DictSet set) {
   char folder[512];
   if (ime_get_resource_filename("!system.dict", folder) != 0) return -1;
   // Deciding on fresh counters, opening them and recording the version is one step for the
@@ -51,11 +66,11 @@ int open_system_dictionary(const std::string& data_folder) {
   if (renewed && QACopyFile(resource_version_file.c_str(), data_folder.c_str()) != 0) {
     IME_ERROR("Copy \"%s\" to \"%s\" failed!", resource_version_file.c_str(), data_folder.c_str());
   }
-  ime_dict_pool[ime_dict_count++] = dict;
+  set.add(dict);
   return 0;
 }
 
-void open_user_dictionaries(const std::string& data_folder) {
+void open_user_dictionaries(const std::string& data_folder, DictSet set) {
   std::string root = data_folder + "/Dictionary";
   std::error_code error;
   std::vector<std::filesystem::directory_entry> entries = platform::files::list_directory(root, error);
@@ -68,20 +83,29 @@ void open_user_dictionaries(const std::string& data_folder) {
   for (const auto& entry : entries) {
     std::string name = entry.path().filename().string();
     std::error_code ignored;
+    // Hidden names (lock files, a replaced folder on its way out) are left out by the walk.
     if (!entry.is_directory(ignored) || name.starts_with(kStagingPrefix)) continue;
-    if (ime_dict_count >= IME_MAX_DICTS) {
+    if (*set.count >= IME_MAX_DICTS) {
       IME_ERROR("Too many dictionaries: \"%s\" and the ones after it are not loaded.", name.c_str());
       return;
     }
     std::string path = root + "/" + name;
     IME_DEBUG("Load the dictionary:%s [%s]", name.c_str(), path.c_str());
     if (ImeDict* dict = ime_dict_open(path.c_str(), IME_DICT_FREQ_KEEP)) {
-      ime_dict_pool[ime_dict_count++] = dict;
+      set.add(dict);
     } else {
       IME_ERROR("Open dict \"%s\" failed!", path.c_str());
     }
   }
 }
+
+int open_dictionaries(const std::string& data_folder, DictSet set) {
+  if (open_system_dictionary(data_folder, set) != 0) return -1;
+  open_user_dictionaries(data_folder, set);
+  return 0;
+}
+
+DictSet pool() { return {ime_dict_pool, &ime_dict_count}; }
 
 }  // namespace
 
@@ -94,15 +118,23 @@ int ime_load_phrase() {
   const std::string& data_folder = QAGetAppSupportPathString();
   if (data_folder.empty()) return -1;
   ime_close_phrase();
-  if (open_system_dictionary(data_folder) != 0) return -1;
-  open_user_dictionaries(data_folder);
+  return open_dictionaries(data_folder, pool());
+}
+
+int ime_reload_phrase() {
+  const std::string& data_folder = QAGetAppSupportPathString();
+  if (data_folder.empty()) return -1;
+  ImeDict* opened[IME_MAX_DICTS] = {};
+  int count = 0;
+  DictSet fresh{opened, &count};
+  if (open_dictionaries(data_folder, fresh) != 0) {
+    fresh.close();
+    return -1;
+  }
+  ime_close_phrase();
+  std::copy(opened, opened + count, ime_dict_pool);
+  ime_dict_count = count;
   return 0;
 }
 
-void ime_close_phrase() {
-  for (int i = 0; i < ime_dict_count; ++i) {
-    ime_dict_close(ime_dict_pool[i]);
-    ime_dict_pool[i] = nullptr;
-  }
-  ime_dict_count = 0;
-}
+void ime_close_phrase() { pool().close(); }

@@ -13,6 +13,10 @@ extern int ime_dict_count;
 // one recorded in the data folder) and every dictionary folder of the data folder. 0, or -1
 // when the system dictionary cannot be opened; a user folder that fails is logged and skipped.
 int ime_load_phrase();
+// Opens the same set as ime_load_phrase aside and puts it in place of the open one, which is
+// then closed; until then the open set is not touched. -1, with the open set kept as it was,
+// when the new set cannot be opened.
+int ime_reload_phrase();
 // Closes every open dictionary.
 void ime_close_phrase();
 

@@ -137,5 +137,30 @@ TEST_F(DictPoolTest, AMissingOrDamagedSystemDictionaryFailsWithoutRecordingItsVe
   EXPECT_EQ(ime_load_phrase(), -1);
 }
 
+TEST_F(DictPoolTest, ReopeningKeepsTheOpenSetUntilTheNewOneHasOpened) {
+  const fs::path user = root_.data_folder() / "Dictionary";
+  build_folder(user / "a", {five_words()[1]});
+  ASSERT_EQ(ime_load_phrase(), 0);
+  ASSERT_EQ(ime_dict_count, 2);
+  const std::vector<ImeDict*> open(ime_dict_pool, ime_dict_pool + ime_dict_count);
+
+  // The new set cannot open: the one in use stays, whole and queryable.
+  build_folder(user / "b", {five_words()[2]});
+  std::string records = read_file(root_.resources() / "system.dict/dict.db");
+  write_file(root_.resources() / "system.dict/dict.db", records.substr(0, records.size() / 2));
+  EXPECT_EQ(ime_reload_phrase(), -1);
+  ASSERT_EQ(ime_dict_count, 2);
+  EXPECT_EQ(std::vector<ImeDict*>(ime_dict_pool, ime_dict_pool + ime_dict_count), open);
+  EXPECT_EQ(ime_dict_pool[0]->word_count, 5u);
+  EXPECT_EQ(fs::path(ime_dict_pool[1]->path).filename(), "a");
+
+  // Once it opens, it replaces the old set.
+  write_file(root_.resources() / "system.dict/dict.db", records);
+  ASSERT_EQ(ime_reload_phrase(), 0);
+  ASSERT_EQ(ime_dict_count, 3);
+  EXPECT_EQ(ime_dict_pool[0]->word_count, 5u);
+  EXPECT_EQ(fs::path(ime_dict_pool[2]->path).filename(), "b");
+}
+
 }  // namespace
 }  // namespace table_test
