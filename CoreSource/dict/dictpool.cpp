@@ -1,5 +1,6 @@
 #include "dict/dictpool.h"
 
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -18,6 +19,12 @@ namespace {
 
 // Staging folders of a dictionary being rebuilt; the host swaps them in when they are done.
 constexpr std::string_view kStagingPrefix = "__new__";
+
+// The host takes a staging folder's name without regard to case; so does the skip.
+bool is_staging_folder(const std::string& name) {
+  return name.size() >= kStagingPrefix.size() &&
+         ::strncasecmp(name.c_str(), kStagingPrefix.data(), kStagingPrefix.size()) == 0;
+}
 
 bool exists(const std::string& path) {
   struct stat st;
@@ -84,7 +91,7 @@ void open_user_dictionaries(const std::string& data_folder, DictSet set) {
     std::string name = entry.path().filename().string();
     std::error_code ignored;
     // Hidden names (lock files, a replaced folder on its way out) are left out by the walk.
-    if (!entry.is_directory(ignored) || name.starts_with(kStagingPrefix)) continue;
+    if (!entry.is_directory(ignored) || is_staging_folder(name)) continue;
     if (*set.count >= IME_MAX_DICTS) {
       IME_ERROR("Too many dictionaries: \"%s\" and the ones after it are not loaded.", name.c_str());
       return;

@@ -56,6 +56,7 @@ TEST_F(DictPoolTest, TheSystemDictionaryComesFirstThenTheUsersFolders) {
   build_folder(user / "b.scel", {five_words()[0]});
   build_folder(user / "a", {five_words()[1]});
   build_folder(user / "__new__b.scel", {five_words()[2]});  // a rebuild still being staged
+  build_folder(user / "__NEW__a", {five_words()[3]});       // so is this one: any case
   fs::create_directories(user / "broken");                  // not a dictionary
   write_file(user / ".b.scel", "X");
 
