@@ -59,6 +59,9 @@ start_server() {
   wait_for "$KEP_RUNTIME_DIR/KEPInputConnectionName.imk"
 }
 
+# The server's own log lines (dictionary swaps among them) are written.
+mkdir -p "$HOME/Library/KEP"
+: >"$HOME/Library/KEP/__debug"
 start_server
 # The server starts the converter itself, once; a second server finds its name taken and
 # starts nothing.
@@ -133,6 +136,50 @@ out=$(client 'nihao<space>'); expect after-dying-client "$out" '^insert: 你好$
 "$bin/kep-port" send "com.corvana.inputmethod.kep.imkcandishow.$server_pid" 256 '' \
   --no-wait >/dev/null 2>&1 || true
 out=$(client 'nihao<space>'); expect after-hostile "$out" '^insert: 你好$'
+
+# A rebuilt dictionary: left alone while its builder's lock is there, swapped in at the next
+# activation once the builder is done and has said so.
+dictionaries="$HOME/Library/KEP/Dictionary"
+mkdir -p "$dictionaries"
+printf "qi'ling 旗岭\n" >"$work/old.txt"
+printf "qi'ling 骑菱\n" >"$work/new.txt"
+"$bin/kep-dict" build "$dictionaries/foo" "$work/old.txt" >/dev/null
+"$bin/kep-dict" build "$dictionaries/__new__foo" "$work/new.txt" >/dev/null
+cp "$dictionaries/__new__foo/dict.db" "$work/new-dict.db"
+printf X >"$dictionaries/.foo"
+"$bin/kep-notify" post DARUZ_DICT_UPDATED IMKKEP
+client 'a<esc>' >/dev/null
+[[ -d $dictionaries/__new__foo ]] || fail "a locked staging folder was swapped in"
+cmp -s "$dictionaries/foo/dict.db" "$work/new-dict.db" && fail "a locked dictionary was replaced"
+rm "$dictionaries/.foo"
+"$bin/kep-notify" post DARUZ_DICT_UPDATED IMKKEP
+client 'a<esc>' >/dev/null
+[[ ! -e $dictionaries/__new__foo ]] || fail "the staging folder stayed after the lock went"
+cmp -s "$dictionaries/foo/dict.db" "$work/new-dict.db" || fail "foo was not replaced"
+expect swap-log "$(tr -d '\0' <"$work/server.log")" "Move .*/__new__foo ==> .*/foo$"
+
+# The user dictionary manager's save is answered only once udb.lib holds the phrases.
+notify_sockets() { find "$KEP_RUNTIME_DIR" -maxdepth 1 -name '*.notify' | wc -l; }
+# saved_after_save TIMEOUT: posts KEPUDBSave and succeeds when KEPUDBSaved arrives in time.
+saved_after_save() {
+  local before waiter
+  before=$(notify_sockets)
+  "$bin/kep-notify" wait KEPUDBSaved KEP --timeout "$1" 2>/dev/null &
+  waiter=$!
+  for _ in $(seq 100); do
+    if [[ $(notify_sockets) -gt $before ]]; then break; fi
+    sleep 0.05
+  done
+  "$bin/kep-notify" post KEPUDBSave JEV
+  wait "$waiter"
+}
+udb="$HOME/Library/KEP/udb.lib"
+rm -f "$udb"
+mkdir "$udb"  # a folder in its place: the save cannot write
+if saved_after_save 2; then fail "a failed save was answered"; fi
+rmdir "$udb"
+saved_after_save 10 || fail "no KEPUDBSaved after a save"
+[[ -f $udb ]] || fail "the save did not write udb.lib"
 
 # Power-off: the learned phrases are written and the server exits 0.
 client 'zhong<space>guo<space>' >/dev/null
