@@ -19,10 +19,21 @@ mkdir -p "$log_dir"
 # The server logs to its standard error; keep it off the terminal kep-type draws on.
 "$server" 2>>"$log_dir/IMKKEP.log" &
 server_pid=$!
+# The companion programs this server started (the converter, ...) end with it.
+companions_of() {
+  local stat fields
+  for stat in /proc/[0-9]*/stat; do
+    read -r -a fields <"$stat" 2>/dev/null || continue
+    if [[ ${fields[3]:-} == "$1" ]]; then echo "${fields[0]}"; fi
+  done
+}
 stop_server() {
   if kill -0 "$server_pid" 2>/dev/null; then
+    local companions
+    mapfile -t companions < <(companions_of "$server_pid")
     kill -TERM "$server_pid" 2>/dev/null || true
     wait "$server_pid" 2>/dev/null || true
+    if [[ ${#companions[@]} -gt 0 ]]; then kill -TERM "${companions[@]}" 2>/dev/null || true; fi
   fi
 }
 trap stop_server EXIT
