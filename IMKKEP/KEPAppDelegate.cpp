@@ -1,9 +1,17 @@
 #include "IMKKEP/KEPAppDelegate.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "CoreSource/base/datafolder.h"
+#include "IMKKEP/KEPCompanions.h"
 #include "IMKKEP/KEPConvertEngine.h"
 #include "IMKKEP/KEPInputController.h"
 #include "IMKKEP/localized_strings.h"
+#include "IMKKEP/server_log.h"
 #include "platform/imk/keys.h"
+#include "platform/workspace.h"
 
 namespace imkkep {
 namespace {
@@ -39,6 +47,34 @@ constexpr ModeItem kOutputItems[] = {
      &KEPInputController::setTradOutput},
 };
 
+struct CommandItem {
+  int tag;
+  const char* title_key;
+  const char* default_title;
+};
+
+constexpr CommandItem kCommandItems[] = {
+    {kMenuPreferences, "MENU_PREFERENCES", "Preferences..."},
+    {kMenuUserDictionaryManager, "MENU_USER_DICTIONARY_MANAGER", "User Dictionary Manager..."},
+    {kMenuReleaseNote, "MENU_RELEASE_NOTE", "Release Notes"},
+    {kMenuHelp, "MENU_HELP", "Help"},
+    {kMenuOtherSoftware, "MENU_OTHER_SOFTWARE", "Other Software"},
+    {kMenuBlog, "MENU_BLOG", "Blog"},
+};
+
+constexpr const char* kUserDictionaryManager = "com.corvana.jev2";
+constexpr const char* kWebSite = "https://kep.example.org";
+// Without "!", so that a copy the user keeps in the data folder is shown instead of ours.
+constexpr const char* kReleaseNoteResource = "ReleaseNote.rtf";
+
+void open_web_page(const char* page) {
+  const std::string url = std::string(kWebSite) + page;
+  std::error_code error;
+  if (!platform::workspace::open_url(url, error)) {
+    KEPLogAlways("Open the page '%s' failed: %s", url.c_str(), error.message().c_str());
+  }
+}
+
 }  // namespace
 
 KEPAppDelegate& KEPAppDelegate::shared() {
@@ -73,7 +109,66 @@ void KEPAppDelegate::buildMenu() {
   accessory.key_equivalent = "A";
   accessory.key_modifiers = platform::imk::kShiftFlag | platform::imk::kOptionFlag;
   menu_.add(std::move(accessory));
+  menu_.add_separator();
+  addCommandItems();
 }
+
+void KEPAppDelegate::addCommandItems() {
+  for (const CommandItem& command : kCommandItems) {
+    platform::ui::MenuItem item;
+    item.tag = command.tag;
+    item.title =
+        LocalizedString(kServerBundleIdentifier, command.title_key, command.default_title);
+    item.action = [this, tag = command.tag](platform::ui::MenuItem& /*sender*/) {
+      switch (tag) {
+        case kMenuPreferences: showPref(); break;
+        case kMenuUserDictionaryManager: showJEV(); break;
+        case kMenuReleaseNote: showReleaseNote(); break;
+        case kMenuHelp: showHelp(); break;
+        case kMenuOtherSoftware: showOtherSoftware(); break;
+        case kMenuBlog: showBlog(); break;
+        default: break;
+      }
+    };
+    menu_.add(std::move(item));
+  }
+}
+
+void KEPAppDelegate::showPref() {
+  const std::filesystem::path program = KEPSharedSupportPath() / "IMKKEPPreferences.app";
+  KEPLog("Launch preferences...%s", program.c_str());
+  KEPLaunchApp2("IMKKEPPreferences.app");
+}
+
+void KEPAppDelegate::showJEV() {
+  std::error_code error;
+  if (!platform::workspace::open_application(kUserDictionaryManager, error)) {
+    KEPLogAlways("Open the user dictionary manager '%s' failed: %s", kUserDictionaryManager,
+                 error.message().c_str());
+  }
+}
+
+void KEPAppDelegate::showReleaseNote() {
+  char path[512];
+  std::error_code missing;
+  // The lookup answers a path in the default folder even for a resource found nowhere.
+  if (ime_get_resource_filename(kReleaseNoteResource, path) != 0 ||
+      !std::filesystem::exists(path, missing)) {
+    KEPLogAlways("The release notes '%s' were not found.", kReleaseNoteResource);
+    return;
+  }
+  std::error_code error;
+  // No application named: the desktop's text editor shows it.
+  if (!platform::workspace::open_document(path, "", error)) {
+    KEPLogAlways("Open the release notes '%s' failed: %s", path, error.message().c_str());
+  }
+}
+
+void KEPAppDelegate::showHelp() { open_web_page("/wordpress/?page_id=15"); }
+
+void KEPAppDelegate::showOtherSoftware() { open_web_page("/wordpress/?page_id=477"); }
+
+void KEPAppDelegate::showBlog() { open_web_page("/wordpress/?cat=1"); }
 
 bool KEPAppDelegate::perform(int tag, KEPInputController& controller) {
   KEPInputController* previous = target_;
@@ -81,6 +176,24 @@ bool KEPAppDelegate::perform(int tag, KEPInputController& controller) {
   const bool performed = menu_.perform(tag);
   target_ = previous;
   return performed;
+}
+
+std::string modifierKeyString(int usage) {
+  switch (usage) {
+    case 224: return "Left Control";
+    case 225: return "Left Shift";
+    case 226: return "Left Alt";
+    case 227: return "Left Command";
+    case 228: return "Right Control";
+    case 229: return "Right Shift";
+    case 230: return "Right Alt";
+    case 231: return "Right Command";
+    default: {
+      char text[24];
+      std::snprintf(text, sizeof text, "Unknown 0x%02x", static_cast<unsigned>(usage));
+      return text;
+    }
+  }
 }
 
 platform::ui::MenuItem* IMEGetMenuItem(int tag) {

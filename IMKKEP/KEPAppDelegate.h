@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/notify.h"
 #include "platform/runloop.h"
@@ -12,7 +13,8 @@ namespace imkkep {
 
 class KEPInputController;
 
-// Tags of the input menu's mode items.
+// Tags of the input menu's items. The mode items keep the tags clients know; the commands that
+// open something outside the server have tags of their own so that clients can invoke them.
 enum KEPMenuTag : int {
   kMenuFullPunct = 1002,
   kMenuFullWidthRoman = 1003,
@@ -23,6 +25,12 @@ enum KEPMenuTag : int {
   kMenuPlug = 1008,
   kMenuSilent = 1009,
   kMenuTradOutput = 1010,
+  kMenuPreferences = 1101,
+  kMenuUserDictionaryManager = 1102,
+  kMenuReleaseNote = 1103,
+  kMenuHelp = 1104,
+  kMenuOtherSoftware = 1105,
+  kMenuBlog = 1106,
   kMenuAccessory = 1200,
 };
 
@@ -57,12 +65,26 @@ class KEPAppDelegate {
  private:
   KEPAppDelegate();
   void buildMenu();
+  void addCommandItems();
+
+  // The commands: each asks the desktop's workspace to show something; none runs a program.
+  // The preferences program, brought to the front.
+  void showPref();
+  void showJEV();
+  void showReleaseNote();
+  void showHelp();
+  void showOtherSoftware();
+  void showBlog();
 
   platform::ui::Menu menu_;
   // The controller whose menu is being used, while an item runs.
   KEPInputController* target_ = nullptr;
   std::unique_ptr<platform::notify::DistributedCenter> distributed_;
 };
+
+// The name of the modifier key with HID usage `usage` (224 to 231, left then right Control,
+// Shift, Alt and Command); "Unknown 0xNN" for any other usage.
+std::string modifierKeyString(int usage);
 
 // The input menu's item with `tag`; nullptr when there is none.
 platform::ui::MenuItem* IMEGetMenuItem(int tag);

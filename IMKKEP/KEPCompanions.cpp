@@ -53,6 +53,10 @@ std::string program_name_of(std::string_view app_name) {
 // Nothing comes to the front of a headless desktop; the request is recorded.
 void bring_to_front(const std::string& name) {
   KEPLog("Bring %s to the front.", name.c_str());
+  std::error_code error;
+  if (!platform::workspace::activate_application(name, error)) {
+    KEPLogAlways("Bringing %s to the front failed: %s", name.c_str(), error.message().c_str());
+  }
 }
 
 int real_launch(const fs::path& program, bool to_front) {

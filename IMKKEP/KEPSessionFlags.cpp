@@ -1,9 +1,12 @@
 // The modifier-change half of the event filter. Events carry the device-independent masks and,
 // in their low bits, which physical modifier keys are down; nothing here remembers key-ups.
+#include <string>
+
 #include "CoreSource/base/config.h"
 #include "CoreSource/match/imeconvs1.h"
 #include "CoreSource/record/conversation.h"
 #include "IMKKEP/KEPActiveInputArea.h"
+#include "IMKKEP/KEPAppDelegate.h"
 #include "IMKKEP/KEPHandleInput.h"
 #include "IMKKEP/KEPHandleInput_keys.h"
 #include "IMKKEP/KEPInputController.h"
@@ -41,6 +44,28 @@ HotKey selection_hot_key() {
   }
 }
 
+// The side bits of an event and the HID usages of the keys they stand for.
+struct SideKey {
+  std::uint64_t bit;
+  int usage;
+};
+constexpr SideKey kSideKeys[] = {
+    {kLeftControlBit, 224},  {kLeftShiftBit, 225},  {kLeftOptionBit, 226},
+    {kLeftCommandBit, 227},  {kRightControlBit, 228}, {kRightShiftBit, 229},
+    {kRightOptionBit, 230},  {kRightCommandBit, 231},
+};
+
+// "Left Shift, Right Command": the modifier keys the side bits say are down.
+std::string side_keys_down(std::uint64_t side) {
+  std::string names;
+  for (const SideKey& key : kSideKeys) {
+    if ((side & key.bit) == 0) continue;
+    if (!names.empty()) names += ", ";
+    names += modifierKeyString(key.usage);
+  }
+  return names;
+}
+
 bool setting(const char* key) { return ime_config_get_bool(key, 0) != 0; }
 
 // The modifier keys' own codes (Command, Shift, Caps Lock, Option, Control, both sides, Fn): a
@@ -74,6 +99,11 @@ bool KEPSessionFlagsChanged(KEPInputController* controller, const Event& event, 
   const std::uint64_t side = event.modifier_flags & kSideBits;
   const std::uint64_t mf = event.modifier_flags & kDeviceIndependentFlags;
   const std::uint16_t kc = event.key_code;
+  if (_log_flag != 0) {
+    if (const std::string down = side_keys_down(side); !down.empty()) {
+      KEPLog("Modifier keys down: %s.", down.c_str());
+    }
+  }
 
   if (c->inoff > 0 && c->ncand > 0) {
     if (setting("ApplyHotKeySelection")) {

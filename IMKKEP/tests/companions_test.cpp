@@ -15,6 +15,7 @@
 #include "IMKKEP/tests/companions_fixture.h"
 #include "IMKKEP/tests/host_engine_fixture.h"
 #include "IMKKEP/tests/keyroad_fixture.h"
+#include "IMKKEP/tests/workspace_requests.h"
 #include "platform/bundle.h"
 #include "platform/files.h"
 #include "platform/plist.h"
@@ -166,6 +167,8 @@ TEST_F(CompanionLauncher, StartsAProgramOnceAndBringsItForwardWhenAskedAgain) {
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   EXPECT_EQ(platform::process::find_running(name_).size(), 1u);
   EXPECT_TRUE(ServerLogCapture::logged("Bring " + name_ + " to the front."));
+  EXPECT_EQ(server_test::workspace_requests(),
+            (std::vector<std::vector<std::string>>{{"activate-application", name_}}));
 }
 
 TEST_F(CompanionLauncher, AMissingProgramFailsWithTheSystemsReasonLoggedOnce) {

@@ -121,6 +121,13 @@ expect menu-punct "$out" '^insert: ，$'
 expect menu-listing "$out" '^item: 1002 .* state=1 key="S" modifiers=0x60000$'
 out=$(client '<menu:1010>guojia<space>'); expect menu-traditional "$out" '^insert: 國家$'
 
+# The release notes and the web pages are recorded for the desktop; no shell, no program runs.
+client '<menu:1103><menu:1104><menu:1106>' >/dev/null
+workspace=$(cut -f3- "$KEP_RUNTIME_DIR/workspace.log" 2>/dev/null || true)
+expect release-notes "$workspace" $'^open-document\t.*/ReleaseNote\.rtf\t$'
+expect help-page "$workspace" $'^open-url\thttps://kep\.example\.org/wordpress/[?]page_id=15$'
+expect blog-page "$workspace" $'^open-url\thttps://kep\.example\.org/wordpress/[?]cat=1$'
+
 # A client that dies in the middle of a composition leaves the server serving the others.
 "$bin/kep-imk-client" "$(printf 'zhonghuarenmingongheguo%.0s' $(seq 200))" >/dev/null 2>&1 &
 dying=$!
