@@ -159,7 +159,15 @@ client 'a<esc>' >/dev/null
 [[ -d $dictionaries/__new__foo ]] || fail "a locked staging folder was swapped in"
 cmp -s "$dictionaries/foo/dict.db" "$work/new-dict.db" && fail "a locked dictionary was replaced"
 rm "$dictionaries/.foo"
+# The notice and the next activation reach the server by different roads: the activation must
+# come after the notice was taken in.
+notices_before=$(grep -c 'Receive a daruz cell dictionary update notification' "$work/server.log" || true)
 "$bin/kep-notify" post DARUZ_DICT_UPDATED IMKKEP
+for _ in $(seq 100); do
+  notices=$(grep -c 'Receive a daruz cell dictionary update notification' "$work/server.log" || true)
+  if [[ $notices -gt $notices_before ]]; then break; fi
+  sleep 0.05
+done
 client 'a<esc>' >/dev/null
 [[ ! -e $dictionaries/__new__foo ]] || fail "the staging folder stayed after the lock went"
 cmp -s "$dictionaries/foo/dict.db" "$work/new-dict.db" || fail "foo was not replaced"
