@@ -13,7 +13,6 @@ inline constexpr int kConvertTooManyItems = -2;
 int ConvertStream(char* input, char* output, signed char mode);
 int sendpy(const char* input, const char* preset);
 void resetpy();
-int IsUserDefineWord(const char* input, char* output);
 int IsPy(const char* syllable, int strict);
 
 }  // namespace sentence
