@@ -1,0 +1,123 @@
+// The staged program: one copy serves, a second leaves, SIGTERM ends it cleanly.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <thread>
+
+#include "CoreSource/tests/engine_test_support.h"
+#include "platform/ports.h"
+#include "platform/process.h"
+#include "platform/tests/runtime_test_support.h"
+#include "sentenceparser/service/qcp_service.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using engine_test::read_file;
+using engine_test::ScopedEnv;
+using engine_test::TempDir;
+using engine_test::write_file;
+
+// The program started with HOME at `home`, killed when a test leaves it running.
+class SentenceProgram {
+ public:
+  explicit SentenceProgram(const fs::path& home) {
+    ScopedEnv env("HOME", home.string());
+    std::error_code error;
+    pid_ = platform::process::launch(KEP_SENTENCE_PROGRAM, {}, error);
+  }
+  ~SentenceProgram() {
+    if (pid_ && !exit_status_) {
+      std::error_code error;
+      platform::process::send_signal(*pid_, SIGKILL, error);
+      platform::process::wait_for_exit(*pid_, 5s);
+    }
+  }
+  bool wait_until_serving() {
+    for (int i = 0; i < 1000 && pid_; ++i) {
+      std::error_code error;
+      if (platform::ports::RemotePort::open(kQCPServerPortName, error)) return true;
+      if ((exit_status_ = platform::process::wait_for_exit(*pid_, 0ms))) return false;
+      std::this_thread::sleep_for(10ms);
+    }
+    return false;
+  }
+  std::optional<int> terminate() {
+    std::error_code error;
+    platform::process::send_signal(*pid_, SIGTERM, error);
+    return wait_for_exit();
+  }
+  std::optional<int> wait_for_exit() {
+    exit_status_ = platform::process::wait_for_exit(*pid_, 10s);
+    return exit_status_;
+  }
+  bool started() const { return pid_.has_value(); }
+
+ private:
+  std::optional<pid_t> pid_;
+  std::optional<int> exit_status_;
+};
+
+bool exited_with(const std::optional<int>& status, int code) {
+  return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
+}
+
+class SentenceProgramTest : public ::testing::Test {
+ protected:
+  platform::testing_support::PrivateRuntimeDir runtime_;
+  ScopedEnv root_{"KEP_ROOT", std::string(KEP_BINARY_DIR) + "/root"};
+  TempDir home_;
+};
+
+TEST_F(SentenceProgramTest, ServesUntilTerminatedAndLogsToTheEngineLog) {
+  SentenceProgram program(home_.path());
+  ASSERT_TRUE(program.started());
+  ASSERT_TRUE(program.wait_until_serving());
+  std::error_code error;
+  auto remote = platform::ports::RemotePort::open(kQCPServerPortName, error);
+  ASSERT_TRUE(remote);
+  auto reply = remote->send(QCP_MSG_CONVERT_STREAM, "", 2s, 2s);
+  EXPECT_EQ(reply.data, std::optional<std::string>("003:Convert stream '' failed."));
+  EXPECT_EQ(remote->send(99, "x", 2s, 2s).data, std::nullopt);
+  EXPECT_TRUE(fs::is_directory(home_ / "Library/KEP/apr"));
+
+  EXPECT_TRUE(exited_with(program.terminate(), 0));
+  EXPECT_FALSE(platform::ports::RemotePort::open(kQCPServerPortName, error));
+  const std::string log = read_file(home_ / "Library/KEP/ime.log");
+  EXPECT_NE(log.find("Serving KEPCPServerPort"), std::string::npos) << log;
+  EXPECT_NE(log.find("Save auto ci..."), std::string::npos) << log;
+}
+
+TEST_F(SentenceProgramTest, ASecondCopyLeavesBeforeTouchingTheDataFolder) {
+  SentenceProgram first(home_.path());
+  ASSERT_TRUE(first.wait_until_serving());
+
+  // The second copy's own data folder holds a plain file "apr" that starting the engine would
+  // replace by a folder.
+  TempDir second_home;
+  const fs::path apr = second_home / "Library/KEP/apr";
+  write_file(apr, "left alone");
+  fs::permissions(apr.parent_path(), fs::perms::owner_all);
+  SentenceProgram second(second_home.path());
+  ASSERT_TRUE(second.started());
+  auto status = second.wait_for_exit();
+  ASSERT_TRUE(status);
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) != 0) << *status;
+  EXPECT_TRUE(fs::is_regular_file(apr));
+  EXPECT_EQ(read_file(apr), "left alone");
+
+  // The first copy still serves.
+  std::error_code error;
+  auto remote = platform::ports::RemotePort::open(kQCPServerPortName, error);
+  ASSERT_TRUE(remote);
+  EXPECT_EQ(remote->send(QCP_MSG_FILL_PY, "x", 2s, 2s).data,
+            std::optional<std::string>("002:Fill failed."));
+  EXPECT_TRUE(exited_with(first.terminate(), 0));
+}
+
+}  // namespace

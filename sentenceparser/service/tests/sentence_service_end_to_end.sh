@@ -1,0 +1,108 @@
+#!/usr/bin/env bash
+# The staged sentence service end to end: its port answers a conversion, and the engine, with
+# the service in use, shows the service's sentence for syllables that no phrase covers.
+#
+#   sentence_service_end_to_end.sh BUILD_DIR STAGED_PROGRAM
+set -euo pipefail
+export LC_ALL=C  # replies are GBK bytes
+
+build=$1
+program=$2
+port=KEPCPServerPort
+kep_port=$build/bin/kep-port
+kep_engine=$build/bin/kep-engine
+# Syllables that no dictionary phrase covers as a whole.
+syllables=(ni hao)
+
+scratch=$(mktemp -d /tmp/kep-sentence-e2e-XXXXXX)
+service_pid=
+cleanup() {
+  if [[ -n $service_pid ]] && kill -0 "$service_pid" 2>/dev/null; then
+    kill -KILL "$service_pid" 2>/dev/null || true
+    wait "$service_pid" 2>/dev/null || true
+  fi
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+export HOME=$scratch/home
+export KEP_RUNTIME_DIR=$scratch/run
+export KEP_ROOT=$build/root
+mkdir -p "$HOME/Library/KEP"
+mkdir -m 0700 "$KEP_RUNTIME_DIR"
+chmod 0700 "$HOME/Library/KEP"
+for folder in cz main mpp py; do
+  [[ -d $KEP_ROOT/Library/TAV/$folder ]] || fail "the staged word libraries lack $folder"
+done
+
+start_service() {
+  "$program" &
+  service_pid=$!
+  for _ in $(seq 200); do
+    if [[ $("$kep_port" send "$port" 99 x --receive-timeout 2 2>/dev/null) == "no reply" ]]; then
+      return 0
+    fi
+    kill -0 "$service_pid" 2>/dev/null || fail "the service ended while starting"
+    sleep 0.05
+  done
+  fail "the service did not serve $port"
+}
+
+stop_service() {
+  kill -TERM "$service_pid"
+  local rc=0
+  wait "$service_pid" || rc=$?
+  service_pid=
+  [[ $rc == 0 ]] || fail "the service ended with $rc after SIGTERM"
+}
+
+# Hex bytes of a reply (kep-port ends it with a line feed).
+reply_hex() { "$kep_port" send "$port" "$@" | od -An -v -tx1 | tr -d ' \n'; }
+
+# The first candidate of the last page that "kep-engine keys" shows for the typed syllables.
+first_candidate() {
+  local typed
+  typed=$(printf '%s' "${syllables[@]}")
+  "$kep_engine" keys "$typed" | sed -n 's/^page: 1\.\([^ ]*\) .*/\1/p; s/^page: 1\.\([^ ]*\)$/\1/p' |
+    tail -n 1
+}
+
+start_service
+
+# ni_hao: "000:", 你好 in GBK, 0xFF, one flag byte ('_' or '0') per item.
+hex=$(reply_hex 100 ni_hao)
+[[ $hex =~ ^3030303a(c4e3bac3)ff(5f|30)(5f|30)0a$ ]] || fail "100 ni_hao answered $hex"
+[[ $("$kep_port" send "$port" 99 x) == "no reply" ]] || fail "99 was answered"
+[[ $("$kep_port" send "$port" 101 ni_hao) == "002:Invalid format." ]] || fail "101 without 0xFF"
+
+# The engine, with the service in use.
+cat > "$HOME/Library/KEP/imkkep.plist" <<'PLIST'
+<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0">
+<dict>
+	<key>EnableTAV</key>
+	<true/>
+</dict>
+</plist>
+PLIST
+joined=$(IFS=_; echo "${syllables[*]}")
+reply=$("$kep_port" send "$port" 100 "$joined")
+service_text=${reply%%$'\xff'*}
+[[ $service_text == 000:* ]] || fail "100 $joined answered $service_text"
+service_sentence=$(printf '%s' "${service_text#000:}" | iconv -f GBK -t UTF-8)
+shown=$(first_candidate)
+[[ $shown == "$service_sentence" ]] ||
+  fail "the engine shows '$shown' with the service in use, the service composed '$service_sentence'"
+
+stop_service
+[[ $("$kep_port" send "$port" 99 x) == error* ]] || fail "the port still answers after SIGTERM"
+without=$(first_candidate)
+[[ $without != "$service_sentence" ]] ||
+  fail "without the service the engine shows the same '$without': the check proves nothing"
+
+echo "sentence service end to end: 1 passed, 0 failed"
