@@ -154,7 +154,7 @@ TEST_F(QCPMessageTest, TooManyItemsAreRefusedWithTheFailureText) {
 }
 
 TEST_F(QCPMessageTest, ALoneLeadByteAtTheEndIsNotReadPast) {
-  for (const std::string payload : {std::string("\xC4"), "ni_" + std::string("\xC4"),
+  for (const std::string& payload : {std::string("\xC4"), "ni_" + std::string("\xC4"),
                                     std::string(1100, '\xB0')}) {
     auto reply = QCPMessageCallback(QCP_MSG_CONVERT_STREAM, payload);
     ASSERT_TRUE(reply);
