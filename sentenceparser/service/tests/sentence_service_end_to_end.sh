@@ -11,8 +11,9 @@ program=$2
 port=KEPCPServerPort
 kep_port=$build/bin/kep-port
 kep_engine=$build/bin/kep-engine
-# Syllables that no dictionary phrase covers as a whole.
-syllables=(ni hao)
+# Syllable strings that no dictionary phrase covers as a whole, and whose characters the engine
+# can read back itself.
+sentences=(ta_shuai_wo wo_ai_ni_men)
 
 scratch=$(mktemp -d /tmp/kep-sentence-e2e-XXXXXX)
 service_pid=
@@ -64,12 +65,19 @@ stop_service() {
 # Hex bytes of a reply (kep-port ends it with a line feed).
 reply_hex() { "$kep_port" send "$port" "$@" | od -An -v -tx1 | tr -d ' \n'; }
 
-# The first candidate of the last page that "kep-engine keys" shows for the typed syllables.
+# The first candidate of the last page that "kep-engine keys" shows for typing syllables
+# joined by "_".
 first_candidate() {
-  local typed
-  typed=$(printf '%s' "${syllables[@]}")
-  "$kep_engine" keys "$typed" | sed -n 's/^page: 1\.\([^ ]*\) .*/\1/p; s/^page: 1\.\([^ ]*\)$/\1/p' |
-    tail -n 1
+  "$kep_engine" keys "${1//_/}" | sed -n 's/^page: 1\.\([^ ]*\).*/\1/p' | tail -n 1
+}
+
+# The service's sentence for syllables joined by "_", in UTF-8.
+service_sentence() {
+  local reply text
+  reply=$("$kep_port" send "$port" 100 "$1")
+  text=${reply%%$'\xff'*}
+  [[ $text == 000:* ]] || fail "100 $1 answered $reply"
+  printf '%s' "${text#000:}" | iconv -f GBK -t UTF-8
 }
 
 start_service
@@ -90,19 +98,22 @@ cat > "$HOME/Library/KEP/imkkep.plist" <<'PLIST'
 </dict>
 </plist>
 PLIST
-joined=$(IFS=_; echo "${syllables[*]}")
-reply=$("$kep_port" send "$port" 100 "$joined")
-service_text=${reply%%$'\xff'*}
-[[ $service_text == 000:* ]] || fail "100 $joined answered $service_text"
-service_sentence=$(printf '%s' "${service_text#000:}" | iconv -f GBK -t UTF-8)
-shown=$(first_candidate)
-[[ $shown == "$service_sentence" ]] ||
-  fail "the engine shows '$shown' with the service in use, the service composed '$service_sentence'"
+declare -A composed
+for pinyin in "${sentences[@]}"; do
+  composed[$pinyin]=$(service_sentence "$pinyin")
+  shown=$(first_candidate "$pinyin")
+  [[ $shown == "${composed[$pinyin]}" ]] ||
+    fail "for $pinyin the engine shows '$shown' with the service in use, the service composed '${composed[$pinyin]}'"
+done
 
 stop_service
 [[ $("$kep_port" send "$port" 99 x) == error* ]] || fail "the port still answers after SIGTERM"
-without=$(first_candidate)
-[[ $without != "$service_sentence" ]] ||
-  fail "without the service the engine shows the same '$without': the check proves nothing"
+# Without the service the engine composes its own sentences; at least one must differ, or the
+# checks above could not tell the two apart.
+differs=0
+for pinyin in "${sentences[@]}"; do
+  if [[ $(first_candidate "$pinyin") != "${composed[$pinyin]}" ]]; then differs=1; fi
+done
+[[ $differs == 1 ]] || fail "without the service the engine shows the same sentences: the check proves nothing"
 
 echo "sentence service end to end: 1 passed, 0 failed"
