@@ -234,6 +234,10 @@ int IsPy(const char* syllable, int strict) {
   if (syllable == nullptr) return 0;
   const std::size_t length = strnlen(syllable, kMaxSyllableLength + 1);
   if (length == 0 || length > kMaxSyllableLength) return 0;
+  // Only letters: a separator inside the text would match across the list's entries.
+  for (std::size_t i = 0; i < length; ++i) {
+    if (!is_ascii_lower(static_cast<unsigned char>(syllable[i]))) return 0;
+  }
   for (const auto& list : kSyllableLists) {
     if (list.first != syllable[0]) continue;
     const char* entries = (strict != 0 && list.strict != nullptr) ? list.strict : list.lenient;
