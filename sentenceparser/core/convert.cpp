@@ -40,8 +40,8 @@ bool is_ascii_upper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
 // Fills NCM from left to right; refuses to open an item past the table.
 class ItemBuilder {
  public:
-  // The item being filled; false when it would lie past the table.
-  bool open() { return count_ < kMaxItems; }
+  // Whether the item to fill lies inside the table.
+  bool has_room() const { return count_ < kMaxItems; }
   Item& current() { return NCM[count_]; }
   void close() {
     ++count_;
@@ -199,7 +199,7 @@ int sendpy(const char* input, const char* preset) {
       // A lead byte with nothing after it is half a character: it makes no item.
       if (bytes[i + 1] == '\0') break;
       items.close_if_started();
-      if (!items.open()) return refuse_too_many_items();
+      if (!items.has_room()) return refuse_too_many_items();
       add_gbk_character(items, bytes + i);
       ++i;
       continue;
@@ -208,13 +208,13 @@ int sendpy(const char* input, const char* preset) {
       // Letters after a digit or a sign start a syllable of their own rather than vanish into
       // the fixed one-byte item.
       if (items.letters() > 0 && (items.current().flags & kItemFixed) != 0) items.close();
-      if (!items.open()) return refuse_too_many_items();
+      if (!items.has_room()) return refuse_too_many_items();
       items.current().flags |= kItemPinyin;
       items.add_letter(static_cast<char>(c));
       continue;
     }
     items.close_if_started();
-    if (!items.open()) return refuse_too_many_items();
+    if (!items.has_room()) return refuse_too_many_items();
     if (is_ascii_upper(c)) {
       items.current().flags |= kItemPinyin | kItemAbbreviated;
       items.add_letter(static_cast<char>(c));
@@ -266,6 +266,7 @@ int ConvertStream(char* input, char* output, signed char mode) {
   }
   if (count == 1) {
     const int written = static_cast<int>(GetRepeatHz("", input, output, mode));
+    if (InputProperty.ReportAsHandled != 0) return kConvertNothing;
     return (mode != 0 && written == 0) ? -1 : written;
   }
 

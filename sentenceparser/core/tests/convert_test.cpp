@@ -280,10 +280,15 @@ TEST_F(ConvertStreamTest, OtherModesLeaveOutputToTheCaller) {
 
 TEST_F(ConvertStreamTest, ReportAsHandledSwitchAnswersNothing) {
   InputProperty.ReportAsHandled = 1;
-  const int result = Convert("ni_hao");
+  const int sentence = Convert("ni_hao");
+  const std::string sentence_output = Output();
+  output_[0] = '\0';
+  const int single = Convert("ni");
   InputProperty.ReportAsHandled = 0;
-  EXPECT_EQ(result, kConvertNothing);
-  EXPECT_EQ(Output(), std::string(testing::kNi) + testing::kHao);
+  EXPECT_EQ(sentence, kConvertNothing);
+  EXPECT_EQ(sentence_output, std::string(testing::kNi) + testing::kHao);
+  EXPECT_EQ(single, kConvertNothing);
+  EXPECT_EQ(Output(), testing::kNi);
 }
 
 }  // namespace
