@@ -40,8 +40,8 @@ bool is_ascii_upper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
 // Fills NCM from left to right; refuses to open an item past the table.
 class ItemBuilder {
  public:
-  // The item being filled; false when it would lie past the table.
-  bool open() { return count_ < kMaxItems; }
+  // Whether the item to fill lies inside the table.
+  bool has_room() const { return count_ < kMaxItems; }
   Item& current() { return NCM[count_]; }
   void close() {
     ++count_;
@@ -199,7 +199,7 @@ int sendpy(const char* input, const char* preset) {
       // A lead byte with nothing after it is half a character: it makes no item.
       if (bytes[i + 1] == '\0') break;
       items.close_if_started();
-      if (!items.open()) return refuse_too_many_items();
+      if (!items.has_room()) return refuse_too_many_items();
       add_gbk_character(items, bytes + i);
       ++i;
       continue;
@@ -208,13 +208,13 @@ int sendpy(const char* input, const char* preset) {
       // Letters after a digit or a sign start a syllable of their own rather than vanish into
       // the fixed one-byte item.
       if (items.letters() > 0 && (items.current().flags & kItemFixed) != 0) items.close();
-      if (!items.open()) return refuse_too_many_items();
+      if (!items.has_room()) return refuse_too_many_items();
       items.current().flags |= kItemPinyin;
       items.add_letter(static_cast<char>(c));
       continue;
     }
     items.close_if_started();
-    if (!items.open()) return refuse_too_many_items();
+    if (!items.has_room()) return refuse_too_many_items();
     if (is_ascii_upper(c)) {
       items.current().flags |= kItemPinyin | kItemAbbreviated;
       items.add_letter(static_cast<char>(c));
@@ -234,6 +234,10 @@ int IsPy(const char* syllable, int strict) {
   if (syllable == nullptr) return 0;
   const std::size_t length = strnlen(syllable, kMaxSyllableLength + 1);
   if (length == 0 || length > kMaxSyllableLength) return 0;
+  // Only letters: a separator inside the text would match across the list's entries.
+  for (std::size_t i = 0; i < length; ++i) {
+    if (!is_ascii_lower(static_cast<unsigned char>(syllable[i]))) return 0;
+  }
   for (const auto& list : kSyllableLists) {
     if (list.first != syllable[0]) continue;
     const char* entries = (strict != 0 && list.strict != nullptr) ? list.strict : list.lenient;
@@ -262,6 +266,7 @@ int ConvertStream(char* input, char* output, signed char mode) {
   }
   if (count == 1) {
     const int written = static_cast<int>(GetRepeatHz("", input, output, mode));
+    if (InputProperty.ReportAsHandled != 0) return kConvertNothing;
     return (mode != 0 && written == 0) ? -1 : written;
   }
 

@@ -116,9 +116,10 @@ constexpr char kFullWidthExclaim[] = "\xA3\xA1";
 template <std::size_t N>
 const char* find_row(const SyllableChar (&table)[N], const char* syllable) {
   const auto* end = table + N;
-  const auto* row = std::lower_bound(table, end, syllable, [](const SyllableChar& r, const char* s) {
-    return std::strcmp(r.syllable, s) < 0;
-  });
+  const auto before = [](const SyllableChar& row, const char* text) {
+    return std::strcmp(row.syllable, text) < 0;
+  };
+  const auto* row = std::lower_bound(table, end, syllable, before);
   if (row == end || std::strcmp(row->syllable, syllable) != 0) return nullptr;
   return row->gbk;
 }
