@@ -1,0 +1,127 @@
+// kep-tavgen: generates the sentence service's data from open data (Unihan, a Rime pinyin
+// dictionary, a phrase database), all from the same character weights: the tables compiled into
+// the service's core, its single-character table pydan.tab, and its word-library folder.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "accent_additions_builder.h"
+#include "certainty_builder.h"
+#include "dan_rows.h"
+#include "letter_list_builder.h"
+#include "platform/files.h"
+#include "tables_source_writer.h"
+#include "tav_folder.h"
+#include "tav_sources.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The phrases the engine's generator takes from the phrase database, taken here alike so that
+// both services know the same words.
+inline constexpr std::uint32_t kPhraseFloor = 3000;
+inline constexpr std::uint32_t kLongPhraseFloor = 4500;
+inline constexpr std::size_t kPhraseCap = 200000;
+
+struct Options {
+  mkdata::SourcePaths sources;
+  fs::path tables;
+  fs::path pydan;
+  fs::path tav;
+};
+
+void usage() {
+  std::fprintf(stderr,
+               "usage: kep-tavgen --tables FILE.cpp --pydan FILE --tav DIR\n"
+               "                  [--unihan DIR] [--words FILE] [--phrases FILE]\n"
+               "Writes the sentence service's generated tables (C++ source), its pydan.tab, and\n"
+               "the folders cz, main, mpp and py (with danmodi.inx and danmodi.lib) under DIR.\n");
+}
+
+bool parse_options(int argc, char** argv, Options* options) {
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    fs::path* target = nullptr;
+    if (arg == "--tables") target = &options->tables;
+    else if (arg == "--pydan") target = &options->pydan;
+    else if (arg == "--tav") target = &options->tav;
+    else if (arg == "--unihan") target = &options->sources.unihan_folder;
+    else if (arg == "--words") target = &options->sources.word_dictionary;
+    else if (arg == "--phrases") target = &options->sources.phrase_database;
+    if (target == nullptr || i + 1 >= argc) return false;
+    *target = argv[++i];
+  }
+  return !options->tables.empty() && !options->pydan.empty() && !options->tav.empty();
+}
+
+bool write_file(const fs::path& path, const std::string& bytes, std::string* error) {
+  std::error_code ec;
+  if (path.has_parent_path() && !platform::files::make_directories(path.parent_path(), 0755, ec)) {
+    *error = "cannot create " + path.parent_path().string() + ": " + ec.message();
+    return false;
+  }
+  if (!platform::files::write_atomic(path, bytes, ec)) {
+    *error = "cannot write " + path.string() + ": " + ec.message();
+    return false;
+  }
+  return true;
+}
+
+int fail(const std::string& what) {
+  std::fprintf(stderr, "kep-tavgen: %s\n", what.c_str());
+  return 1;
+}
+
+int run(const Options& options) {
+  std::string error;
+  tavgen::TavSources sources;
+  mkdata::MergeRules merge{kPhraseFloor, kLongPhraseFloor, kPhraseCap};
+  if (!tavgen::load_tav_sources(options.sources, merge, &sources, &error)) return fail(error);
+
+  const tavgen::DanRows rows = tavgen::build_dan_rows(sources.weights);
+  const tavgen::LetterLists letters = tavgen::build_letter_lists(sources.weights);
+  for (std::size_t letter = 0; letter < letters.size(); ++letter) {
+    const char name = static_cast<char>('a' + letter);
+    if (letters[letter].size() != static_cast<std::size_t>(tavgen::letter_list_length(name))) {
+      return fail(std::string("the sources hold too few characters for the letter list of ") + name);
+    }
+  }
+  const std::vector<tavgen::CertaintyEntry> certainties = tavgen::build_certainties(rows, sources.weights);
+  const std::vector<tavgen::AccentEntry> additions = tavgen::build_accent_additions(rows, sources.weights);
+  const tavgen::DanmodiFiles danmodi = tavgen::write_danmodi(tavgen::build_danmodi_lists(sources.words));
+  const std::string pydan = tavgen::write_pydan(rows);
+
+  if (!write_file(options.tables, tavgen::write_tables_source(letters, certainties, additions), &error) ||
+      !write_file(options.pydan, pydan, &error) || !tavgen::write_tav_folder(options.tav, danmodi, &error)) {
+    return fail(error);
+  }
+
+  std::size_t row_characters = 0;
+  for (const auto& row : rows.characters) row_characters += row.size();
+  std::printf("kep-tavgen: wrote %s\n", options.tables.c_str());
+  std::printf("  pydan.tab     %zu characters in %d rows, %zu bytes\n", row_characters, tavgen::kDanLines,
+              pydan.size());
+  std::printf("  certainties   %zu syllables; accent additions %zu syllables\n", certainties.size(),
+              additions.size());
+  std::printf("  danmodi       %zu index bytes, %zu library bytes, from %zu words (%zu phrases)\n",
+              danmodi.index.size(), danmodi.library.size(), sources.words.size(), sources.phrases_added);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!parse_options(argc, argv, &options)) {
+    usage();
+    return 2;
+  }
+  try {
+    return run(options);
+  } catch (const std::exception& e) {
+    return fail(e.what());
+  }
+}

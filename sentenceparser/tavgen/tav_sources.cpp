@@ -1,0 +1,69 @@
+#include "tav_sources.h"
+
+#include <unordered_map>
+
+#include "model/characters.h"
+#include "sources/utf8.h"
+
+namespace tavgen {
+
+namespace {
+
+// Each distinct character is converted once; the words repeat a few thousand of them.
+class Gb2312Cache {
+ public:
+  std::optional<GbkChar> operator()(const std::string& utf8) {
+    auto [at, added] = codes_.try_emplace(utf8, std::nullopt);
+    if (added) at->second = gb2312_of_utf8(utf8);
+    return at->second;
+  }
+
+ private:
+  std::unordered_map<std::string, std::optional<GbkChar>> codes_;
+};
+
+}  // namespace
+
+void append_context_words(const std::vector<mkdata::RimeEntry>& entries, std::vector<ContextWord>* words) {
+  Gb2312Cache gb2312;
+  for (const mkdata::RimeEntry& entry : entries) {
+    std::optional<std::vector<std::string>> characters = mkdata::characters_of(entry.text);
+    if (!characters || characters->empty() || characters->size() != entry.syllables.size()) continue;
+    ContextWord word;
+    word.weight = entry.weight;
+    bool usable = true;
+    for (std::size_t i = 0; i < characters->size() && usable; ++i) {
+      std::optional<GbkChar> code = gb2312((*characters)[i]);
+      const std::string& syllable = entry.syllables[i];
+      usable = code && !syllable.empty() && syllable[0] >= 'a' && syllable[0] <= 'z';
+      if (!usable) break;
+      word.characters.push_back(*code);
+      word.initials.push_back(syllable[0]);
+    }
+    if (usable) words->push_back(std::move(word));
+  }
+}
+
+bool load_tav_sources(const mkdata::SourcePaths& paths, const mkdata::MergeRules& merge, TavSources* sources,
+                      std::string* error) {
+  mkdata::Sources read;
+  if (!mkdata::load_unihan(paths.unihan_folder, &read.unihan, error) ||
+      !mkdata::load_rime_dict(paths.word_dictionary, &read.words, error) ||
+      !mkdata::load_pinyin_database(paths.phrase_database, merge.min_frequency, &read.database_phrases,
+                                    error)) {
+    return false;
+  }
+  const mkdata::CharTable characters = mkdata::collect_characters(read);
+  for (const auto& [text, info] : characters) add_character(info, &sources->weights);
+
+  mkdata::MergeReport report;
+  const std::vector<mkdata::RimeEntry> phrases =
+      mkdata::merge_database_phrases(read.words, read.database_phrases, characters, merge, &report);
+  append_context_words(read.words, &sources->words);
+  const std::size_t before = sources->words.size();
+  append_context_words(phrases, &sources->words);
+  sources->phrases_added = sources->words.size() - before;
+  return true;
+}
+
+}  // namespace tavgen

@@ -1,0 +1,32 @@
+// What the generator reads: the character weights per syllable (word source and Unihan merged as
+// for the engine's tables) and the words whose character sequences give the context lists.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "character_weights.h"
+#include "danmodi_writer.h"
+#include "model/sources.h"
+#include "model/vocabulary.h"
+#include "sources/rime_dict.h"
+
+namespace tavgen {
+
+struct TavSources {
+  CharacterWeights weights;
+  std::vector<ContextWord> words;
+  std::size_t phrases_added = 0;  // phrases of the phrase database among `words`
+};
+
+// Word-source entries as context words; entries with a character outside GB2312, or without one
+// syllable per character, are left out.
+void append_context_words(const std::vector<mkdata::RimeEntry>& entries, std::vector<ContextWord>* words);
+
+// Reads Unihan, the word source and the phrase database (the latter merged by `merge` as the
+// engine's generator merges it). false with the reason in `error`.
+bool load_tav_sources(const mkdata::SourcePaths& paths, const mkdata::MergeRules& merge, TavSources* sources,
+                      std::string* error);
+
+}  // namespace tavgen
