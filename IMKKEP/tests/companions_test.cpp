@@ -238,7 +238,9 @@ TEST_F(CellDictUpdater, IsLaunchedWhenWantedAndAskedToShutDownWhenNot) {
   stub_ = 0;
   EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
   EXPECT_NE(read_text(stub_log).find("shutdown"), std::string::npos);
-  EXPECT_EQ(launched_names(), (Names{"IMKKEPCandidateWindow", "IMKKEPSimp2TradConverter"}));
+  // The staged root ships the sentence service's libraries, so start-up looks after it too.
+  EXPECT_EQ(launched_names(), (Names{"IMKKEPCandidateWindow", "IMKKEPSimp2TradConverter",
+                                     "IMKKEPSentenceParser"}));
 }
 
 TEST_F(CellDictUpdater, AReloadLogsItsDecisionWhateverTheLogSetting) {
@@ -253,7 +255,7 @@ TEST_F(CellDictUpdater, AReloadLogsItsDecisionWhateverTheLogSetting) {
   write_settings(data_folder(), settings_with("DaruzDictAutoUpdate", true));
   imkkep::_log_flag = 0;
   ASSERT_EQ(imkkep::IMEReload(), 0);
-  EXPECT_EQ(launched_names(), Names{"KepCellDictUpdater"});
+  EXPECT_EQ(launched_names(), (Names{"KepCellDictUpdater", "IMKKEPSentenceParser"}));
   EXPECT_TRUE(ServerLogCapture::logged("Launching KepCellDictUpdater.app..."));
 }
 

@@ -63,12 +63,13 @@ start_server() {
 mkdir -p "$HOME/Library/KEP"
 : >"$HOME/Library/KEP/__debug"
 start_server
-# The server starts the converter itself, once; a second server finds its name taken and
-# starts nothing.
+# The server starts the converter and the sentence service itself, once each; a second server
+# finds its name taken and starts nothing.
 wait_for "$KEP_RUNTIME_DIR/KEPCCServerPort.port"
+wait_for "$KEP_RUNTIME_DIR/KEPCPServerPort.port"
 mapfile -t companions < <(children_of "$server_pid")
 pids+=("${companions[@]}")
-[[ ${#companions[@]} -eq 1 ]] || fail "one companion expected, the server started: ${companions[*]}"
+[[ ${#companions[@]} -eq 2 ]] || fail "two companions expected, the server started: ${companions[*]}"
 status=0
 "$server" 2>>"$work/server.log" || status=$?
 [[ $status -ne 0 ]] || fail "a second server started"
