@@ -18,6 +18,7 @@
 #include "platform/notify.h"
 #include "platform/plist.h"
 #include "platform/port_frame.h"
+#include "sentenceparser/core/line_scramble.h"
 #include "writers/system_dictionary.h"
 
 namespace fs = std::filesystem;
@@ -181,6 +182,18 @@ void converter_seeds() {
                              std::string(1, '\2')});
 }
 
+void sentence_seeds() {
+  seed("sentence_request", {std::string(1, '\0') + "ni_hao_ma_?", std::string(1, '\0') + "3ge_Beijing",
+                            std::string(1, '\1') + "wo\xFF\xCE\xD2", std::string(1, '\2') + "\xC4\xE3"});
+  std::string rows[] = {"aP\xB0\xA1", "ai\xB0\xAE\xB0\xA4", "ang\xB0\xBA"};
+  std::string table;
+  for (std::string& row : rows) {
+    sentence::encodeline(row.data());
+    table += row + "\n";
+  }
+  seed("pydan_table", {table});
+}
+
 void matcher_seeds() {
   seed("matcher", {std::string(1, '\0') + "zhongguoren ", std::string(1, '\0') + "womenshi2",
                    std::string(1, '\1') + "vsuo ", std::string(1, '\3') + "ab1zz ",
@@ -206,5 +219,6 @@ int main(int argc, char** argv) {
   wire_seeds();
   converter_seeds();
   matcher_seeds();
+  sentence_seeds();
   return 0;
 }
