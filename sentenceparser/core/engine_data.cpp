@@ -1,5 +1,5 @@
 // The engine's data start-up and release: the per-user "apr" folder that holds the learned
-// words, the cleared tables and the single-character table.
+// words, the cleared tables, the single-character table and the word caches.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,6 +13,7 @@
 #include "CoreSource/base/imelog.h"
 #include "sentenceparser/core/dan_table.h"
 #include "sentenceparser/core/engine_state.h"
+#include "sentenceparser/core/word_cache.h"
 
 namespace sentence {
 
@@ -72,9 +73,16 @@ int InitData() {
   EnterChr[1] = '\n';
   EnterChr[2] = '\0';
   LoadDan();
+  // Cache slots are sized from the table's rows, so they follow it.
+  jpcache_init();
+  incache_init();
   return apr_ready ? 0 : -1;
 }
 
-void FreeData() { FreeDan(); }
+void FreeData() {
+  FreeDan();
+  FreeJPCache();
+  FreeCache();
+}
 
 }  // namespace sentence
