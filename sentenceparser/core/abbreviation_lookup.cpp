@@ -22,7 +22,6 @@ namespace sentence {
 namespace {
 
 constexpr int kLongestWord = 7;  // the main libraries hold words of 2..7 syllables
-constexpr int kFourLetterMax = 456975;
 constexpr int kLetterListSize = 260;
 // The kept word is certain enough once its share of the key's uses passes half, or once what
 // the unread records could still hold falls below it.
@@ -134,8 +133,7 @@ bool abbreviation_entry(const char* key, int n, int* number, std::string* index)
     *number = GetPy3No(key);
     *index = main_library_name(3, ".inx");
   } else {
-    const unsigned value = static_cast<unsigned>(GetPy4No(key));
-    *number = value <= static_cast<unsigned>(kFourLetterMax) ? static_cast<int>(value) : -1;
+    *number = four_letter_bucket(key);
     *index = main_library_name(n, ".inx");
   }
   return *number >= 0;

@@ -52,6 +52,10 @@ void visit_neighbours(const Bucket& bucket, int match, const unsigned char* comp
   }
 }
 
+// The base-26 number of the key's first four bytes, 0..456975; -1 unless they are all
+// lower-case letters.
+int four_letter_bucket(const char* key);
+
 // <data path><name> into `path` (512 bytes); false when there is no data path or it does not fit.
 bool library_path(const char* name, char* path);
 

@@ -20,7 +20,6 @@ namespace sentence {
 namespace {
 
 constexpr unsigned char kLookupFlags = 0x80;
-constexpr int kFourLetterMax = 456975;
 constexpr int kHeadEndShortWeightMax = 16;
 
 int one_syllable(const char* key, char* text, int* weight, unsigned char* flags) {
@@ -52,12 +51,6 @@ KeyPart main_compared(int n) {
 
 // Whole-sentence and head-and-end libraries: the key after its first three bytes.
 KeyPart three_byte_compared(int n) { return {3, n == 2 ? 3 : 2 * n - 3}; }
-
-// Bucket number of the key's first four bytes; -1 outside the index range.
-int four_letter_bucket(const char* key) {
-  const unsigned number = static_cast<unsigned>(GetPy4No(key));
-  return number <= static_cast<unsigned>(kFourLetterMax) ? static_cast<int>(number) : -1;
-}
 
 // A record's character positions decoded into `text` (kWordTextSize bytes).
 bool decode_positions(const char* key, int n, const unsigned char* positions, char* text) {
