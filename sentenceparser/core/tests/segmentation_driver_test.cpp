@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"lve_nv", 0, 1, "lnvv?/"},
         KeyCase{"ni_ni_ni_ni_ni_ni_ni", 0, 6, "nnnnnnnVVVVVVV"},
         KeyCase{"ni_ni_ni_ni_ni_ni_ni_ni", 0, 7, ""},
-        KeyCase{"3ni", 0, 1, ""},
+        KeyCase{"3ni", 0, 1, "inai(V"},  // a digit keys as "iA"
         KeyCase{"ni_xq", 0, 1, ""},
         KeyCase{"ni_hao", 1, 0, ""},
         KeyCase{"ni_hao", 1, 2, ""},
