@@ -103,6 +103,7 @@ INSTANTIATE_TEST_SUITE_P(Scores, RegionChoice,
                                            RegionCase{90, 60, "?学生"},   // 260 against 290
                                            RegionCase{70, 70, "?学生"},   // a tie goes backward
                                            RegionCase{60, 10, "?学生"},   // 100 against 260
+                                           RegionCase{20, 30, "?学生"},   // 100 against 100
                                            RegionCase{10, 90, "大学?"})); // 290 against 100
 
 TEST_F(ScanGapTwiceTest, AgreedBoundariesSeparateRegions) {
