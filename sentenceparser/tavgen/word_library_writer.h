@@ -1,5 +1,9 @@
 // Writes the sentence service's word libraries in the layouts its readers expect
 // (sentenceparser/core/library_layout.h): used by kep-tavgen and by the tests' fixtures.
+//
+// Every index is sized for all its bucket numbers (uint32 first record, uint16 count). A library
+// without words is written as its index alone: every count is 0, so no reader opens the data
+// file, and an empty file could not be mapped anyway.
 #pragma once
 
 #include <filesystem>
@@ -19,15 +23,24 @@ struct LibraryWord {
   char marker = 0;              // head-and-end library: 'h' or 'e'
 };
 
+// A record byte is never 0: flags 0 are stored as 0x80, a bit no reader gives a meaning to
+// (the split marks are 0x20 >> d for d = 0..5, 0x40 the preferred bit).
+inline constexpr unsigned char kFlagsPresent = 0x80;
+
+// A bucket's (and main/mgrm0j.inx's initials') records are counted in 16 bits: more are refused.
+inline constexpr std::size_t kBucketRecordMax = 65535;
+
 // main/mgrm<N-2>.inx/.dat for the words of `n` syllables (and main/mgrm0j.inx for n = 2) under
 // `tav`; words whose syllables have no final code or whose bytes cannot be stored are refused
-// with the reason in `error`. Files are written atomically. False on failure.
+// with the reason in `error`, as is a bucket of more than kBucketRecordMax records. Files are
+// written atomically. False on failure. Homophones are stored heaviest first.
 bool write_main_library(const std::filesystem::path& tav, int n, std::vector<LibraryWord> words,
                         std::string* error);
 // mpp/w<N>.inx/.dat (weights and flags are not stored).
 bool write_whole_library(const std::filesystem::path& tav, int n, std::vector<LibraryWord> words,
                          std::string* error);
-// mpp/j10<N>.inx/.dat; a key's "h" record comes before its "e" record.
+// mpp/j10<N>.inx/.dat; a key's "h" record comes before its "e" record; a key may have one of
+// each at most.
 bool write_head_end_library(const std::filesystem::path& tav, int n,
                             std::vector<LibraryWord> words, std::string* error);
 // mpp/bd1, mpp/bd2 and mpp/bdj2 as valid libraries without words.
