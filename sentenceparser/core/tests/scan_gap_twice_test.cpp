@@ -172,3 +172,46 @@ TEST_F(ScanGapTwiceTest, LongInputStaysWithinItsWindows) {
 
 }  // namespace
 }  // namespace sentence::testing
+
+namespace sentence::testing {
+namespace {
+
+class ScanGapTwiceLibrary : public LibrarySegmentationTest {
+ protected:
+  void SetUp() override {
+    LibrarySegmentationTest::SetUp();
+    Characters({{"wo", "我"}, {"men", "们"}, {"shi", "是"}, {"zhong", "中"}, {"guo", "国"},
+                {"ren", "人"}, {"yi", "一"}, {"er", "二"}, {"san", "三"}, {"si", "四"}});
+    MainWords(2, {Entry({"wo", "men"}, 100, 10), Entry({"zhong", "guo"}, 90, 10)});
+    MainWords(3, {Entry({"zhong", "guo", "ren"}, 100, 10)});
+  }
+};
+
+TEST_F(ScanGapTwiceLibrary, SentenceOfLibraryWords) {
+  std::string sentence, ends;
+  EXPECT_EQ(Convert("wo_men_shi_zhong_guo_ren", &sentence, &ends), kConvertOk);
+  EXPECT_EQ(sentence, "我们是中国人");
+  // 我们|是|中国人: the one-syllable pass marks no word ends.
+  EXPECT_EQ(ends, "0_000_");
+}
+
+TEST_F(ScanGapTwiceLibrary, WholeSentenceWordFromTheLibrary) {
+  WholeWords(6, {Entry({"wo", "men", "shi", "zhong", "guo", "ren"}, 0, 0)});
+  std::string sentence, ends;
+  EXPECT_EQ(Convert("wo_men_shi_zhong_guo_ren", &sentence, &ends), kConvertOk);
+  EXPECT_EQ(sentence, "我们是中国人");
+  EXPECT_EQ(ends, "00000_");
+  EXPECT_EQ(NCM[0].weight, kWholeWordWeight);
+}
+
+TEST_F(ScanGapTwiceLibrary, NumberWords) {
+  std::string sentence, ends;
+  EXPECT_EQ(Convert("yi_er_san_si", &sentence, &ends), kConvertOk);
+  EXPECT_EQ(sentence, "一二三四");
+  // One number word, not four single characters.
+  EXPECT_EQ(ends, "000_");
+  EXPECT_NE(NCM[0].flags2 & kItemScanWordFirst, 0);
+}
+
+}  // namespace
+}  // namespace sentence::testing

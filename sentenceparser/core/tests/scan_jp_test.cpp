@@ -105,3 +105,35 @@ TEST_F(ScanJpTest, OverfullCandidateListEndsThePass) {
 
 }  // namespace
 }  // namespace sentence::testing
+
+namespace sentence::testing {
+namespace {
+
+struct LibraryJpCase {
+  std::string input;
+  int wm_weight;  // abbreviation weights of 我们 and 外貌, both W_M
+  int wai_mao_weight;
+  std::string expected;
+};
+
+class ScanJpLibrary : public LibrarySegmentationTest,
+                      public ::testing::WithParamInterface<LibraryJpCase> {};
+
+TEST_P(ScanJpLibrary, ConvertsInitialsWithTheHeaviestLibraryWord) {
+  const LibraryJpCase& c = GetParam();
+  Characters({{"wo", "我"}, {"men", "们"}, {"wai", "外"}, {"mao", "貌"}, {"zhong", "中"},
+              {"guo", "国"}});
+  MainWords(2, {Entry({"wo", "men"}, 60, c.wm_weight), Entry({"wai", "mao"}, 50, c.wai_mao_weight),
+                Entry({"zhong", "guo"}, 60, 30)});
+  std::string sentence, ends;
+  EXPECT_EQ(Convert(c.input, &sentence, &ends), kConvertOk);
+  EXPECT_EQ(sentence, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(Words, ScanJpLibrary,
+                         ::testing::Values(LibraryJpCase{"W_M", 40, 5, "我们"},
+                                           LibraryJpCase{"W_M", 40, 45, "外貌"},
+                                           LibraryJpCase{"Z_G", 40, 5, "中国"}));
+
+}  // namespace
+}  // namespace sentence::testing

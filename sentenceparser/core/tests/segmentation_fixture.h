@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <utility>
@@ -17,7 +18,9 @@
 #include "sentenceparser/core/sp_chars.h"
 #include "sentenceparser/core/tests/convert_fixture.h"
 #include "sentenceparser/core/tests/core_test_support.h"
+#include "sentenceparser/core/word_cache.h"
 #include "sentenceparser/core/word_library.h"
+#include "sentenceparser/tavgen/word_library_writer.h"
 
 namespace sentence::testing {
 
@@ -172,6 +175,64 @@ class SegmentationTest : public DanTableFixture {
 
  private:
   WordLookups saved_{};
+};
+
+// The passes over real word libraries, written into a scratch data path by the generator's
+// writer; each syllable's character sits first in its row of the character table.
+class LibrarySegmentationTest : public DanTableFixture {
+ protected:
+  void SetUp() override {
+    Lookups = LibraryLookups();
+    char pattern[] = "/tmp/kep-segment-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    tav_ = pattern;
+    std::snprintf(myFullPath, sizeof myFullPath, "%s/", pattern);
+    InputProperty.DataPath = myFullPath;
+    MaxWordNum = 7;
+    std::string error;
+    ASSERT_TRUE(tavgen::write_empty_context_libraries(tav_, &error)) << error;
+  }
+  void TearDown() override {
+    FreeCache();
+    FreeJPCache();
+    CloseCachedFilePool();
+    std::filesystem::remove_all(tav_);
+    DanTableFixture::TearDown();
+  }
+  // The character table (syllable -> UTF-8 character), then fresh word caches sized from it.
+  void Characters(const std::map<std::string, std::string>& rows) {
+    DanRows gbk_rows;
+    for (const auto& [syllable, character] : rows) gbk_rows[syllable] = sentence_test::gbk(character);
+    LoadRows(gbk_rows);
+    FreeCache();
+    FreeJPCache();
+    incache_init();
+    jpcache_init();
+  }
+  static tavgen::LibraryWord Entry(std::vector<std::string> syllables, int weight,
+                                   int abbreviation_weight, unsigned char flags = 0x40) {
+    std::vector<int> positions(syllables.size(), 0);
+    return {std::move(syllables), std::move(positions), weight, abbreviation_weight, flags, 0};
+  }
+  void MainWords(int n, std::vector<tavgen::LibraryWord> words) {
+    std::string error;
+    ASSERT_TRUE(tavgen::write_main_library(tav_, n, std::move(words), &error)) << error;
+  }
+  void WholeWords(int n, std::vector<tavgen::LibraryWord> words) {
+    std::string error;
+    ASSERT_TRUE(tavgen::write_whole_library(tav_, n, std::move(words), &error)) << error;
+  }
+  // Converts like the service; the sentence as UTF-8 and the reply's word-end marks.
+  int Convert(const std::string& input, std::string* sentence, std::string* ends) {
+    std::string in = input;
+    std::string out(1024, '\0');
+    const int result = ConvertStream(in.data(), out.data(), 0);
+    *sentence = sentence_test::utf8(out.c_str());
+    ends->clear();
+    for (int i = 0; i < CurrentItem; ++i) *ends += (NCM[i].flags & kItemWordEnd) ? "_" : "0";
+    return result;
+  }
+  std::filesystem::path tav_;
 };
 
 }  // namespace sentence::testing
