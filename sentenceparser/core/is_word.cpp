@@ -72,7 +72,9 @@ WordLookups LibraryLookups() {
   return {IsMyWord, IsWholeWord, IsHeadEndWord, IsJpWord, IsDotWord, IsDotJPWord, GetDanPl};
 }
 
-WordLookups Lookups = LibraryLookups();
+// Constant-initialized, so no start-up code can see it unset.
+WordLookups Lookups = {IsMyWord, IsWholeWord, IsHeadEndWord, IsJpWord,
+                       IsDotWord, IsDotJPWord, GetDanPl};
 
 int SearchableItems() {
   const int count = item_count();

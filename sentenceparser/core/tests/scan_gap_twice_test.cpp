@@ -106,6 +106,20 @@ INSTANTIATE_TEST_SUITE_P(Scores, RegionChoice,
                                            RegionCase{20, 30, "?学生"},   // 100 against 100
                                            RegionCase{10, 90, "大学?"})); // 290 against 100
 
+// Forward splits ge..dong into three words after 3个, backward takes one word for all of it. The
+// split scores higher, but one word against more than two pieces keeps the backward result.
+TEST_F(ScanGapTwiceTest, OneWordRegionBeatsAHigherScoredSplitIntoMany) {
+  Items("3_ge_da_xue_sheng_huo_dong");
+  Word("3_ge", "三个", 400);
+  Word("ge_da_xue_sheng_huo_dong", "各大学生活动", 100);
+  Word("da_xue", "大学", 200);
+  Word("sheng_huo", "生活", 200);
+  script_.dan[code_of("dong")] = 60;
+  ScanGapTwice();
+  EXPECT_EQ(Characters(NCM1, 7), "3个大学生活?");  // 1260 against 600
+  EXPECT_EQ(Chosen(), "3各大学生活动");
+}
+
 TEST_F(ScanGapTwiceTest, AgreedBoundariesSeparateRegions) {
   Items("da_xue_sheng_3_ni_hao");
   Word("da_xue", "大学", 100);
