@@ -241,3 +241,85 @@ TEST_F(SegmentationTest, PatternShowsFixedChineseOnly) {
 
 }  // namespace
 }  // namespace sentence::testing
+
+#include <random>
+
+#include "sentenceparser/core/segmentation_driver.h"
+
+namespace sentence::testing {
+namespace {
+
+// Every range of syllables is a word here, with a weight that varies over the ranges, so the
+// searches meet early stops, light followers, retries and both region outcomes.
+int seeded_weight(int first, int last) { return (first * 131 + last * 71 + first * last) % 700; }
+
+std::string repeated(const char* character, int n) {
+  std::string text;
+  for (int i = 0; i < n; ++i) text += character;
+  return text;
+}
+
+int any_word(int first, int last, const char*, int n, char* text, int* weight,
+             unsigned char* flags, int) {
+  const std::string word = repeated("\xD7\xD6", n);  // 字
+  if (!accords(text, word)) return 0;
+  std::snprintf(text, kWordTextSize, "%s", word.c_str());
+  *weight = seeded_weight(first, last);
+  *flags = static_cast<unsigned char>(seeded_weight(last, first) & 0x3F);
+  return 1;
+}
+
+int any_whole(int, int, const char*, int n, char* text) {
+  if (n % 3 != 0) return 0;
+  std::snprintf(text, kWordTextSize, "%s", repeated("\xBE\xE4", n).c_str());  // 句
+  return 1;
+}
+
+int any_jp(const char* key, int n, char* text, int* weight) {
+  const std::string word = repeated("\xCB\xF5", n);  // 缩
+  if (!accords(text, word)) return 0;
+  std::snprintf(text, kWordTextSize, "%s", word.c_str());
+  *weight = static_cast<int>(std::strlen(key)) * 7 % 50;
+  return 1;
+}
+
+class SegmentationStressTest : public SegmentationTest {};
+
+TEST_F(SegmentationStressTest, RandomInputsEndFullyResolvedWithinTheTable) {
+  Lookups.my_word = any_word;
+  Lookups.whole_word = any_whole;
+  Lookups.jp_word = any_jp;
+  const char* pieces[] = {"ni", "hao", "zhong", "guo", "a", "e", "W", "M", "Zh", "3",
+                          ",",  "?",   "\xA3\xB3", "\xD6\xD0", "_", "__", "lve"};
+  std::mt19937 random(20261211);
+  int converted = 0;
+  int resolved = 0;
+  for (int round = 0; round < 300; ++round) {
+    std::string input;
+    const int pieces_wanted = static_cast<int>(random() % 320);
+    for (int p = 0; p < pieces_wanted; ++p) {
+      input += pieces[random() % std::size(pieces)];
+      input += "_";
+    }
+    std::string output(1024, '\0');
+    const int result = ConvertStream(input.data(), output.data(), 0);
+    if (result == kConvertTooManyItems || CurrentItem <= 1) continue;
+    ++converted;
+    if (result == kConvertOk) ++resolved;
+    ASSERT_LE(CurrentItem, kMaxItems);
+    // Every syllable and initial has a word here, so nothing is left to the filler.
+    ASSERT_TRUE(result == kConvertOk || result == kConvertNothing) << result << " for " << input;
+    for (int i = 0; i < CurrentItem; ++i) {
+      const Item& item = NCM[i];
+      if ((item.flags & (kItemPinyin | kItemAbbreviated)) != 0) {
+        ASSERT_NE(item.flags & kItemFixed, 0) << i << " of " << input;
+      }
+    }
+  }
+  // Most inputs fit the table.
+  EXPECT_GT(converted, 150);
+  EXPECT_GT(resolved, 150);
+}
+
+}  // namespace
+}  // namespace sentence::testing
