@@ -3,6 +3,8 @@
 // begin with the remaining ones (four-letter buckets of five syllables and more).
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "sentenceparser/core/engine_state.h"
 #include "sentenceparser/core/letter_lists.h"
@@ -12,6 +14,7 @@
 #include "sentenceparser/core/syllable_numbers.h"
 #include "sentenceparser/core/word_cache.h"
 #include "sentenceparser/core/word_library.h"
+#include "sentenceparser/core/word_listing.h"
 #include "sentenceparser/core/word_lookup.h"
 
 namespace sentence {
@@ -19,12 +22,12 @@ namespace sentence {
 namespace {
 
 constexpr int kLongestWord = 7;  // the main libraries hold words of 2..7 syllables
-constexpr int kFourLetterMax = 456975;
 constexpr int kLetterListSize = 260;
 // The kept word is certain enough once its share of the key's uses passes half, or once what
 // the unread records could still hold falls below it.
 constexpr int kSureShare = 49;
 constexpr int kAllShares = 100;
+constexpr unsigned char kOffered = 0x40;
 
 struct JpRead {
   char word[kWordTextSize] = {};
@@ -59,15 +62,18 @@ JpRead ReadCiJp567(const char* key, int n, const unsigned char* record) {
   return read;
 }
 
-// One record of an abbreviation bucket: its word, raw and adjusted weight.
-JpRead ReadCiJp34(const char* key, int n, const unsigned char* record) {
-  JpRead read = n == 2 ? ReadCiJp2(key, record) : ReadCiJp567(key, n, record);
+// One record of an abbreviation bucket: its word, raw and adjusted weight. A listing offers
+// only the records marked for abbreviations, and favours undivided words by one.
+JpRead ReadCiJp34(const char* key, int n, const unsigned char* record, bool listing = false) {
   const int positions_end = codes_offset(n) + 2 * n;
+  const unsigned char flags = record[positions_end + 2];
+  if (listing && (flags & kOffered) == 0) return JpRead{};
+  JpRead read = n == 2 ? ReadCiJp2(key, record) : ReadCiJp567(key, n, record);
   int raw = record[positions_end + 1];
   tranpos(&raw);
-  const unsigned char flags = record[positions_end + 2];
   int parts = 0, singles = 0;
   fendannum(flags, n, &parts, &singles);
+  if (listing && parts == 0) ++raw;
   read.raw = raw;
   read.adjusted = tonejppl(n, flags, parts, read.word, raw);
   return read;
@@ -100,31 +106,22 @@ class JpChoice {
   int shares_ = 0;
 };
 
-// Reads the whole bucket in order (two to four syllables: the bucket is the key).
-void choose_in_order(const Bucket& bucket, const char* key, int n, JpChoice* choice) {
+// Every record of the bucket (two to four syllables), or the match of the further initials and
+// its neighbours (five and more), in that order; `visit` returns false to stop.
+template <typename Visit>
+void visit_records(const Bucket& bucket, const char* key, int n, Visit visit) {
   unsigned char record[kRecordMax];
-  for (int k = 0; k < bucket.count; ++k) {
-    if (!read_record(bucket, k, record)) return;
-    if (!choice->offer(ReadCiJp34(key, n, record))) return;
+  if (n <= 4) {
+    for (int k = 0; k < bucket.count; ++k) {
+      if (!read_record(bucket, k, record) || !visit(record)) return;
+    }
+    return;
   }
-}
-
-// Finds a record that begins with the key's initials from the fifth on (BsrhHzJp), then weighs
-// it and its neighbours with the same initials, backward and then forward.
-void choose_around_match(const Bucket& bucket, const char* key, int n, JpChoice* choice) {
   const auto* initials = reinterpret_cast<const unsigned char*>(key + 4);
   const int length = n - 4;
-  unsigned char record[kRecordMax];
   const int match = search_bucket(bucket, initials, length, record);
-  if (match < 0) return;
-  if (!choice->offer(ReadCiJp34(key, n, record))) return;
-  for (int k = match - 1; k >= 0 && record_matches(bucket, k, initials, length, record); --k) {
-    if (!choice->offer(ReadCiJp34(key, n, record))) return;
-  }
-  for (int k = match + 1; k < bucket.count && record_matches(bucket, k, initials, length, record);
-       ++k) {
-    if (!choice->offer(ReadCiJp34(key, n, record))) return;
-  }
+  if (match < 0 || !visit(static_cast<const unsigned char*>(record))) return;
+  visit_neighbours(bucket, match, initials, length, visit);
 }
 
 // The key's index entry: its number and index file name; false when it has none.
@@ -136,11 +133,30 @@ bool abbreviation_entry(const char* key, int n, int* number, std::string* index)
     *number = GetPy3No(key);
     *index = main_library_name(3, ".inx");
   } else {
-    const unsigned value = static_cast<unsigned>(GetPy4No(key));
-    *number = value <= static_cast<unsigned>(kFourLetterMax) ? static_cast<int>(value) : -1;
+    *number = four_letter_bucket(key);
     *index = main_library_name(n, ".inx");
   }
   return *number >= 0;
+}
+
+// Abbreviation keys come in upper case; the numbers and the syllable decoding take lower case.
+// False for a length outside 2..MaxWordNum or a byte that is no letter.
+bool fold_key(const char* key, int n, char* folded) {
+  if (n < 2 || n > MaxWordNum || n > kLongestWord) return false;
+  for (int i = 0; i < n; ++i) {
+    if (!IsCharLower(key[i]) && !IsCharUpper(key[i])) return false;
+    folded[i] = IsCharUpper(key[i]) ? static_cast<char>(key[i] - 'A' + 'a') : key[i];
+  }
+  folded[n] = '\0';
+  return true;
+}
+
+bool open_abbreviation_bucket(const char* folded, int n, Bucket* bucket) {
+  int number = -1;
+  std::string index;
+  const std::string data = main_library_name(n, ".dat");
+  return abbreviation_entry(folded, n, &number, &index) &&
+         open_bucket(index.c_str(), data.c_str(), number, gethlen(n), bucket);
 }
 
 // A one-letter abbreviation: the first character of the letter's list.
@@ -159,28 +175,17 @@ int single_letter(const char* key, char* text, int* weight) {
 int IsJpWord(const char* key, int n, char* text, int* weight) {
   if (key == nullptr || text == nullptr || weight == nullptr) return 0;
   if (n == 1) return single_letter(key, text, weight);
-  if (n < 2 || n > MaxWordNum || n > kLongestWord) return 0;
-  // Keys come in upper case; numbers and syllable decoding take lower case.
   char folded[kLongestWord + 1] = {};
-  for (int i = 0; i < n; ++i) {
-    if (!IsCharLower(key[i]) && !IsCharUpper(key[i])) return 0;
-    folded[i] = IsCharUpper(key[i]) ? static_cast<char>(key[i] - 'A' + 'a') : key[i];
-  }
+  if (!fold_key(key, n, folded)) return 0;
   const int cached = in_jpcache(folded, n, text, weight);
   if (cached >= 0) return cached;
 
   JpChoice choice(text);
-  int number = -1;
-  std::string index;
   Bucket bucket;
-  const std::string data = main_library_name(n, ".dat");
-  if (abbreviation_entry(folded, n, &number, &index) &&
-      open_bucket(index.c_str(), data.c_str(), number, gethlen(n), &bucket)) {
-    if (n <= 4) {
-      choose_in_order(bucket, folded, n, &choice);
-    } else {
-      choose_around_match(bucket, folded, n, &choice);
-    }
+  if (open_abbreviation_bucket(folded, n, &bucket)) {
+    visit_records(bucket, folded, n, [&](const unsigned char* record) {
+      return choice.offer(ReadCiJp34(folded, n, record));
+    });
   }
   if (!choice.kept()) {
     addinto_jpcache(folded, n, "", 0, 0);
@@ -190,6 +195,27 @@ int IsJpWord(const char* key, int n, char* text, int* weight) {
   *weight = choice.best().adjusted;
   addinto_jpcache(folded, n, text, *weight, 1);
   return 1;
+}
+
+int MyAllJpWord(const char* key, int n, const char* fixed, char* out) {
+  if (out == nullptr) return 0;
+  out[0] = '\0';
+  char folded[kLongestWord + 1] = {};
+  if (key == nullptr || fixed == nullptr || !fold_key(key, n, folded)) return 0;
+  Bucket bucket;
+  if (!open_abbreviation_bucket(folded, n, &bucket)) return 0;
+  std::vector<ListedWord> words;
+  visit_records(bucket, folded, n, [&](const unsigned char* record) {
+    const JpRead read = ReadCiJp34(folded, n, record, true);
+    if (read.word[0] != '\0' && accordhz(fixed, read.word) == 1) {
+      ListedWord word{};
+      std::memcpy(word.text, read.word, sizeof word.text);
+      word.weight = read.adjusted;
+      words.push_back(word);
+    }
+    return words.size() < static_cast<std::size_t>(kListingEntriesMax);
+  });
+  return write_listing(std::move(words), out);
 }
 
 }  // namespace sentence

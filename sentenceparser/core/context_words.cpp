@@ -15,7 +15,6 @@ namespace sentence {
 namespace {
 
 constexpr int kKeyBuffer = 16;
-constexpr int kFourLetterMax = 456975;
 // Records: bd1 final code, position; bd2 right class, two codes, two positions; bdj2 the
 // word's two GBK characters.
 constexpr int kOneSyllableWidth = 2;
@@ -101,8 +100,8 @@ int IsDotJPWord(int first, int last, const char* classes, char* text) {
     if (!folded_letter(item.letters[0], &lookup[i])) return 0;
     if (!folded_letter(classes[i], &lookup[2 + i])) return 0;
   }
-  const unsigned number = static_cast<unsigned>(GetPy4No(lookup));
-  if (number > static_cast<unsigned>(kFourLetterMax)) return 0;
+  const int number = four_letter_bucket(lookup);
+  if (number < 0) return 0;
   Bucket bucket;
   if (!open_bucket("mpp/bdj2.inx", "mpp/bdj2.dat", number, kAbbreviatedWidth, &bucket)) return 0;
   unsigned char record[kRecordMax];

@@ -5,6 +5,7 @@
 
 #include "sentenceparser/core/engine_state.h"
 #include "sentenceparser/core/library_layout.h"
+#include "sentenceparser/core/syllable_numbers.h"
 #include "sentenceparser/core/word_library.h"
 
 namespace sentence {
@@ -20,6 +21,16 @@ SpFile* open_library_file(const char* name) {
 }
 
 }  // namespace
+
+int four_letter_bucket(const char* key) {
+  // Every key numbered this way is four lower-case letters; anything else would land in some
+  // other key's bucket.
+  if (key == nullptr) return -1;
+  for (int i = 0; i < 4; ++i) {
+    if (key[i] < 'a' || key[i] > 'z') return -1;
+  }
+  return GetPy4No(key);
+}
 
 bool library_path(const char* name, char* path) {
   const char* base = InputProperty.DataPath;

@@ -37,6 +37,25 @@ int search_bucket(const Bucket& bucket, const unsigned char* compared, int lengt
 bool record_matches(const Bucket& bucket, int k, const unsigned char* compared, int length,
                     unsigned char* record);
 
+// The records equal to the match over `length` bytes: those before it toward the bucket's
+// start, then those after it toward its end. `visit` gets each record and returns false to stop.
+template <typename Visit>
+void visit_neighbours(const Bucket& bucket, int match, const unsigned char* compared, int length,
+                      Visit visit) {
+  unsigned char record[kRecordMax];
+  for (int k = match - 1; k >= 0 && record_matches(bucket, k, compared, length, record); --k) {
+    if (!visit(static_cast<const unsigned char*>(record))) return;
+  }
+  for (int k = match + 1; k < bucket.count && record_matches(bucket, k, compared, length, record);
+       ++k) {
+    if (!visit(static_cast<const unsigned char*>(record))) return;
+  }
+}
+
+// The base-26 number of the key's first four bytes, 0..456975; -1 unless they are all
+// lower-case letters.
+int four_letter_bucket(const char* key);
+
 // <data path><name> into `path` (512 bytes); false when there is no data path or it does not fit.
 bool library_path(const char* name, char* path);
 

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "sentenceparser/core/certainty.h"
 #include "sentenceparser/core/dan_table.h"
@@ -11,13 +13,13 @@
 #include "sentenceparser/core/syllable_numbers.h"
 #include "sentenceparser/core/word_cache.h"
 #include "sentenceparser/core/word_library.h"
+#include "sentenceparser/core/word_listing.h"
 
 namespace sentence {
 
 namespace {
 
 constexpr unsigned char kLookupFlags = 0x80;
-constexpr int kFourLetterMax = 456975;
 constexpr int kHeadEndShortWeightMax = 16;
 
 int one_syllable(const char* key, char* text, int* weight, unsigned char* flags) {
@@ -50,12 +52,6 @@ KeyPart main_compared(int n) {
 // Whole-sentence and head-and-end libraries: the key after its first three bytes.
 KeyPart three_byte_compared(int n) { return {3, n == 2 ? 3 : 2 * n - 3}; }
 
-// Bucket number of the key's first four bytes; -1 outside the index range.
-int four_letter_bucket(const char* key) {
-  const unsigned number = static_cast<unsigned>(GetPy4No(key));
-  return number <= static_cast<unsigned>(kFourLetterMax) ? static_cast<int>(number) : -1;
-}
-
 // A record's character positions decoded into `text` (kWordTextSize bytes).
 bool decode_positions(const char* key, int n, const unsigned char* positions, char* text) {
   std::memcpy(text, positions, static_cast<std::size_t>(n));
@@ -71,14 +67,14 @@ struct Candidate {
 };
 
 // A main-library record equal to the key: its word and adjusted weight.
-Candidate read_main_candidate(const char* key, int n, const unsigned char* record) {
+Candidate read_main_candidate(const char* key, int n, const unsigned char* record, int keep = 1) {
   const int positions = main_compared(n).length;
   Candidate candidate;
   if (!decode_positions(key, n, record + positions, candidate.text)) candidate.text[0] = '\0';
   int weight = record[positions + n];
   tranpos(&weight);
   candidate.flags = record[positions + n + 2];
-  tonebkpl(candidate.text, n, candidate.flags, &weight, 1);
+  tonebkpl(candidate.text, n, candidate.flags, &weight, keep);
   candidate.weight = weight;
   int splits = 0;
   fendannum(candidate.flags, n, &splits, &candidate.singles);
@@ -103,30 +99,35 @@ Candidate best_homophone(const Bucket& bucket, int match, const unsigned char* c
     best = candidate;
     if (candidate.singles == 0) whole_words_only = true;
   };
-  unsigned char record[kRecordMax];
-  for (int k = match - 1; k >= 0 && record_matches(bucket, k, compared, length, record); --k) {
+  visit_neighbours(bucket, match, compared, length, [&](const unsigned char* record) {
     consider(record);
-  }
-  for (int k = match + 1; k < bucket.count && record_matches(bucket, k, compared, length, record);
-       ++k) {
-    consider(record);
-  }
+    return true;
+  });
   return best;
+}
+
+// The main-library bucket of a key and the record the binary search landed on; false when
+// there is none.
+bool find_main(const char* key, int n, Bucket* bucket, int* match, unsigned char* record) {
+  const int number = n == 3 ? GetPy3No(key) : four_letter_bucket(key);
+  if (number < 0) return false;
+  const std::string index = main_library_name(n, ".inx");
+  const std::string data = main_library_name(n, ".dat");
+  if (!open_bucket(index.c_str(), data.c_str(), number, gethlen(n), bucket)) return false;
+  const KeyPart part = main_compared(n);
+  *match = search_bucket(*bucket, reinterpret_cast<const unsigned char*>(key + part.offset),
+                         part.length, record);
+  return *match >= 0;
 }
 
 // Main-library search; 1 found, 0 a match that gave no word, -1 no match.
 int search_main(const char* key, int n, char* text, int* weight, unsigned char* flags) {
-  const int number = n == 3 ? GetPy3No(key) : four_letter_bucket(key);
-  if (number < 0) return -1;
   Bucket bucket;
-  const std::string index = main_library_name(n, ".inx");
-  const std::string data = main_library_name(n, ".dat");
-  if (!open_bucket(index.c_str(), data.c_str(), number, gethlen(n), &bucket)) return -1;
+  int match = -1;
+  unsigned char record[kRecordMax];
+  if (!find_main(key, n, &bucket, &match, record)) return -1;
   const KeyPart part = main_compared(n);
   const auto* compared = reinterpret_cast<const unsigned char*>(key + part.offset);
-  unsigned char record[kRecordMax];
-  const int match = search_bucket(bucket, compared, part.length, record);
-  if (match < 0) return -1;
   const Candidate best =
       best_homophone(bucket, match, compared, part.length, key, n, text, record);
   if (best.text[0] == '\0' || best.weight <= 0) return 0;
@@ -238,6 +239,33 @@ int IsHeadEndWord(int first, int last, const char* key, int n, char* text, int* 
   *weight = word_weight;
   *flags = word_flags;
   return 1;
+}
+
+int MyAllWord(int /*first*/, int /*last*/, const char* key, int n, const char* fixed, char* out) {
+  if (out == nullptr) return 0;
+  out[0] = '\0';
+  if (key == nullptr || fixed == nullptr || n < 2 || n > 7) return 0;
+  Bucket bucket;
+  int match = -1;
+  unsigned char record[kRecordMax];
+  if (!find_main(key, n, &bucket, &match, record)) return 0;
+  const KeyPart part = main_compared(n);
+  const auto* compared = reinterpret_cast<const unsigned char*>(key + part.offset);
+  std::vector<ListedWord> words;
+  auto collect = [&](const unsigned char* read) {
+    const Candidate candidate = read_main_candidate(key, n, read, 0);
+    if (candidate.text[0] == '\0' || accordhz(fixed, candidate.text) != 1) return;
+    ListedWord word{};
+    std::memcpy(word.text, candidate.text, sizeof word.text);
+    word.weight = candidate.weight;
+    words.push_back(word);
+  };
+  collect(record);
+  visit_neighbours(bucket, match, compared, part.length, [&](const unsigned char* read) {
+    collect(read);
+    return words.size() < static_cast<std::size_t>(kListingEntriesMax);
+  });
+  return write_listing(std::move(words), out);
 }
 
 }  // namespace sentence

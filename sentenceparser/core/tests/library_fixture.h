@@ -9,12 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "CoreSource/tables/pinyin_code.h"
 #include "sentenceparser/core/engine_state.h"
 #include "sentenceparser/core/library_layout.h"
 #include "sentenceparser/core/syllable_numbers.h"
 #include "sentenceparser/core/tests/core_test_support.h"
 #include "sentenceparser/core/word_cache.h"
+#include "sentenceparser/tavgen/library_key.h"
 
 namespace sentence_test {
 
@@ -25,22 +25,11 @@ inline char stored(int value) {
   return static_cast<char>(byte);
 }
 
-// A word key as the segmentation builds it: N initials then N final codes; two syllables: both
-// initials, both second letters, both codes.
+// A word key as the segmentation builds it (the generator keys its libraries the same way).
 inline std::string word_key(const std::vector<std::string>& syllables) {
-  std::string initials, seconds, codes;
-  for (const auto& syllable : syllables) {
-    char marked[8] = {};
-    ime_dan_to_shuang(syllable.c_str(), marked, 1);
-    char initial = 0, code = 0;
-    ime_decompose_py(syllable.c_str(), &initial, &code);
-    if (code == 0) throw std::invalid_argument("no final code: " + syllable);
-    initials += initial;
-    seconds += static_cast<char>(marked[1] >= 'A' && marked[1] <= 'Z' ? marked[1] - 'A' + 'a'
-                                                                      : marked[1]);
-    codes += code;
-  }
-  return syllables.size() == 2 ? initials + seconds + codes : initials + codes;
+  auto key = tavgen::library_word_key(syllables);
+  if (!key) throw std::invalid_argument("no word key");
+  return *key;
 }
 
 inline std::string stored_bytes(const std::vector<int>& values) {

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "CoreSource/tests/engine_test_support.h"
 #include "sentenceparser/core/dan_table.h"
+#include "sentenceparser/core/engine_state.h"
 #include "sentenceparser/core/word_library.h"
 #include "sentenceparser/core/tests/library_fixture.h"
 
@@ -164,6 +166,21 @@ TEST_F(WordCacheTest, AbbreviationKeysAndMisses) {
   FreeJPCache();
   EXPECT_EQ(addinto_jpcache("zg", 2, gbk("中国").c_str(), 3, 1), 0);
   EXPECT_EQ(in_jpcache("zg", 2, text, &weight), -1);
+}
+
+TEST(EngineDataCaches, LiveFromStartUpToRelease) {
+  engine_test::LogCapture log;
+  engine_test::ScratchHome home;
+  FreeCache();
+  FreeJPCache();
+  const std::string key = word_key({"zhong", "guo", "ren"});
+  const std::string word = gbk("中国人");
+  ASSERT_EQ(InitData(), 0);
+  EXPECT_EQ(addinto_incache(key.c_str(), 3, word.c_str(), 7, 0, 1), 1);
+  EXPECT_EQ(addinto_jpcache("zgr", 3, word.c_str(), 7, 1), 1);
+  FreeData();
+  EXPECT_EQ(addinto_incache(key.c_str(), 3, word.c_str(), 7, 0, 1), 0);
+  EXPECT_EQ(addinto_jpcache("zgr", 3, word.c_str(), 7, 1), 0);
 }
 
 }  // namespace

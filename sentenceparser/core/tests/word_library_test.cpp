@@ -300,6 +300,15 @@ TEST_F(BucketTest, EmptyEntryNeverOpensTheDataFile) {
   EXPECT_TRUE(data_pooled());
 }
 
+TEST(FourLetterBucket, LowerCaseLettersOnly) {
+  const struct {
+    const char* key;
+    int number;
+  } cases[] = {{"aaaa", 0}, {"zzzz", 456975}, {"zghu\x74\x2A", 25 * 17576 + 6 * 676 + 7 * 26 + 20},
+               {"Zghu", -1}, {"zg1u", -1}, {"zgh", -1}, {"", -1}};
+  for (const auto& c : cases) EXPECT_EQ(four_letter_bucket(c.key), c.number) << c.key;
+}
+
 TEST_F(BucketTest, BinarySearchOverSortedRecords) {
   write_library("lib/i.inx", "lib/d.dat", {{0, {"aa1", "ab2", "ba3", "bb4", "ca5"}}});
   Bucket bucket;
