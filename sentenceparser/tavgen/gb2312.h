@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tavgen {
@@ -26,6 +27,19 @@ std::optional<GbkChar> gb2312_of_utf8(std::string_view utf8_character);
 
 // Every character of a UTF-8 text as GB2312 Chinese characters; nullopt when one is not.
 std::optional<std::vector<GbkChar>> gb2312_text(std::string_view utf8);
+
+// gb2312_of_utf8 that converts each distinct character once: word lists repeat a few thousand.
+class Gb2312Cache {
+ public:
+  std::optional<GbkChar> operator()(const std::string& utf8) {
+    auto [at, added] = codes_.try_emplace(utf8, std::nullopt);
+    if (added) at->second = gb2312_of_utf8(utf8);
+    return at->second;
+  }
+
+ private:
+  std::unordered_map<std::string, std::optional<GbkChar>> codes_;
+};
 
 // Appends the two bytes of a code, lead byte first.
 void append_gbk(GbkChar code, std::string* out);

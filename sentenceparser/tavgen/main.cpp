@@ -11,6 +11,7 @@
 #include "certainty_builder.h"
 #include "dan_rows.h"
 #include "letter_list_builder.h"
+#include "library_words_builder.h"
 #include "platform/files.h"
 #include "tables_source_writer.h"
 #include "tav_folder.h"
@@ -38,7 +39,8 @@ void usage() {
                "usage: kep-tavgen --tables FILE.cpp --pydan FILE --tav DIR\n"
                "                  [--unihan DIR] [--words FILE] [--phrases FILE]\n"
                "Writes the sentence service's generated tables (C++ source), its pydan.tab, and\n"
-               "the folders cz, main, mpp and py (with danmodi.inx and danmodi.lib) under DIR.\n");
+               "the folders cz, main, mpp and py (the word libraries, danmodi.inx and danmodi.lib)\n"
+               "under DIR.\n");
 }
 
 bool parse_options(int argc, char** argv, Options* options) {
@@ -70,6 +72,30 @@ bool write_file(const fs::path& path, const std::string& bytes, std::string* err
   return true;
 }
 
+// The main, whole-input, head-and-end and context libraries under `tav`. The head-and-end and
+// context libraries are written without words.
+bool write_word_libraries(const fs::path& tav, tavgen::LibraryWords words, std::string* error) {
+  for (int n = 2; n <= tavgen::kLibraryWordMax; ++n) {
+    if (!tavgen::write_main_library(tav, n, std::move(words.main[n]), error) ||
+        !tavgen::write_whole_library(tav, n, std::move(words.whole[n]), error) ||
+        (n <= 6 && !tavgen::write_head_end_library(tav, n, {}, error))) {
+      return false;
+    }
+  }
+  return tavgen::write_empty_context_libraries(tav, error);
+}
+
+void print_library_report(const tavgen::LibraryWordsReport& report) {
+  std::printf("  word library  %zu distinct words of 2..7 characters; left out: %zu not GB2312, %zu without a row,\n"
+              "                %zu beyond their row's 122 characters, %zu not in their row; %zu trimmed\n",
+              report.read, report.not_gb2312, report.no_row, report.beyond_row, report.not_in_row, report.trimmed);
+  std::printf("                main");
+  for (int n = 2; n <= tavgen::kLibraryWordMax; ++n) std::printf(" %d:%zu", n, report.main[n]);
+  std::printf(" (%zu second spellings); whole-input", report.spelling_copies);
+  for (int n = 4; n <= tavgen::kLibraryWordMax; ++n) std::printf(" %d:%zu", n, report.whole[n]);
+  std::printf("\n");
+}
+
 int fail(const std::string& what) {
   std::fprintf(stderr, "kep-tavgen: %s\n", what.c_str());
   return 1;
@@ -98,6 +124,10 @@ int run(const Options& options) {
       !write_file(options.pydan, pydan, &error) || !tavgen::write_tav_folder(options.tav, danmodi, &error)) {
     return fail(error);
   }
+  tavgen::LibraryWordsReport library_report;
+  tavgen::LibraryWords library_words =
+      tavgen::build_library_words(sources.vocabulary, rows, sources.weights, &library_report);
+  if (!write_word_libraries(options.tav, std::move(library_words), &error)) return fail(error);
 
   std::size_t row_characters = 0;
   for (const auto& row : rows.characters) row_characters += row.size();
@@ -108,6 +138,7 @@ int run(const Options& options) {
               additions.size());
   std::printf("  danmodi       %zu index bytes, %zu library bytes, from %zu words (%zu phrases)\n",
               danmodi.index.size(), danmodi.library.size(), sources.words.size(), sources.phrases_added);
+  print_library_report(library_report);
   return 0;
 }
 

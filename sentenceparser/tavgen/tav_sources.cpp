@@ -1,28 +1,9 @@
 #include "tav_sources.h"
 
-#include <unordered_map>
-
 #include "model/characters.h"
 #include "sources/utf8.h"
 
 namespace tavgen {
-
-namespace {
-
-// Each distinct character is converted once; the words repeat a few thousand of them.
-class Gb2312Cache {
- public:
-  std::optional<GbkChar> operator()(const std::string& utf8) {
-    auto [at, added] = codes_.try_emplace(utf8, std::nullopt);
-    if (added) at->second = gb2312_of_utf8(utf8);
-    return at->second;
-  }
-
- private:
-  std::unordered_map<std::string, std::optional<GbkChar>> codes_;
-};
-
-}  // namespace
 
 void append_context_words(const std::vector<mkdata::RimeEntry>& entries, std::vector<ContextWord>* words) {
   Gb2312Cache gb2312;
@@ -63,6 +44,10 @@ bool load_tav_sources(const mkdata::SourcePaths& paths, const mkdata::MergeRules
   const std::size_t before = sources->words.size();
   append_context_words(phrases, &sources->words);
   sources->phrases_added = sources->words.size() - before;
+  for (mkdata::RimeEntry& word : read.words) {
+    if (word.syllables.size() >= 2) sources->vocabulary.push_back(std::move(word));
+  }
+  sources->vocabulary.insert(sources->vocabulary.end(), phrases.begin(), phrases.end());
   return true;
 }
 

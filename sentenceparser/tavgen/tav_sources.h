@@ -18,6 +18,9 @@ struct TavSources {
   CharacterWeights weights;
   std::vector<ContextWord> words;
   std::size_t phrases_added = 0;  // phrases of the phrase database among `words`
+  // The words of two or more characters of the word source and the merged phrases, on the word
+  // source's weight scale: what the word libraries hold.
+  std::vector<mkdata::RimeEntry> vocabulary;
 };
 
 // Word-source entries as context words; entries with a character outside GB2312, or without one
