@@ -7,7 +7,8 @@
 #include "CoreSource/tables/pinyin_code.h"
 #include "sentenceparser/core/convert.h"
 #include "sentenceparser/core/engine_state.h"
-#include "sentenceparser/core/word_lookup.h"
+#include "sentenceparser/core/hanzi_pinyin.h"
+#include "sentenceparser/core/segmentation.h"
 
 namespace sentence {
 namespace {
@@ -56,13 +57,34 @@ struct KeyPart {
   char code;
 };
 
-bool key_part(const Item& item, KeyPart& part) {
-  char syllable[8];
+// Digits (and the text "SZ") stand in a key as the placeholder syllable "iA".
+constexpr char kDigitSyllable[] = "iA";
+
+// The syllable an item contributes to a key: its letters, a digit's placeholder, or for a given
+// character whose letters are no syllable, the character's reading.
+bool key_syllable(const Item& item, char* syllable) {
   item_text(item, syllable);
+  if ((item.flags2 & kItemDigit) != 0 || std::strcmp(syllable, "SZ") == 0) {
+    std::strcpy(syllable, kDigitSyllable);
+    return true;
+  }
   for (char* c = syllable; *c != '\0'; ++c) {
     if (*c >= 'A' && *c <= 'Z') *c = static_cast<char>(*c - 'A' + 'a');
   }
-  if (IsPy(syllable, 0) != 1) return false;
+  if (IsPy(syllable, 0) == 1) return true;
+  if ((item.flags & kItemGiven) == 0) return false;
+  const char unit[3] = {static_cast<char>(item.character[0]),
+                        static_cast<char>(item.character[1]), '\0'};
+  char reading[8] = {};
+  if (GetHzPy(unit, reading) != 1) return false;
+  reading[6] = '\0';
+  std::strcpy(syllable, reading);
+  return IsPy(syllable, 0) == 1;
+}
+
+bool key_part(const Item& item, KeyPart& part) {
+  char syllable[8];
+  if (!key_syllable(item, syllable)) return false;
   char marked[8] = {};
   ime_dan_to_shuang(syllable, marked, 1);
   char code[8] = {};
@@ -150,7 +172,9 @@ void Scan1() {
     char text[32] = {};
     int weight = 0;
     unsigned char flags = 0;
-    if (IsMyWord(i, i, key, 1, text, &weight, &flags, 0) == 0) continue;
+    if (Lookups.my_word == nullptr || Lookups.my_word(i, i, key, 1, text, &weight, &flags, 0) == 0) {
+      continue;
+    }
     if ((static_cast<unsigned char>(text[0]) & 0x80) == 0 || text[1] == '\0') continue;
     fix_with(item, text, kFixedChinese);
   }
@@ -161,8 +185,12 @@ int fixpyhz(char* output, signed char mode) {
   (void)mode;    // only the sentence road exists; every mode resolves the items the same way
   const int count = CurrentItem < kMaxItems ? CurrentItem : kMaxItems;
 
+  ScanBetweenDot();
+  ScanGapTwice();
   process_headend();
   Scan1();
+  ScanJp(2, 9);
+  if (InputProperty.MarkUnresolved != 0) ScanJp(1, 1);
 
   bool any_pinyin = false;
   int first_filled = -1;

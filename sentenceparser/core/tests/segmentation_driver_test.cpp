@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         KeyCase{"lve_nv", 0, 1, "lnvv?/"},
         KeyCase{"ni_ni_ni_ni_ni_ni_ni", 0, 6, "nnnnnnnVVVVVVV"},
         KeyCase{"ni_ni_ni_ni_ni_ni_ni_ni", 0, 7, ""},
-        KeyCase{"3ni", 0, 1, ""},
+        KeyCase{"3ni", 0, 1, "inai(V"},  // a digit keys as "iA"
         KeyCase{"ni_xq", 0, 1, ""},
         KeyCase{"ni_hao", 1, 0, ""},
         KeyCase{"ni_hao", 1, 2, ""},
@@ -277,3 +277,54 @@ TEST_F(DriverTest, DriverResultTellsWhatWasResolved) {
 
 }  // namespace
 }  // namespace sentence
+
+#include "sentenceparser/core/tests/segmentation_fixture.h"
+
+namespace sentence::testing {
+namespace {
+
+class DriverPassesTest : public SegmentationTest {
+ protected:
+  void TearDown() override {
+    InputProperty.MarkUnresolved = 1;
+    SegmentationTest::TearDown();
+  }
+  int Drive() {
+    char output[1024] = {};
+    return fixpyhz(output, 0);
+  }
+};
+
+TEST_F(DriverPassesTest, ContextWordsComeBeforeTheWordSearch) {
+  Items("ni_hao,");
+  script_.dot["zd:ni_hao"] = sentence_test::gbk("拟好");
+  Word("ni_hao", "你好", 500);
+  EXPECT_EQ(Drive(), kConvertOk);
+  EXPECT_EQ(Chosen(), "拟好,");
+}
+
+struct SwitchCase {
+  unsigned char mark_unresolved;
+  int result;
+  std::string sentence;
+};
+
+class SingleInitialPass : public DriverPassesTest,
+                          public ::testing::WithParamInterface<SwitchCase> {};
+
+TEST_P(SingleInitialPass, RunsOnlyWithTheSwitchOn) {
+  const SwitchCase& c = GetParam();
+  InputProperty.MarkUnresolved = c.mark_unresolved;
+  Items("ni_hao_W");
+  Word("ni_hao", "你好", 60);
+  script_.jp["W"] = {sentence_test::gbk("我"), 1, kNoInnerEnds};
+  EXPECT_EQ(Drive(), c.result);
+  EXPECT_EQ(Chosen(), c.sentence);
+}
+
+INSTANTIATE_TEST_SUITE_P(Switch, SingleInitialPass,
+                         ::testing::Values(SwitchCase{1, kConvertOk, "你好我"},
+                                           SwitchCase{0, 2, "你好啊"}));
+
+}  // namespace
+}  // namespace sentence::testing

@@ -86,6 +86,23 @@ start_service
 hex=$(reply_hex 100 ni_hao)
 [[ $hex =~ ^3030303a(c4e3bac3)ff(5f|30)(5f|30)0a$ ]] || fail "100 ni_hao answered $hex"
 [[ $("$kep_port" send "$port" 99 x) == "no reply" ]] || fail "99 was answered"
+
+# Word segmentation over the generated word libraries, once the generator fills them: words,
+# abbreviations and number words, with one word-end flag per item.
+if [[ -s $KEP_ROOT/Library/TAV/main/mgrm0.dat ]]; then
+  declare -A expected=([wo_men_shi_zhong_guo_ren]=我们是中国人 [Z_G]=中国
+                       [W_M_S_Z_G_R]=我们是中国人 [yi_er_san_si]=一二三四)
+  for pinyin in "${!expected[@]}"; do
+    reply=$("$kep_port" send "$port" 100 "$pinyin")
+    text=${reply%%$'\xff'*}
+    flags=${reply#*$'\xff'}
+    items=$(tr -cd '_' <<<"_$pinyin" | wc -c)
+    [[ $text == 000:* ]] || fail "100 $pinyin answered $reply"
+    got=$(printf '%s' "${text#000:}" | iconv -f GBK -t UTF-8)
+    [[ $got == "${expected[$pinyin]}" ]] || fail "100 $pinyin gave '$got', not '${expected[$pinyin]}'"
+    [[ $flags =~ ^[0_]*$ && ${#flags} == "$items" ]] || fail "100 $pinyin flagged '$flags'"
+  done
+fi
 [[ $("$kep_port" send "$port" 101 ni_hao) == "002:Invalid format." ]] || fail "101 without 0xFF"
 
 # The engine, with the service in use.
