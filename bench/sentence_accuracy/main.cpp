@@ -140,12 +140,15 @@ const Candidate kConverters[] = {
 
 int main(int argc, char** argv) {
   bool verbose = false;
+  const char* only = nullptr;  // one converter's name, for quick comparisons while tuning
   std::filesystem::path devset = KEP_SENTENCE_DEVSET;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--verbose") == 0) {
       verbose = true;
+    } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
+      only = argv[++i];
     } else if (argv[i][0] == '-') {
-      std::fprintf(stderr, "usage: sentence_accuracy [--verbose] [devset.txt]\n");
+      std::fprintf(stderr, "usage: sentence_accuracy [--verbose] [--only CONVERTER] [devset.txt]\n");
       return 2;
     } else {
       devset = argv[i];
@@ -189,6 +192,7 @@ int main(int argc, char** argv) {
   int status = 0;
   std::vector<Result> results;
   for (const Candidate& candidate : kConverters) {
+    if (only != nullptr && std::strcmp(only, candidate.name) != 0) continue;
     std::unique_ptr<Converter> converter = candidate.open(scratch.path(), &error);
     if (!converter) {
       std::printf("%s: not run: %s\n", candidate.name, error.c_str());

@@ -18,9 +18,9 @@ int length_factor(int n) {
 
 }  // namespace
 
-int target_weight(std::uint64_t vocabulary_weight) {
-  if (vocabulary_weight <= 1) return 1;
-  const long target = std::lround(kTargetPerLogWeight * std::log(static_cast<double>(vocabulary_weight)));
+int target_weight(std::uint64_t vocabulary_weight, int n) {
+  const double log_weight = vocabulary_weight > 1 ? std::log(static_cast<double>(vocabulary_weight)) : 0.0;
+  const long target = std::lround(kTargetPerLogWeight * log_weight + kTargetPerSyllable * (n - 2) - kTargetOffset);
   return target < 1 ? 1 : static_cast<int>(target);
 }
 
@@ -62,13 +62,13 @@ int stored_weight_for(int target, unsigned char flags, int n) {
   return best;
 }
 
-std::vector<int> percent_shares(const std::vector<std::uint64_t>& weights) {
+std::vector<int> percent_shares(const std::vector<long double>& weights) {
   long double sum = 0;
-  for (std::uint64_t weight : weights) sum += static_cast<long double>(weight);
+  for (long double weight : weights) sum += weight;
   std::vector<int> shares;
   shares.reserve(weights.size());
-  for (std::uint64_t weight : weights) {
-    shares.push_back(sum > 0 ? static_cast<int>(std::floor(static_cast<long double>(weight) * 100.0L / sum)) : 0);
+  for (long double weight : weights) {
+    shares.push_back(sum > 0 ? static_cast<int>(std::floor(weight * 100.0L / sum)) : 0);
   }
   return shares;
 }

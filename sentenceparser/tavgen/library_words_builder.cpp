@@ -138,19 +138,35 @@ std::optional<std::vector<std::string>> other_spelling(const std::vector<std::st
 
 void set_stored_weight(Candidate* candidate) {
   const int n = static_cast<int>(candidate->syllables.size());
-  candidate->word.weight = stored_weight_for(target_weight(candidate->weight), candidate->word.flags, n);
+  candidate->word.weight = stored_weight_for(target_weight(candidate->weight, n), candidate->word.flags, n);
 }
 
-void assign_shares(std::vector<Candidate>* words) {
+// How much an abbreviation is typed for the word rather than for its characters: its weight,
+// times the square of how far it outweighs its characters on their own (their geometric mean).
+// Initials stand for a word that is used as a unit (中国 for zg) rather than for a pair of very
+// common characters that are mostly typed one by one (这个).
+long double abbreviation_interest(const Candidate& word, const CharacterWeights& weights, Gb2312Cache& gb2312) {
+  long double log_characters = 0;
+  for (std::size_t i = 0; i < word.characters.size(); ++i) {
+    std::optional<GbkChar> code = gb2312(word.characters[i]);
+    const std::uint64_t weight = code ? weights.weight(word.syllables[i], *code) : 0;
+    log_characters += std::log(static_cast<long double>(weight > 0 ? weight : 1));
+  }
+  const long double log_word = std::log(static_cast<long double>(word.weight > 0 ? word.weight : 1));
+  const long double cohesion = log_word - log_characters / static_cast<long double>(word.characters.size());
+  return std::exp(log_word + 2 * cohesion);
+}
+
+void assign_shares(std::vector<Candidate>* words, const CharacterWeights& weights, Gb2312Cache& gb2312) {
   std::map<std::string, std::vector<std::size_t>> groups;  // by the initials
   for (std::size_t i = 0; i < words->size(); ++i) {
     const Candidate& c = (*words)[i];
     groups[c.key.substr(0, c.syllables.size())].push_back(i);
   }
   for (const auto& [initials, members] : groups) {
-    std::vector<std::uint64_t> weights;
-    for (std::size_t i : members) weights.push_back((*words)[i].weight);
-    const std::vector<int> shares = percent_shares(weights);
+    std::vector<long double> interests;
+    for (std::size_t i : members) interests.push_back(abbreviation_interest((*words)[i], weights, gb2312));
+    const std::vector<int> shares = percent_shares(interests);
     for (std::size_t k = 0; k < members.size(); ++k) (*words)[members[k]].word.abbreviation_weight = shares[k];
   }
 }
@@ -277,7 +293,7 @@ LibraryWords build_library_words(const std::vector<mkdata::RimeEntry>& vocabular
     if (c.weight >= kPreferredWordWeight) c.word.flags |= 0x40;
     set_stored_weight(&c);
   }
-  assign_shares(&words);
+  assign_shares(&words, weights, gb2312);
 
   const std::size_t originals = words.size();
   for (std::size_t i = 0; i < originals; ++i) {

@@ -13,7 +13,7 @@ kep_port=$build/bin/kep-port
 kep_engine=$build/bin/kep-engine
 # Syllable strings that no dictionary phrase covers as a whole, and whose characters the engine
 # can read back itself.
-sentences=(ta_shuai_wo wo_ai_ni_men)
+sentences=(zhe_ge_ming_ling ta_shuai_wo)
 
 scratch=$(mktemp -d /tmp/kep-sentence-e2e-XXXXXX)
 service_pid=
@@ -90,7 +90,8 @@ hex=$(reply_hex 100 ni_hao)
 # Word segmentation over the generated word libraries, once the generator fills them: words,
 # abbreviations and number words, with one word-end flag per item.
 if [[ -s $KEP_ROOT/Library/TAV/main/mgrm0.dat ]]; then
-  declare -A expected=([W_M_S_Z_G_R]=我们是中国人 [yi_er_san_si]=一二三四)
+  declare -A expected=([wo_men_shi_zhong_guo_ren]=我们是中国人 [W_M_S_Z_G_R]=我们是中国人 [Z_G]=中国
+                       [yi_er_san_si]=一二三四)
   for pinyin in "${!expected[@]}"; do
     reply=$("$kep_port" send "$port" 100 "$pinyin")
     text=${reply%%$'\xff'*}

@@ -78,19 +78,21 @@ TEST(LibraryWeightsTest, AdjustedWeightsRiseWithTheWordWeightWithinALength) {
     for (unsigned char flags : {0x00, 0x40, 0x10}) {
       int previous = 0;
       for (std::uint64_t weight : weight_ladder()) {
-        const int adjusted = adjusted_weight(stored_weight_for(target_weight(weight), flags, n), flags, n);
+        const int adjusted = adjusted_weight(stored_weight_for(target_weight(weight, n), flags, n), flags, n);
         EXPECT_GE(adjusted, previous) << n << " " << weight;
         previous = adjusted;
       }
     }
   }
-  EXPECT_LT(target_weight(300), target_weight(3000));
-  EXPECT_EQ(target_weight(0), 1);
+  EXPECT_LT(target_weight(300, 2), target_weight(3000, 2));
+  EXPECT_EQ(target_weight(0, 2), 1);
+  EXPECT_EQ(target_weight(1, 2), 1);
 }
 
 TEST(LibraryWeightsTest, AdjustedWeightsTrackOneScaleAcrossLengths) {
-  // Where both lengths reach the target, the more common word weighs more whatever its length,
-  // once the targets differ by more than the widest gap between two adjacent stored weights.
+  // Where both lengths reach their targets, the word whose target is higher weighs more whatever
+  // its length, once the targets differ by more than the widest gap between two adjacent stored
+  // weights; at equal frequency the longer word's target is higher by the bonus per syllable.
   int step = 0;
   for (int n = 2; n <= 7; ++n) {
     for (int w = 1; w < 121; ++w) step = std::max(step, adjusted_weight(w + 1, 0, n) - adjusted_weight(w, 0, n));
@@ -101,11 +103,10 @@ TEST(LibraryWeightsTest, AdjustedWeightsTrackOneScaleAcrossLengths) {
   int compared = 0;
   for (std::uint64_t rare : weight_ladder()) {
     for (std::uint64_t common : weight_ladder()) {
-      const int low = target_weight(rare), high = target_weight(common);
-      if (high - low <= step) continue;
       for (int n = 2; n <= 7; ++n) {
         for (int m = 2; m <= 7; ++m) {
-          if (!reachable(low, n) || !reachable(high, m)) continue;
+          const int low = target_weight(rare, n), high = target_weight(common, m);
+          if (high - low <= step || !reachable(low, n) || !reachable(high, m)) continue;
           ++compared;
           EXPECT_LT(adjusted_weight(stored_weight_for(low, 0, n), 0, n),
                     adjusted_weight(stored_weight_for(high, 0, m), 0, m))
@@ -115,15 +116,18 @@ TEST(LibraryWeightsTest, AdjustedWeightsTrackOneScaleAcrossLengths) {
     }
   }
   EXPECT_GT(compared, 100);
+  for (int n = 2; n < 7; ++n) {
+    EXPECT_NEAR(target_weight(5000, n + 1) - target_weight(5000, n), kTargetPerSyllable, 1) << n;
+  }
   // A very common two-character word ends between 150 and 300.
-  const int common_pair = adjusted_weight(stored_weight_for(target_weight(100000), 0, 2), 0, 2);
+  const int common_pair = adjusted_weight(stored_weight_for(target_weight(100000, 2), 0, 2), 0, 2);
   EXPECT_GE(common_pair, 150);
   EXPECT_LE(common_pair, 300);
 }
 
 TEST(LibraryWeightsTest, AbbreviationSharesArePercentsRoundedDown) {
   const struct {
-    std::vector<std::uint64_t> weights;
+    std::vector<long double> weights;
     std::vector<int> shares;
   } cases[] = {
       {{50, 30, 20}, {50, 30, 20}},
@@ -131,7 +135,7 @@ TEST(LibraryWeightsTest, AbbreviationSharesArePercentsRoundedDown) {
       {{999, 1}, {99, 0}},
       {{0, 0}, {0, 0}},
       {{7}, {100}},
-      {{4000000000u, 4000000000u, 4000000000u}, {33, 33, 33}},
+      {{4000000000.0L, 4000000000.0L, 4000000000.0L}, {33, 33, 33}},
   };
   for (const auto& c : cases) EXPECT_EQ(percent_shares(c.weights), c.shares);
 }

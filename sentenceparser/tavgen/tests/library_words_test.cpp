@@ -122,7 +122,7 @@ TEST(LibraryWordsTest, TheVocabularyBecomesLibraryWords) {
   ASSERT_NE(china, nullptr);
   EXPECT_EQ(china->flags, 0x40);
   EXPECT_EQ(adjusted_weight(china->weight, china->flags, 2),
-            adjusted_weight(stored_weight_for(target_weight(100000), 0x40, 2), 0x40, 2));
+            adjusted_weight(stored_weight_for(target_weight(100000, 2), 0x40, 2), 0x40, 2));
   // Shares among the two-syllable words of the initials z, g.
   EXPECT_EQ(china->abbreviation_weight, 99);
   const LibraryWord* planted = find(words.main[2], "zhong guo", {2, 1});
