@@ -17,14 +17,20 @@ constexpr const char* kSentencePortName = "KEPCPServerPort";
 // them.
 std::string_view up_to_nul(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
 
+// Whether the last request could not be sent: a service that is not running fails every key,
+// and one line says so until it answers again.
+bool sending_fails = false;
+
 // Sends a request and checks the reply's header and status; the payload on success. The
 // failure is logged with the texts the engine's log has always used.
 std::optional<std::string> request_payload(std::int32_t msgid, std::string_view request) {
   std::optional<std::string> reply;
   if (QCPSendDataWithReply(msgid, request, &reply) != 0) {
-    IME_ERROR("Send data failed!");
+    if (!sending_fails) IME_ERROR("Send data failed!");
+    sending_fails = true;
     return std::nullopt;
   }
+  sending_fails = false;
   std::optional<ime_service_reply_t> parsed = ime_parse_service_reply(reply);
   if (!parsed) {
     IME_ERROR("Reply data invaild.");

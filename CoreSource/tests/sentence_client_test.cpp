@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <map>
@@ -180,6 +181,28 @@ TEST_F(SentenceClientTest, NoServiceFailsAtOnce) {
   EXPECT_EQ(QCPSendDataWithReply(QCP_MSG_CONVERT_STREAM, "x", &reply), -2);
   EXPECT_FALSE(reply);
   EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
+}
+
+TEST_F(SentenceClientTest, AMissingServiceIsLoggedOnceUntilItAnswers) {
+  static std::vector<std::string> lines;
+  lines.clear();
+  ime_log_func = [](const char* line) { lines.emplace_back(line); };
+  std::string text;
+  std::string flags;
+  for (int key = 0; key < 5; ++key) EXPECT_EQ(QAConvertStream("zhong_guo", &text, &flags), -1);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [](const std::string& line) { return line.find("Send data failed!") != std::string::npos; }),
+            1);
+
+  // Once the service answers, a later failure is worth a line again.
+  {
+    FakeSentenceService service({{"zhong_guo", "000:" + kZhongguo + kSep + "0_"}});
+    ASSERT_TRUE(service.serving());
+    EXPECT_EQ(QAConvertStream("zhong_guo", &text, &flags), QCP_CONVERT_OK);
+  }
+  lines.clear();
+  EXPECT_EQ(QAConvertStream("zhong_guo", &text, &flags), -1);
+  EXPECT_EQ(lines.size(), 1u);
 }
 
 }  // namespace
