@@ -19,6 +19,7 @@
 #include "platform/plist.h"
 #include "platform/port_frame.h"
 #include "sentenceparser/core/line_scramble.h"
+#include "sentenceparser/tavgen/word_library_writer.h"
 #include "writers/system_dictionary.h"
 
 namespace fs = std::filesystem;
@@ -192,6 +193,26 @@ void sentence_seeds() {
     table += row + "\n";
   }
   seed("pydan_table", {table});
+
+  // A three-syllable main library over the word_library target's character rows.
+  fuzz::TempDir folder;
+  std::vector<tavgen::LibraryWord> words(2);
+  words[0].syllables = {"zhong", "guo", "ren"};
+  words[0].positions = {0, 0, 0};
+  words[1].syllables = {"wo", "men", "ren"};
+  words[1].positions = {0, 0, 0};
+  for (tavgen::LibraryWord& word : words) {
+    word.weight = 80;
+    word.abbreviation_weight = 40;
+    word.flags = 0x40;
+  }
+  std::string error;
+  if (!tavgen::write_main_library(folder.path(), 3, words, &error)) {
+    std::fprintf(stderr, "word_library seed: %s\n", error.c_str());
+    std::exit(1);
+  }
+  seed("word_library", {fuzz::join_parts({fuzz::read_file(folder.path() / "main/mgrm1.inx"),
+                                          fuzz::read_file(folder.path() / "main/mgrm1.dat")})});
 }
 
 void matcher_seeds() {
