@@ -1,0 +1,10 @@
+// Learning from a committed sentence: the words and abbreviations the user taught by
+// correcting the conversion go into the learned-word library.
+#pragma once
+
+namespace sentence {
+
+// 1 after learning; 0 when the text does not match the pinyin's items.
+int LearnText(const char* pinyin, const char* text, int mode);
+
+}  // namespace sentence
