@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sentenceparser/core/engine_state.h"
+#include "sentenceparser/core/learned_words.h"
 #include "sentenceparser/core/letter_lists.h"
 #include "sentenceparser/core/library_layout.h"
 #include "sentenceparser/core/library_search.h"
@@ -22,6 +23,7 @@ namespace sentence {
 namespace {
 
 constexpr int kLongestWord = 7;  // the main libraries hold words of 2..7 syllables
+constexpr int kLearnedAbbreviationMax = 9;  // learned abbreviations run to nine initials
 constexpr int kLetterListSize = 260;
 // The kept word is certain enough once its share of the key's uses passes half, or once what
 // the unread records could still hold falls below it.
@@ -170,11 +172,30 @@ int single_letter(const char* key, char* text, int* weight) {
   return 1;
 }
 
+// The learned word of an abbreviation (its initials, any case) and its learned weight.
+bool learned_abbreviation(const char* key, int n, char* text, int* weight) {
+  char initials[kLearnedAbbreviationMax + 1] = {};
+  for (int i = 0; i < n; ++i) {
+    if (!IsCharLower(key[i]) && !IsCharUpper(key[i])) return false;
+    initials[i] = IsCharLower(key[i]) ? static_cast<char>(key[i] - 'a' + 'A') : key[i];
+  }
+  char word[kWordTextSize] = {};
+  std::memcpy(word, text, ::strnlen(text, kWordTextSize - 1));
+  int count = 0;
+  if (in_youxian(initials, n, word, &count, 0) <= 0) return false;
+  std::strcpy(text, word);
+  *weight = fix_user_wordpl(n, count, 0);
+  return true;
+}
+
 }  // namespace
 
 int IsJpWord(const char* key, int n, char* text, int* weight) {
   if (key == nullptr || text == nullptr || weight == nullptr) return 0;
   if (n == 1) return single_letter(key, text, weight);
+  if (n >= 2 && n <= kLearnedAbbreviationMax && learned_abbreviation(key, n, text, weight)) {
+    return 1;
+  }
   char folded[kLongestWord + 1] = {};
   if (!fold_key(key, n, folded)) return 0;
   const int cached = in_jpcache(folded, n, text, weight);

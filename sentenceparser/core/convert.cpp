@@ -8,6 +8,7 @@
 #include "sentenceparser/core/dan_table.h"
 #include "sentenceparser/core/engine_state.h"
 #include "sentenceparser/core/hanzi_pinyin.h"
+#include "sentenceparser/core/learned_words.h"
 #include "sentenceparser/core/segmentation_driver.h"
 #include "sentenceparser/core/sp_chars.h"
 #include "sentenceparser/core/text_helpers.h"
@@ -258,6 +259,7 @@ int ConvertStream(char* input, char* output, signed char mode) {
   ClearXinhao(input);
   ClearSpace(input);
   resetpy();
+  if (mode == 0 && IsUserDefineWord(input, output) == 1) return kConvertNothing;
 
   const int count = sendpy(input, output);
   if (count < 0) {

@@ -13,6 +13,7 @@
 #include "CoreSource/base/imelog.h"
 #include "sentenceparser/core/dan_table.h"
 #include "sentenceparser/core/engine_state.h"
+#include "sentenceparser/core/learned_words.h"
 #include "sentenceparser/core/word_cache.h"
 
 namespace sentence {
@@ -80,6 +81,7 @@ int InitData() {
 }
 
 void FreeData() {
+  FreeUserLib(0);
   FreeDan();
   FreeJPCache();
   FreeCache();

@@ -8,6 +8,7 @@
 #include "sentenceparser/core/certainty.h"
 #include "sentenceparser/core/dan_table.h"
 #include "sentenceparser/core/engine_state.h"
+#include "sentenceparser/core/learned_words.h"
 #include "sentenceparser/core/library_layout.h"
 #include "sentenceparser/core/library_search.h"
 #include "sentenceparser/core/syllable_numbers.h"
@@ -146,13 +147,26 @@ int end_item() {
   return trailing ? CurrentItem - 2 : CurrentItem - 1;
 }
 
+// A learned word for the key: the word over `text`, its learned weight; false when none.
+bool learned_word(const char* key, int n, char* text, int* weight, unsigned char* flags) {
+  char word[kWordTextSize] = {};
+  std::memcpy(word, text, ::strnlen(text, kWordTextSize - 1));
+  int count = 0;
+  if (in_youxian(key, n, word, &count, 0) <= 0) return false;
+  std::strcpy(text, word);
+  *weight = fix_user_wordpl(n, count, 1);
+  *flags = kLookupFlags;
+  return true;
+}
+
 }  // namespace
 
 int IsMyWord(int /*first*/, int /*last*/, const char* key, int n, char* text, int* weight,
-             unsigned char* flags, int /*learned*/) {
+             unsigned char* flags, int learned) {
   if (key == nullptr || text == nullptr || weight == nullptr || flags == nullptr) return 0;
   if (n == 1) return one_syllable(key, text, weight, flags);
   if (n < 2 || n > 7) return 0;
+  if (learned != 0 && learned_word(key, n, text, weight, flags)) return 1;
   if (n >= 3) {
     const int cached = in_incache(key, n, text, weight, flags);
     if (cached >= 0) return cached;
@@ -173,6 +187,13 @@ int IsMyWord(int /*first*/, int /*last*/, const char* key, int n, char* text, in
 
 int IsWholeWord(int /*first*/, int /*last*/, const char* key, int n, char* text) {
   if (key == nullptr || text == nullptr || n < 2 || n > 7) return 0;
+  char learned[kWordTextSize] = {};
+  std::memcpy(learned, text, ::strnlen(text, kWordTextSize - 1));
+  int count = 0;
+  if (in_youxian(key, n, learned, &count, 0) > 0) {
+    std::strcpy(text, learned);
+    return 1;
+  }
   const int number = GetPy3No(key);
   if (number < 0) return 0;
   Bucket bucket;
@@ -194,6 +215,7 @@ int IsHeadEndWord(int first, int last, const char* key, int n, char* text, int* 
                   unsigned char* flags) {
   if (key == nullptr || text == nullptr || weight == nullptr || flags == nullptr) return 0;
   if (n < 2 || n > 6) return 0;
+  if (learned_word(key, n, text, weight, flags)) return 1;
   const int end = end_item();
   const bool at_end = last == end;
   if (first != 0 && !at_end) return 0;
