@@ -16,5 +16,10 @@ int GetLib22Pos(int k, int* count, SpFile* index);
 int BsrhJ2(const char* text, int index, long group_start, SpFile* records, int length);
 // Undoes the record substitution in place (mode 1 full, 0 high bytes only); the length.
 int DecodeChr(char* buffer, int mode);
+// Binary search of a hanzi-keyed library (paths under the data path) for `text` of `length`
+// bytes, keyed by its first character, records of length - 2 bytes: 1 found, 0 not (also for a
+// first byte pair that is no GB2312 hanzi), -1 a file missing.
+int FindInHanziLibrary(const char* index_name, const char* records_name, const char* text,
+                       int length);
 
 }  // namespace sentence

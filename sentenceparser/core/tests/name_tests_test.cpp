@@ -1,0 +1,98 @@
+#include "sentenceparser/core/name_tests.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "sentenceparser/core/tests/hanzi_library_fixture.h"
+
+using namespace sentence;
+using namespace sentence_test;
+
+namespace {
+
+class NameTests : public HanziLibraryTest {
+ protected:
+  void write_given_names(const std::vector<std::string>& names) {
+    write_hanzi_library("cz/rm3", names, 2);
+  }
+  void write_places(const std::vector<std::string>& names) { write_hanzi_library("cz/dm", names, 12); }
+};
+
+TEST_F(NameTests, TwoCharacterNamesNeedASurnameAndAListedGivenCharacter) {
+  const struct {
+    const char* text;
+    int expected;
+  } cases[] = {
+      {"王明", 1}, {"李强", 1}, {"王", 0}, {"王明明明", 0}, {"的明", 0}, {"王的", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsChineseName(gbk(c.text).c_str()), c.expected) << c.text;
+  EXPECT_EQ(IsChineseName(""), 0);
+  EXPECT_EQ(IsChineseName(nullptr), 0);
+  EXPECT_EQ(IsChineseName((gbk("王") + "ab").c_str()), 0);
+}
+
+TEST_F(NameTests, ThreeCharacterNamesNeedTheGivenNameLibraryOrTheBuiltInList) {
+  write_given_names({"小龙", "德华", "志远"});
+  const struct {
+    const char* text;
+    int expected;
+  } cases[] = {
+      {"李小龙", 1}, {"刘德华", 1}, {"张志远", 1}, {"王建国", 1}, {"王小明", 0},
+      {"的小龙", 0},  // no surname
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsChineseName(gbk(c.text).c_str()), c.expected) << c.text;
+  EXPECT_EQ(InRm3(gbk("德华").c_str()), 1);
+  EXPECT_EQ(InRm3(gbk("德明").c_str()), 0);
+  EXPECT_EQ(InRm3(gbk("明").c_str()), 0);
+  // The surname is not looked at by the given-name test.
+  EXPECT_EQ(is_ChineseName3(gbk("的小龙").c_str()), 1);
+}
+
+TEST_F(NameTests, WithoutTheGivenNameLibraryOnlyTheBuiltInListCounts) {
+  write_given_names({"小龙"});
+  std::filesystem::remove(dir_.path() / "cz/rm3.lib");
+  EXPECT_EQ(InRm3(gbk("小龙").c_str()), 0);
+  EXPECT_EQ(IsChineseName(gbk("李小龙").c_str()), 0);
+  EXPECT_EQ(IsChineseName(gbk("王建国").c_str()), 1);
+}
+
+TEST_F(NameTests, WesternNamesUseFirstMiddleAndLastLists) {
+  // 阿 opens and closes names; 昂 ends and sits inside but never opens; 艾 opens and sits inside
+  // but never ends.
+  const struct {
+    const char* text;
+    int expected;
+  } cases[] = {
+      {"阿昂", 1}, {"昂阿", 0}, {"阿艾", 0}, {"阿艾昂", 1}, {"阿昂艾", 0}, {"阿", 0},
+      {"艾阿艾阿昂", 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsWestName(gbk(c.text).c_str()), c.expected) << c.text;
+}
+
+TEST_F(NameTests, PlaceNamesOfTwoToSevenCharactersAreFoundInTheLibrary) {
+  write_places({"北京", "北京市", "哈尔滨市", "乌鲁木齐市", "阿拉善左旗人"});
+  const struct {
+    const char* text;
+    int expected;
+  } cases[] = {
+      {"北京", 1}, {"北京市", 1}, {"哈尔滨市", 1}, {"乌鲁木齐市", 1}, {"阿拉善左旗人", 1},
+      {"北方", 0}, {"北", 0},     {"哈尔滨", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsDmName(gbk(c.text).c_str()), c.expected) << c.text;
+  EXPECT_EQ(IsDmName(("ab" + gbk("北京")).c_str()), 0);
+}
+
+TEST_F(NameTests, PlaceNamesOfEightCharactersAreNeverFound) {
+  // The 8-character name's first 14 bytes are a listed 7-character name: a lookup that cut the
+  // text to the record's width instead of refusing it would find it.
+  write_places({"新疆维吾尔自治"});
+  EXPECT_EQ(IsDmName(gbk("新疆维吾尔自治").c_str()), 1);
+  EXPECT_EQ(IsDmName(gbk("新疆维吾尔自治区").c_str()), 0);
+}
+
+TEST_F(NameTests, MissingPlaceLibraryFindsNothing) {
+  EXPECT_EQ(IsDmName(gbk("北京").c_str()), 0);
+}
+
+}  // namespace
