@@ -1,6 +1,7 @@
 // kep-tavgen: generates the sentence service's data from open data (Unihan, a Rime pinyin
-// dictionary, a phrase database), all from the same character weights: the tables compiled into
-// the service's core, its single-character table pydan.tab, and its word-library folder.
+// dictionary, a phrase database, friso's lexicons), all from the same character weights: the
+// tables compiled into the service's core, its single-character table pydan.tab, and its
+// word-library folder.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -9,9 +10,12 @@
 
 #include "accent_additions_builder.h"
 #include "certainty_builder.h"
+#include "cz_libraries.h"
 #include "dan_rows.h"
+#include "friso_lexicon.h"
 #include "letter_list_builder.h"
 #include "library_words_builder.h"
+#include "name_lists_builder.h"
 #include "platform/files.h"
 #include "tables_source_writer.h"
 #include "tav_folder.h"
@@ -33,15 +37,23 @@ struct Options {
   fs::path tables;
   fs::path pydan;
   fs::path tav;
+  fs::path friso = tavgen::kFrisoLexiconFolder;
+};
+
+// friso's lexicons the generator reads, by file name.
+struct FrisoLexicons {
+  std::vector<std::string> main;
+  std::vector<std::string> places;
+  tavgen::NameLexicons names;
 };
 
 void usage() {
   std::fprintf(stderr,
                "usage: kep-tavgen --tables FILE.cpp --pydan FILE --tav DIR\n"
-               "                  [--unihan DIR] [--words FILE] [--phrases FILE]\n"
+               "                  [--unihan DIR] [--words FILE] [--phrases FILE] [--friso DIR]\n"
                "Writes the sentence service's generated tables (C++ source), its pydan.tab, and\n"
                "the folders cz, main, mpp and py (the word libraries, danmodi.inx and danmodi.lib)\n"
-               "under DIR.\n");
+               "under DIR; --friso names the folder of friso's lexicons.\n");
 }
 
 bool parse_options(int argc, char** argv, Options* options) {
@@ -54,6 +66,7 @@ bool parse_options(int argc, char** argv, Options* options) {
     else if (arg == "--unihan") target = &options->sources.unihan_folder;
     else if (arg == "--words") target = &options->sources.word_dictionary;
     else if (arg == "--phrases") target = &options->sources.phrase_database;
+    else if (arg == "--friso") target = &options->friso;
     if (target == nullptr || i + 1 >= argc) return false;
     *target = argv[++i];
   }
@@ -97,6 +110,43 @@ void print_library_report(const tavgen::LibraryWordsReport& report) {
   std::printf("\n");
 }
 
+bool load_friso_lexicons(const fs::path& folder, FrisoLexicons* lexicons, std::string* error) {
+  const std::pair<const char*, std::vector<std::string>*> files[] = {
+      {"lex-main.lex", &lexicons->main},
+      {"lex-cn-place.lex", &lexicons->places},
+      {"lex-lname.lex", &lexicons->names.surnames},
+      {"lex-sname.lex", &lexicons->names.single_given},
+      {"lex-dname-1.lex", &lexicons->names.double_first},
+      {"lex-dname-2.lex", &lexicons->names.double_second},
+      {"lex-flname.lex", &lexicons->names.western}};
+  for (const auto& [name, words] : files) {
+    if (!tavgen::load_friso_lexicon(folder / name, words, error)) return false;
+  }
+  return true;
+}
+
+void print_hanzi_keyed(const char* name, const tavgen::HanziKeyedFiles& files) {
+  std::printf(" %s:%zu", name, files.kept);
+  if (files.dropped.empty()) return;
+  std::size_t weighted = 0;
+  for (const tavgen::HanziKeyedRecord& record : files.dropped) weighted += record.weight != 0;
+  std::printf("(-%zu, %zu of them weighted)", files.dropped.size(), weighted);
+}
+
+void print_cz_report(const tavgen::CzLibraries& cz, const tavgen::NameLists& names) {
+  std::printf("  cz            records (-left out for 16-bit record numbers)");
+  print_hanzi_keyed("cz2", cz.words[2]);
+  print_hanzi_keyed("cz3", cz.words[3]);
+  print_hanzi_keyed("cz4", cz.words[4]);
+  print_hanzi_keyed("pcz2", cz.prefixes[2]);
+  print_hanzi_keyed("pcz3", cz.prefixes[3]);
+  print_hanzi_keyed("rm3", cz.given_names);
+  print_hanzi_keyed("dm", cz.places);
+  std::printf("\n  name lists    surnames %zu, given-name characters %zu, Western %zu/%zu/%zu from %zu names\n",
+              names.surnames.size(), names.given.size(), names.western_first.size(), names.western_middle.size(),
+              names.western_last.size(), names.western_names);
+}
+
 int fail(const std::string& what) {
   std::fprintf(stderr, "kep-tavgen: %s\n", what.c_str());
   return 1;
@@ -121,8 +171,26 @@ int run(const Options& options) {
   const tavgen::DanmodiFiles danmodi = tavgen::write_danmodi(tavgen::build_danmodi_lists(sources.words));
   const std::string pydan = tavgen::write_pydan(rows);
 
-  if (!write_file(options.tables, tavgen::write_tables_source(letters, certainties, additions), &error) ||
-      !write_file(options.pydan, pydan, &error) || !tavgen::write_tav_folder(options.tav, danmodi, &error)) {
+  FrisoLexicons friso;
+  if (!load_friso_lexicons(options.friso, &friso, &error)) return fail(error);
+  std::vector<std::string> word_texts = friso.main;
+  std::vector<tavgen::CzWord> cz_words = tavgen::cz_words_of(friso.main, 0);
+  for (const mkdata::RimeEntry& entry : sources.vocabulary) {
+    word_texts.push_back(entry.text);
+    std::vector<tavgen::CzWord> word = tavgen::cz_words_of({entry.text}, entry.weight);
+    if (!word.empty()) cz_words.push_back(std::move(word[0]));
+  }
+  const tavgen::NameLists names = tavgen::build_name_lists(friso.names, word_texts);
+  tavgen::CzLibraries cz;
+  if (!tavgen::build_cz_libraries(cz_words, tavgen::single_characters(friso.names.double_first),
+                                  tavgen::single_characters(friso.names.double_second),
+                                  tavgen::cz_words_of(friso.places, 0), &cz, &error)) {
+    return fail(error);
+  }
+
+  if (!write_file(options.tables, tavgen::write_tables_source(letters, certainties, additions, names), &error) ||
+      !write_file(options.pydan, pydan, &error) || !tavgen::write_tav_folder(options.tav, danmodi, &error) ||
+      !tavgen::write_cz_libraries(options.tav, cz, &error)) {
     return fail(error);
   }
   tavgen::LibraryWordsReport library_report;
@@ -140,6 +208,7 @@ int run(const Options& options) {
   std::printf("  danmodi       %zu index bytes, %zu library bytes, from %zu words (%zu phrases)\n",
               danmodi.index.size(), danmodi.library.size(), sources.words.size(), sources.phrases_added);
   print_library_report(library_report);
+  print_cz_report(cz, names);
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "accent_additions_builder.h"
 #include "certainty_builder.h"
 #include "letter_list_builder.h"
+#include "name_lists_builder.h"
 
 namespace tavgen {
 
@@ -18,6 +19,6 @@ std::string c_string_literal(std::string_view bytes, std::size_t wrap_bytes = 48
                              std::string_view indent = "        ");
 
 std::string write_tables_source(const LetterLists& letters, const std::vector<CertaintyEntry>& certainties,
-                                const std::vector<AccentEntry>& additions);
+                                const std::vector<AccentEntry>& additions, const NameLists& names);
 
 }  // namespace tavgen

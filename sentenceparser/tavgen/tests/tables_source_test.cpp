@@ -71,7 +71,13 @@ TEST(TablesSourceTest, SourceDefinesEveryTableInOrder) {
   for (std::size_t i = 0; i < letters.size(); ++i) letters[i] = gbs(i % 2 ? "不" : "安按");
   const std::vector<CertaintyEntry> certainties = {{"a", 83}, {"ba", 61}, {"zuo", 77}};
   const std::vector<AccentEntry> additions = {{"an", gbs("昂")}, {"zi", gbs("制之")}};
-  const std::string source = write_tables_source(letters, certainties, additions);
+  NameLists names;
+  names.surnames = gbs("王李");
+  names.given = gbs("明");
+  names.western_first = gbs("克");
+  names.western_middle = gbs("林里");
+  names.western_last = gbs("顿");
+  const std::string source = write_tables_source(letters, certainties, additions, names);
 
   EXPECT_NE(source.find("#include \"sentenceparser/core/generated_tables.h\""), std::string::npos);
   EXPECT_NE(source.find("namespace sentence::generated {"), std::string::npos);
@@ -100,6 +106,21 @@ TEST(TablesSourceTest, SourceDefinesEveryTableInOrder) {
   ASSERT_EQ(found.size(), 2u);
   EXPECT_EQ(found[0], std::pair(std::string("an"), gbk_bytes(gbs("昂"))));
   EXPECT_EQ(found[1], std::pair(std::string("zi"), gbk_bytes(gbs("制之"))));
+
+  // The name lists, comma-separated GBK characters, in the order the core declares them.
+  const std::regex list_entry("const char\\* const (k[A-Za-z]+) =\n\\s*((?:\"[^\"]*\"\\s*)+);");
+  std::vector<std::pair<std::string, std::string>> lists;
+  for (auto it = std::sregex_iterator(source.begin(), source.end(), list_entry); it != std::sregex_iterator(); ++it) {
+    lists.emplace_back((*it)[1].str(), unescape_literals((*it)[2].str()));
+  }
+  const std::string comma = ",";
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"kSurnames", gbk_bytes(gbs("王")) + comma + gbk_bytes(gbs("李"))},
+      {"kGivenNameCharacters", gbk_bytes(gbs("明"))},
+      {"kWesternFirst", gbk_bytes(gbs("克"))},
+      {"kWesternMiddle", gbk_bytes(gbs("林")) + comma + gbk_bytes(gbs("里"))},
+      {"kWesternLast", gbk_bytes(gbs("顿"))}};
+  EXPECT_EQ(lists, expected);
 }
 
 }  // namespace
