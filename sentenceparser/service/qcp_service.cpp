@@ -9,6 +9,8 @@
 #include "platform/ports.h"
 #include "sentenceparser/core/convert.h"
 #include "sentenceparser/core/engine_state.h"
+#include "sentenceparser/core/learned_words.h"
+#include "sentenceparser/core/learning.h"
 
 namespace {
 
@@ -87,6 +89,14 @@ std::string learn_text(std::string_view data) {
   }
   copy_part(data.substr(0, separator), sentence::part1);
   copy_part(data.substr(separator + 1), sentence::part2);
+  if (sentence::LearnText(sentence::part1, sentence::part2, 0) != 1) {
+    return QCError(QCP_STATUS_BAD_REQUEST, "Learn failed.");
+  }
+  // Reloading after a failed save would drop what was just learned; the words stay in memory.
+  if (sentence::SaveAutoCi(1) != 1) {
+    return QCError(QCP_STATUS_SAVE_FAILED, "Save failed.");
+  }
+  sentence::LoadAutoCi(1);
   return QCError(QCP_STATUS_OK, "S");
 }
 

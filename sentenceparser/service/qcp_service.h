@@ -32,6 +32,7 @@ enum {
   QCP_STATUS_OK = 0,
   QCP_STATUS_BAD_REQUEST = 2,
   QCP_STATUS_CONVERT_FAILED = 3,
+  QCP_STATUS_SAVE_FAILED = 4,
 };
 
 // "%03d:" followed by `format` filled with the arguments, cut to kQCPReplyMax bytes at a GBK

@@ -9,6 +9,7 @@
 #include "platform/bundle.h"
 #include "platform/files.h"
 #include "sentenceparser/core/engine_state.h"
+#include "sentenceparser/core/learned_words.h"
 #include "sentenceparser/service/qcp_service.h"
 
 namespace fs = std::filesystem;
@@ -80,6 +81,7 @@ bool SentenceParserController::awakeFromNib() {
   if (sentence::InitData() != 0) {
     IME_ERROR("The learned-word folder could not be prepared; learned words start empty.");
   }
+  sentence::AllocUserLib(0);
   engine_data_loaded = true;
   IME_INFO("Serving %s; word libraries in %s.", kQCPServerPortName, sentence::myFullPath);
   return true;
@@ -88,6 +90,7 @@ bool SentenceParserController::awakeFromNib() {
 void SentenceParserController::systemShutdown() {
   QCPStopAccepting();
   IME_INFO("Save auto ci...");
+  if (engine_data_loaded) sentence::FreeUserLib(1);
   loop_.stop();
 }
 
@@ -95,6 +98,7 @@ void QCPFinalize() {
   QCPShutdown();
   if (!engine_data_loaded) return;
   engine_data_loaded = false;
+  sentence::FreeUserLib(0);
   sentence::FreeData();
   CloseCachedFilePool();
 }

@@ -120,4 +120,36 @@ TEST_F(SentenceProgramTest, ASecondCopyLeavesBeforeTouchingTheDataFolder) {
   EXPECT_TRUE(exited_with(first.terminate(), 0));
 }
 
+// The converted text of a convert reply (before its flag bytes); empty on failure.
+std::string converted_text(platform::ports::RemotePort& remote, const std::string& pinyin) {
+  auto reply = remote.send(QCP_MSG_CONVERT_STREAM, pinyin, 2s, 2s);
+  if (!reply.data || !reply.data->starts_with("000:")) return {};
+  return reply.data->substr(4, reply.data->find(QCP_PART_SEPARATOR) - 4);
+}
+
+TEST_F(SentenceProgramTest, ALearnedSentenceIsConvertedBeforeAndAfterARestart) {
+  const std::string taught = "\xC4\xE0\xBA\xC5";  // 泥号: no library word for ni_hao
+  const std::string request = std::string("*ni_*hao") + QCP_PART_SEPARATOR + taught;
+  {
+    SentenceProgram program(home_.path());
+    ASSERT_TRUE(program.wait_until_serving());
+    std::error_code error;
+    auto remote = platform::ports::RemotePort::open(kQCPServerPortName, error);
+    ASSERT_TRUE(remote);
+    ASSERT_NE(converted_text(*remote, "ni_hao"), taught);
+    EXPECT_EQ(remote->send(QCP_MSG_LEARN_TEXT, request, 2s, 2s).data,
+              std::optional<std::string>("000:S"));
+    EXPECT_EQ(converted_text(*remote, "ni_hao"), taught);
+    EXPECT_TRUE(exited_with(program.terminate(), 0));
+  }
+  EXPECT_NE(read_file(home_ / "Library/KEP/apr/youxian.lib").find(taught), std::string::npos);
+  SentenceProgram again(home_.path());
+  ASSERT_TRUE(again.wait_until_serving());
+  std::error_code error;
+  auto remote = platform::ports::RemotePort::open(kQCPServerPortName, error);
+  ASSERT_TRUE(remote);
+  EXPECT_EQ(converted_text(*remote, "ni_hao"), taught);
+  EXPECT_TRUE(exited_with(again.terminate(), 0));
+}
+
 }  // namespace

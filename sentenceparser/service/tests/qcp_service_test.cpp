@@ -8,6 +8,7 @@
 #include "platform/runloop.h"
 #include "platform/tests/runtime_test_support.h"
 #include "sentenceparser/core/engine_state.h"
+#include "sentenceparser/core/learned_words.h"
 #include "sentenceparser/service/tests/service_fixture.h"
 
 namespace {
@@ -82,8 +83,8 @@ TEST_F(QCPMessageTest, AnswersEachKindOfMessage) {
       {100, "", convert_failed_reply("")},
       {101, "ni_hao", std::string("002:Invalid format.")},
       {101, "", std::string("002:Invalid format.")},
-      {101, kSep + kNi + kHao, std::string("000:S")},
-      {101, "ni_hao" + kSep, std::string("000:S")},
+      {101, kSep + kNi + kHao, std::string("002:Learn failed.")},
+      {101, "ni_hao" + kSep, std::string("002:Learn failed.")},
       {102, kNi + kHao, std::string("002:Fill failed.")},
   };
   for (const Case& c : cases) {
@@ -116,7 +117,9 @@ TEST_F(QCPMessageTest, LearnSplitsAtTheFirstSeparator) {
       {"ni_hao" + kSep + kNi + kHao + kSep + "x", "ni_hao", kNi + kHao + kSep + "x"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(QCPMessageCallback(QCP_MSG_LEARN_TEXT, c.payload), std::optional<std::string>("000:S"));
+    // None of the texts has one character per syllable: nothing is learned.
+    EXPECT_EQ(QCPMessageCallback(QCP_MSG_LEARN_TEXT, c.payload),
+              std::optional<std::string>("002:Learn failed."));
     EXPECT_EQ(std::string(sentence::part1), c.pinyin);
     EXPECT_EQ(std::string(sentence::part2), c.text);
   }
@@ -126,7 +129,7 @@ TEST_F(QCPMessageTest, LearnPartsAreBoundedToWholeCharacters) {
   const std::string pinyin = repeat("a", 3000);
   const std::string text = "a" + repeat(kZhong, 1500);
   EXPECT_EQ(QCPMessageCallback(QCP_MSG_LEARN_TEXT, pinyin + kSep + text),
-            std::optional<std::string>("000:S"));
+            std::optional<std::string>("002:Learn failed."));
   EXPECT_EQ(std::string(sentence::part1), repeat("a", 1023));
   EXPECT_EQ(std::string(sentence::part2), "a" + repeat(kZhong, 511));
 }
@@ -188,6 +191,60 @@ TEST_F(QCPMessageTest, ASecondServerOfThePortIsRefused) {
   ASSERT_FALSE(other.error());
   platform::RunLoop loop;
   EXPECT_NE(QCPInitialize(loop), 0);
+}
+
+// A learn request with the learned-word library loaded from a scratch data folder.
+class LearnRequestTest : public SentenceEngineTest {
+ protected:
+  void SetUp() override {
+    SentenceEngineTest::SetUp();
+    sentence::InputProperty.UseLearnedWords = 1;
+    ASSERT_EQ(sentence::InitData(), 0);
+    sentence::AllocUserLib(0);
+  }
+  void TearDown() override {
+    std::filesystem::permissions(apr(), std::filesystem::perms::owner_all);
+    sentence::FreeData();
+    SentenceEngineTest::TearDown();
+  }
+  std::filesystem::path apr() const { return home_.data_folder() / "apr"; }
+  static std::string learned(const char* pinyin) {
+    char word[300] = {};
+    int count = 0;
+    return sentence::in_memci(pinyin, "", word, &count, 0) == 1 ? std::string(word) : "";
+  }
+};
+
+TEST_F(LearnRequestTest, ALearnedSentenceIsSavedAndReadBack) {
+  EXPECT_EQ(QCPMessageCallback(QCP_MSG_LEARN_TEXT, "*ni_*hao" + kSep + kNi + kHao),
+            std::optional<std::string>("000:S"));
+  EXPECT_EQ(learned("ni-hao"), kNi + kHao);  // reloaded after the save
+  const std::string saved = engine_test::read_file(apr() / "youxian.lib");
+  EXPECT_NE(saved.find("ni-hao " + kNi + kHao + " 1 A\r\n"), std::string::npos) << saved;
+}
+
+TEST_F(LearnRequestTest, ATextThatDoesNotMatchItsPinyinIsAFailure) {
+  EXPECT_EQ(QCPMessageCallback(QCP_MSG_LEARN_TEXT, "*ni_*hao" + kSep + kNi),
+            std::optional<std::string>("002:Learn failed."));
+  EXPECT_EQ(learned("ni-hao"), "");
+}
+
+TEST_F(LearnRequestTest, AFailedSaveIsReportedAndKeepsTheWordsInMemory) {
+  const auto library = apr() / "youxian.lib";
+  engine_test::write_file(library, "ni-hao " + kZhong + kZhong + " 2 A\r\n");
+  sentence::LoadAutoCi(1);
+  const std::string before = engine_test::read_file(library);
+  // A folder in the library's place stops the rename, whoever runs the test.
+  std::filesystem::rename(library, apr() / "kept");
+  std::filesystem::create_directories(library / "inside");
+  EXPECT_EQ(QCPMessageCallback(QCP_MSG_LEARN_TEXT, "*ni_*hao" + kSep + kNi + kHao),
+            std::optional<std::string>("004:Save failed."));
+  std::filesystem::remove_all(library);
+  std::filesystem::rename(apr() / "kept", library);
+  EXPECT_EQ(engine_test::read_file(library), before);
+  char words[300] = {};
+  int count = 0;
+  EXPECT_EQ(sentence::in_memci("ni-hao", "", words, &count, 1), 2);
 }
 
 }  // namespace
