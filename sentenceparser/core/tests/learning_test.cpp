@@ -126,6 +126,22 @@ TEST_F(Learning, ItemsBeyondTheTableAreIgnored) {
   EXPECT_TRUE(learn(pinyin.c_str(), text_256 + "啊", 0, 0).empty());
 }
 
+TEST_F(Learning, GivenCharactersAndOverlongSyllables) {
+  // A syllable keeps six letters.
+  EXPECT_EQ(learn("zhuangzhuang_*hao", "壮好"),
+            (std::vector<Learned>{{"ZH", "壮好", 1}, {"zhuang-hao", "壮好", 0}}));
+  // A trailing given character is left out of the sentence's abbreviation; one inside cancels it.
+  EXPECT_EQ(learn("ni_*hao，", "你好，"), (std::vector<Learned>{{"NH", "你好", 1}}));
+  EXPECT_TRUE(learn("ni，*hao", "你，好").empty());
+}
+
+TEST_F(Learning, StrayBytesMakeNoItems) {
+  EXPECT_TRUE(learn("\xFF\x80ni\x81", "你").empty());
+  recorded().clear();
+  EXPECT_EQ(LearnText("ni", (gbk("你") + "\x81").c_str(), 0), 1);
+  EXPECT_TRUE(recorded().empty());
+}
+
 TEST_F(Learning, TermsFromTheWordLibraryAreNotCut) {
   write_word_library(2, {"学生"});
   // 大学 学生: the span 大学 ends inside the term 学生.
