@@ -32,8 +32,9 @@ bool write_pair(const std::filesystem::path& base, const HanziKeyedFiles& files,
 
 std::vector<CzWord> cz_words_of(const std::vector<std::string>& texts, std::uint64_t weight) {
   std::vector<CzWord> words;
+  Gb2312Cache gb2312;
   for (const std::string& text : texts) {
-    std::optional<std::vector<GbkChar>> characters = gb2312_text(text);
+    std::optional<std::vector<GbkChar>> characters = gb2312.text(text);
     if (characters && !characters->empty()) words.push_back({std::move(*characters), weight});
   }
   return words;

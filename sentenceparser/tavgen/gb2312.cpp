@@ -40,6 +40,19 @@ std::optional<std::vector<GbkChar>> gb2312_text(std::string_view utf8) {
   return codes;
 }
 
+std::optional<std::vector<GbkChar>> Gb2312Cache::text(std::string_view utf8) {
+  std::optional<std::vector<std::string>> characters = mkdata::characters_of(utf8);
+  if (!characters) return std::nullopt;
+  std::vector<GbkChar> codes;
+  codes.reserve(characters->size());
+  for (const std::string& character : *characters) {
+    std::optional<GbkChar> code = (*this)(character);
+    if (!code) return std::nullopt;
+    codes.push_back(*code);
+  }
+  return codes;
+}
+
 void append_gbk(GbkChar code, std::string* out) {
   out->push_back(static_cast<char>(code >> 8));
   out->push_back(static_cast<char>(code & 0xFF));

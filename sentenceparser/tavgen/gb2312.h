@@ -36,6 +36,8 @@ class Gb2312Cache {
     if (added) at->second = gb2312_of_utf8(utf8);
     return at->second;
   }
+  // gb2312_text through the cache.
+  std::optional<std::vector<GbkChar>> text(std::string_view utf8);
 
  private:
   std::unordered_map<std::string, std::optional<GbkChar>> codes_;

@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "accent_additions_builder.h"
 #include "certainty_builder.h"
@@ -175,10 +177,12 @@ int run(const Options& options) {
   if (!load_friso_lexicons(options.friso, &friso, &error)) return fail(error);
   std::vector<std::string> word_texts = friso.main;
   std::vector<tavgen::CzWord> cz_words = tavgen::cz_words_of(friso.main, 0);
+  tavgen::Gb2312Cache gb2312;
   for (const mkdata::RimeEntry& entry : sources.vocabulary) {
     word_texts.push_back(entry.text);
-    std::vector<tavgen::CzWord> word = tavgen::cz_words_of({entry.text}, entry.weight);
-    if (!word.empty()) cz_words.push_back(std::move(word[0]));
+    if (std::optional<std::vector<tavgen::GbkChar>> characters = gb2312.text(entry.text)) {
+      cz_words.push_back({std::move(*characters), entry.weight});
+    }
   }
   const tavgen::NameLists names = tavgen::build_name_lists(friso.names, word_texts);
   tavgen::CzLibraries cz;

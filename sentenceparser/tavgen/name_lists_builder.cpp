@@ -75,8 +75,9 @@ NameLists build_name_lists(const NameLexicons& lexicons, const std::vector<std::
     transcription.insert(seed->begin(), seed->end());
   }
   std::set<std::vector<GbkChar>> seen(names.begin(), names.end());
+  Gb2312Cache gb2312;
   for (const std::string& word : words) {
-    std::optional<std::vector<GbkChar>> codes = gb2312_text(word);
+    std::optional<std::vector<GbkChar>> codes = gb2312.text(word);
     if (!codes || codes->size() < 3 || codes->size() > 6) continue;
     const bool transcribed = std::all_of(codes->begin(), codes->end(),
                                          [&](GbkChar code) { return transcription.count(code) != 0; });
