@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 
+#include "sentenceparser/core/generated_tables.h"
 #include "sentenceparser/core/tests/hanzi_library_fixture.h"
 
 using namespace sentence;
@@ -57,17 +59,42 @@ TEST_F(NameTests, WithoutTheGivenNameLibraryOnlyTheBuiltInListCounts) {
   EXPECT_EQ(IsChineseName(gbk("王建国").c_str()), 1);
 }
 
+// The GBK character of a ","-separated list at `index`.
+std::string list_character(const char* list, std::size_t index) {
+  const std::string text(list);
+  return text.substr(index * 3, 2);
+}
+bool in_list(const char* list, const std::string& character) {
+  const std::string text(list);
+  for (std::size_t at = 0; at + 1 < text.size(); at += 3) {
+    if (text.compare(at, 2, character) == 0) return true;
+  }
+  return false;
+}
+
 TEST_F(NameTests, WesternNamesUseFirstMiddleAndLastLists) {
-  // 阿 opens and closes names; 昂 ends and sits inside but never opens; 艾 opens and sits inside
-  // but never ends.
+  using namespace sentence::generated;
+  const std::string first = list_character(kWesternFirst, 0);
+  const std::string middle = list_character(kWesternMiddle, 0);
+  const std::string last = list_character(kWesternLast, 0);
+  const std::string outsider = gbk("的");
+  ASSERT_FALSE(in_list(kWesternFirst, outsider) || in_list(kWesternMiddle, outsider) ||
+               in_list(kWesternLast, outsider));
   const struct {
-    const char* text;
+    std::string text;
     int expected;
   } cases[] = {
-      {"阿昂", 1}, {"昂阿", 0}, {"阿艾", 0}, {"阿艾昂", 1}, {"阿昂艾", 0}, {"阿", 0},
-      {"艾阿艾阿昂", 1},
+      {first + last, 1},
+      {first + middle + last, 1},
+      {first + middle + middle + middle + last, 1},
+      {outsider + last, 0},
+      {first + outsider, 0},
+      {first + outsider + last, 0},
+      {first, 0},
+      // Two characters: the middle list is not asked.
+      {last + first, in_list(kWesternFirst, last) && in_list(kWesternLast, first) ? 1 : 0},
   };
-  for (const auto& c : cases) EXPECT_EQ(IsWestName(gbk(c.text).c_str()), c.expected) << c.text;
+  for (const auto& c : cases) EXPECT_EQ(IsWestName(c.text.c_str()), c.expected) << c.text.size();
 }
 
 TEST_F(NameTests, PlaceNamesOfTwoToSevenCharactersAreFoundInTheLibrary) {
