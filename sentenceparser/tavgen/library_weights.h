@@ -6,7 +6,7 @@
 // word stored above 97; then x F/100 with F = 65, 275, 375, 770, 950, 1080 for 2..7 syllables).
 // We fix the weight it should end at first, on one scale for all lengths:
 //
-//   target = 24 x ln(vocabulary weight) + 120 x (syllables - 2) - 60, at least 1
+//   target = 24 x ln(vocabulary weight) + 120 x (syllables - 2) - 70, at least 1
 //
 // (the vocabulary weight is the word source's, with the phrase database's frequencies mapped
 // onto it). The segmentation sums the weights of the words over their syllables and weighs a
@@ -38,7 +38,7 @@ namespace tavgen {
 inline constexpr std::uint64_t kPreferredWordWeight = 500;
 inline constexpr double kTargetPerLogWeight = 24.0;
 inline constexpr double kTargetPerSyllable = 120.0;
-inline constexpr double kTargetOffset = 60.0;
+inline constexpr double kTargetOffset = 70.0;
 
 // The weight the service should end at for a word of this vocabulary weight and `n` syllables.
 int target_weight(std::uint64_t vocabulary_weight, int n);

@@ -145,6 +145,24 @@ void set_stored_weight(Candidate* candidate) {
 // times the square of how far it outweighs its characters on their own (their geometric mean).
 // Initials stand for a word that is used as a unit (中国 for zg) rather than for a pair of very
 // common characters that are mostly typed one by one (这个).
+// Homophones (one key) keep their order after the stored byte's rounding: the lookup keeps the
+// first of equal weights it meets, which depends on where its binary search lands, so a lighter
+// word that rounded to its heavier homophone's weight could win. Each lighter one is stepped
+// down until it weighs less, as far as the byte allows.
+void separate_homophones(std::vector<Candidate>* words) {
+  std::map<std::string, std::vector<Candidate*>> by_key;
+  for (Candidate& c : *words) by_key[std::to_string(c.syllables.size()) + c.key].push_back(&c);
+  for (auto& [key, group] : by_key) {
+    std::sort(group.begin(), group.end(), [](const Candidate* a, const Candidate* b) { return heavier(*a, *b); });
+    for (std::size_t i = 1; i < group.size(); ++i) {
+      const int n = static_cast<int>(group[i]->syllables.size());
+      const int above = adjusted_weight(group[i - 1]->word.weight, group[i - 1]->word.flags, n);
+      int& stored = group[i]->word.weight;
+      while (stored > 1 && adjusted_weight(stored, group[i]->word.flags, n) >= above) --stored;
+    }
+  }
+}
+
 long double abbreviation_interest(const Candidate& word, const CharacterWeights& weights, Gb2312Cache& gb2312) {
   long double log_characters = 0;
   for (std::size_t i = 0; i < word.characters.size(); ++i) {
@@ -293,6 +311,7 @@ LibraryWords build_library_words(const std::vector<mkdata::RimeEntry>& vocabular
     if (c.weight >= kPreferredWordWeight) c.word.flags |= 0x40;
     set_stored_weight(&c);
   }
+  separate_homophones(&words);
   assign_shares(&words, weights, gb2312);
 
   const std::size_t originals = words.size();

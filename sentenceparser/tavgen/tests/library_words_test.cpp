@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -171,6 +172,30 @@ TEST(LibraryWordsTest, WholeInputPhrasesAreLongAndOutweighTheirHomophones) {
   EXPECT_EQ(words.whole[7].size(), 1u);
   EXPECT_TRUE(words.whole[3].empty());
   EXPECT_EQ(words.main[4].size(), 4u);
+}
+
+TEST(LibraryWordsTest, HomophonesKeepTheirOrderAfterRounding) {
+  CharacterWeights weights = fixture_weights();
+  const DanRows rows = build_dan_rows(weights);
+  // Three words of one key whose weights round to the same stored byte.
+  const std::vector<mkdata::RimeEntry> vocabulary = {
+      {"中国人民", {"zhong", "guo", "ren", "min"}, 30000},
+      {"重国人民", {"zhong", "guo", "ren", "min"}, 29900},
+      {"种果人民", {"zhong", "guo", "ren", "min"}, 29800},
+  };
+  LibraryWordsReport report;
+  const LibraryWords words = build_library_words(vocabulary, rows, weights, &report);
+  ASSERT_EQ(words.main[4].size(), 3u);
+  std::vector<int> adjusted;
+  for (const LibraryWord& word : words.main[4]) adjusted.push_back(adjusted_weight(word.weight, word.flags, 4));
+  std::sort(adjusted.begin(), adjusted.end(), std::greater<>());
+  EXPECT_GT(adjusted[0], adjusted[1]);
+  EXPECT_GT(adjusted[1], adjusted[2]);
+  // The heaviest keeps the weight its frequency gives it.
+  const auto heaviest = std::find_if(words.main[4].begin(), words.main[4].end(),
+                                     [](const LibraryWord& w) { return w.positions == std::vector<int>{0, 0, 0, 0}; });
+  ASSERT_NE(heaviest, words.main[4].end());
+  EXPECT_EQ(heaviest->weight, stored_weight_for(target_weight(30000, 4), heaviest->flags, 4));
 }
 
 std::string utf8_of(GbkChar code) {
