@@ -14,11 +14,11 @@
 #include "converter/service/qcc_service.h"
 #include "fuzz/fixtures/converter_fixture.h"
 #include "fuzz/fixtures/engine_fixture.h"
+#include "fuzz/fixtures/sentence_fixture.h"
 #include "fuzz/fuzz_support.h"
 #include "platform/notify.h"
 #include "platform/plist.h"
 #include "platform/port_frame.h"
-#include "sentenceparser/core/line_scramble.h"
 #include "sentenceparser/tavgen/word_library_writer.h"
 #include "writers/system_dictionary.h"
 
@@ -186,13 +186,7 @@ void converter_seeds() {
 void sentence_seeds() {
   seed("sentence_request", {std::string(1, '\0') + "ni_hao_ma_?", std::string(1, '\0') + "3ge_Beijing",
                             std::string(1, '\1') + "wo\xFF\xCE\xD2", std::string(1, '\2') + "\xC4\xE3"});
-  std::string rows[] = {"aP\xB0\xA1", "ai\xB0\xAE\xB0\xA4", "ang\xB0\xBA"};
-  std::string table;
-  for (std::string& row : rows) {
-    sentence::encodeline(row.data());
-    table += row + "\n";
-  }
-  seed("pydan_table", {table});
+  seed("pydan_table", {fuzz::sentence_character_table({"aP\xB0\xA1", "ai\xB0\xAE\xB0\xA4", "ang\xB0\xBA"})});
 
   seed("learned_words", {std::string("ni-hao \xC4\xE3\xBA\xC3 2 A\r\nnh \xC4\xE3\xBA\xC3 1 U\r\n"
                                      "\xD6\xD0\xB9\xFA\r\nap-men \xB0\xA2\xC3\xC7\t3\r\n")});

@@ -4,29 +4,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz/fixtures/sentence_fixture.h"
 #include "fuzz/fuzz_support.h"
 #include "sentenceparser/core/dan_table.h"
-#include "sentenceparser/core/line_scramble.h"
 #include "sentenceparser/service/qcp_service.h"
 
-namespace {
-
-// "ni" 你泥, "hao" 好号, "ma" 马吗, "wo" 我: enough rows for the passes to fix items.
-std::string small_table() {
-  std::string rows[] = {"ni\xC4\xE3\xC4\xE0", "hao\xBA\xC3\xBA\xC5", "ma\xC2\xED\xC2\xF0",
-                        "wo\xCE\xD2"};
-  std::string table;
-  for (std::string& row : rows) {
-    sentence::encodeline(row.data());
-    table += row + "\n";
-  }
-  return table;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  fuzz::TempFile table(small_table());
+  // "ni" 你泥, "hao" 好号, "ma" 马吗, "wo" 我: enough rows for the passes to fix items.
+  fuzz::TempFile table(fuzz::sentence_character_table(
+      {"ni\xC4\xE3\xC4\xE0", "hao\xBA\xC3\xBA\xC5", "ma\xC2\xED\xC2\xF0", "wo\xCE\xD2"}));
   if (sentence::LoadDanFrom(table.path().c_str()) != 1) std::abort();
   return 0;
 }

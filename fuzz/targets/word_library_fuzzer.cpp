@@ -7,11 +7,11 @@
 #include <string>
 
 #include "CoreSource/base/tablefile.h"
+#include "fuzz/fixtures/sentence_fixture.h"
 #include "fuzz/fuzz_support.h"
 #include "sentenceparser/core/convert.h"
 #include "sentenceparser/core/dan_table.h"
 #include "sentenceparser/core/engine_state.h"
-#include "sentenceparser/core/line_scramble.h"
 #include "sentenceparser/core/word_cache.h"
 
 namespace {
@@ -20,23 +20,14 @@ namespace fs = std::filesystem;
 
 fuzz::TempDir* libraries;
 
-// "ni" 你泥, "hao" 好号, "zhong" 中, "guo" 国过, "ren" 人, "wo" 我, "men" 们.
-std::string small_table() {
-  std::string rows[] = {"ni\xC4\xE3\xC4\xE0", "hao\xBA\xC3\xBA\xC5", "zhong\xD6\xD0",
-                        "guo\xB9\xFA\xB9\xFD", "ren\xC8\xCB", "wo\xCE\xD2", "men\xC3\xC7"};
-  std::string table;
-  for (std::string& row : rows) {
-    sentence::encodeline(row.data());
-    table += row + "\n";
-  }
-  return table;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz::use_scratch_environment();
-  fuzz::TempFile table(small_table());
+  // "ni" 你泥, "hao" 好号, "zhong" 中, "guo" 国过, "ren" 人, "wo" 我, "men" 们.
+  fuzz::TempFile table(fuzz::sentence_character_table(
+      {"ni\xC4\xE3\xC4\xE0", "hao\xBA\xC3\xBA\xC5", "zhong\xD6\xD0", "guo\xB9\xFA\xB9\xFD",
+       "ren\xC8\xCB", "wo\xCE\xD2", "men\xC3\xC7"}));
   if (sentence::LoadDanFrom(table.path().c_str()) != 1) std::abort();
   libraries = new fuzz::TempDir();
   for (const char* folder : {"main", "mpp"}) fs::create_directories(libraries->path() / folder);

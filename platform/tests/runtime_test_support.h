@@ -10,11 +10,14 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <future>
-#include <mutex>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/ports.h"
 #include "platform/process.h"
@@ -104,6 +107,54 @@ class PortServerThread {
   std::mutex mutex_;
   std::condition_variable done_;
   bool released_ = false;
+};
+
+// A service program started for a test, serving a port; killed when the test leaves it running.
+class ServiceProgram {
+ public:
+  ServiceProgram(const std::filesystem::path& program, std::string port_name,
+                 std::vector<std::string> arguments = {})
+      : port_name_(std::move(port_name)) {
+    std::error_code error;
+    pid_ = platform::process::launch(program, arguments, error);
+  }
+  ~ServiceProgram() {
+    if (pid_ && !exit_status_) {
+      std::error_code error;
+      platform::process::send_signal(*pid_, SIGKILL, error);
+      platform::process::wait_for_exit(*pid_, std::chrono::seconds(5));
+    }
+  }
+  ServiceProgram(const ServiceProgram&) = delete;
+  ServiceProgram& operator=(const ServiceProgram&) = delete;
+
+  bool started() const { return pid_.has_value(); }
+  // Waits until the port answers; false when the program ended or did not serve in time.
+  bool wait_until_serving() {
+    for (int i = 0; i < 1000 && pid_; ++i) {
+      std::error_code error;
+      if (platform::ports::RemotePort::open(port_name_, error)) return true;
+      if ((exit_status_ = platform::process::wait_for_exit(*pid_, std::chrono::milliseconds(0)))) {
+        return false;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  }
+  std::optional<int> terminate() {
+    std::error_code error;
+    platform::process::send_signal(*pid_, SIGTERM, error);
+    return wait_for_exit();
+  }
+  std::optional<int> wait_for_exit() {
+    exit_status_ = platform::process::wait_for_exit(*pid_, std::chrono::seconds(10));
+    return exit_status_;
+  }
+
+ private:
+  std::string port_name_;
+  std::optional<pid_t> pid_;
+  std::optional<int> exit_status_;
 };
 
 }  // namespace platform::testing_support

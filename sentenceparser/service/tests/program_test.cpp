@@ -24,44 +24,10 @@ using engine_test::TempDir;
 using engine_test::write_file;
 
 // The program started with HOME at `home`, killed when a test leaves it running.
-class SentenceProgram {
- public:
-  explicit SentenceProgram(const fs::path& home) {
-    ScopedEnv env("HOME", home.string());
-    std::error_code error;
-    pid_ = platform::process::launch(KEP_SENTENCE_PROGRAM, {}, error);
-  }
-  ~SentenceProgram() {
-    if (pid_ && !exit_status_) {
-      std::error_code error;
-      platform::process::send_signal(*pid_, SIGKILL, error);
-      platform::process::wait_for_exit(*pid_, 5s);
-    }
-  }
-  bool wait_until_serving() {
-    for (int i = 0; i < 1000 && pid_; ++i) {
-      std::error_code error;
-      if (platform::ports::RemotePort::open(kQCPServerPortName, error)) return true;
-      if ((exit_status_ = platform::process::wait_for_exit(*pid_, 0ms))) return false;
-      std::this_thread::sleep_for(10ms);
-    }
-    return false;
-  }
-  std::optional<int> terminate() {
-    std::error_code error;
-    platform::process::send_signal(*pid_, SIGTERM, error);
-    return wait_for_exit();
-  }
-  std::optional<int> wait_for_exit() {
-    exit_status_ = platform::process::wait_for_exit(*pid_, 10s);
-    return exit_status_;
-  }
-  bool started() const { return pid_.has_value(); }
-
- private:
-  std::optional<pid_t> pid_;
-  std::optional<int> exit_status_;
-};
+platform::testing_support::ServiceProgram sentence_program(const fs::path& home) {
+  ScopedEnv env("HOME", home.string());
+  return platform::testing_support::ServiceProgram(KEP_SENTENCE_PROGRAM, kQCPServerPortName);
+}
 
 bool exited_with(const std::optional<int>& status, int code) {
   return status && WIFEXITED(*status) && WEXITSTATUS(*status) == code;
@@ -75,7 +41,7 @@ class SentenceProgramTest : public ::testing::Test {
 };
 
 TEST_F(SentenceProgramTest, ServesUntilTerminatedAndLogsToTheEngineLog) {
-  SentenceProgram program(home_.path());
+  auto program = sentence_program(home_.path());
   ASSERT_TRUE(program.started());
   ASSERT_TRUE(program.wait_until_serving());
   std::error_code error;
@@ -94,7 +60,7 @@ TEST_F(SentenceProgramTest, ServesUntilTerminatedAndLogsToTheEngineLog) {
 }
 
 TEST_F(SentenceProgramTest, ASecondCopyLeavesBeforeTouchingTheDataFolder) {
-  SentenceProgram first(home_.path());
+  auto first = sentence_program(home_.path());
   ASSERT_TRUE(first.wait_until_serving());
 
   // The second copy's own data folder holds a plain file "apr" that starting the engine would
@@ -103,7 +69,7 @@ TEST_F(SentenceProgramTest, ASecondCopyLeavesBeforeTouchingTheDataFolder) {
   const fs::path apr = second_home / "Library/KEP/apr";
   write_file(apr, "left alone");
   fs::permissions(apr.parent_path(), fs::perms::owner_all);
-  SentenceProgram second(second_home.path());
+  auto second = sentence_program(second_home.path());
   ASSERT_TRUE(second.started());
   auto status = second.wait_for_exit();
   ASSERT_TRUE(status);
@@ -131,7 +97,7 @@ TEST_F(SentenceProgramTest, ALearnedSentenceIsConvertedBeforeAndAfterARestart) {
   const std::string taught = "\xC4\xE0\xBA\xC5";  // 泥号: no library word for ni_hao
   const std::string request = std::string("*ni_*hao") + QCP_PART_SEPARATOR + taught;
   {
-    SentenceProgram program(home_.path());
+    auto program = sentence_program(home_.path());
     ASSERT_TRUE(program.wait_until_serving());
     std::error_code error;
     auto remote = platform::ports::RemotePort::open(kQCPServerPortName, error);
@@ -143,7 +109,7 @@ TEST_F(SentenceProgramTest, ALearnedSentenceIsConvertedBeforeAndAfterARestart) {
     EXPECT_TRUE(exited_with(program.terminate(), 0));
   }
   EXPECT_NE(read_file(home_ / "Library/KEP/apr/youxian.lib").find(taught), std::string::npos);
-  SentenceProgram again(home_.path());
+  auto again = sentence_program(home_.path());
   ASSERT_TRUE(again.wait_until_serving());
   std::error_code error;
   auto remote = platform::ports::RemotePort::open(kQCPServerPortName, error);
