@@ -5,6 +5,7 @@
 
 #include "sentenceparser/core/chr_substitution.h"
 #include "sentenceparser/core/engine_state.h"
+#include "sentenceparser/core/group_search.h"
 #include "sentenceparser/core/sp_chars.h"
 
 namespace sentence {
@@ -131,24 +132,11 @@ int FindInHanziLibrary(const char* index_name, const char* records_name, const c
     _fclose(records);
     return 0;
   }
-  int low = 0;
-  int high = count - 1;
-  int found = 0;
-  while (low <= high) {
-    const int middle = low + (high - low) / 2;
-    const int order = BsrhJ2(text, middle, group_start, records, length);
-    if (order == 0) {
-      found = 1;
-      break;
-    }
-    if (order > 0) {
-      low = middle + 1;
-    } else {
-      high = middle - 1;
-    }
-  }
+  const bool found = search_group(count, [&](long i) {
+    return BsrhJ2(text, static_cast<int>(i), group_start, records, length);
+  });
   _fclose(records);
-  return found;
+  return found ? 1 : 0;
 }
 
 int InS2Cz(const char* text, int mode) {

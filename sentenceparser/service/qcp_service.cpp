@@ -9,6 +9,7 @@
 #include "platform/ports.h"
 #include "sentenceparser/core/convert.h"
 #include "sentenceparser/core/engine_state.h"
+#include "sentenceparser/core/fill_pinyin.h"
 #include "sentenceparser/core/learned_words.h"
 #include "sentenceparser/core/learning.h"
 
@@ -100,6 +101,15 @@ std::string learn_text(std::string_view data) {
   return QCError(QCP_STATUS_OK, "S");
 }
 
+std::string fill_pinyin(std::string_view data) {
+  PayloadCopy input(data);
+  // Room for the pinyin in a reply after its "000:" head, so the reply is never cut.
+  char output[kQCPReplyMax - 4 + 1] = {};
+  sentence::FillPy(input.text(), output, sizeof output);
+  if (output[0] == '\0') return QCError(QCP_STATUS_BAD_REQUEST, "Fill failed.");
+  return QCError(QCP_STATUS_OK, "%s", output);
+}
+
 }  // namespace
 
 std::size_t gbk_prefix_length(std::string_view text, std::size_t limit) {
@@ -139,7 +149,7 @@ std::optional<std::string> QCPMessageCallback(std::int32_t msgid, std::string_vi
     case QCP_MSG_LEARN_TEXT:
       return learn_text(data);
     case QCP_MSG_FILL_PY:
-      return QCError(QCP_STATUS_BAD_REQUEST, "Fill failed.");
+      return fill_pinyin(data);
     default:
       return std::nullopt;
   }

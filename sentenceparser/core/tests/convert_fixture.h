@@ -15,6 +15,8 @@
 #include "sentenceparser/core/engine_state.h"
 #include "sentenceparser/core/line_scramble.h"
 #include "sentenceparser/core/syllable_list.h"
+#include "sentenceparser/core/tests/character_readings_fixture.h"
+#include "CoreSource/base/tablefile.h"
 
 namespace sentence::testing {
 
@@ -23,10 +25,14 @@ using DanRows = std::map<std::string, std::string>;
 
 class DanTableFixture : public ::testing::Test {
  protected:
+  // Loads the table and writes the character readings it implies into this fixture's folder,
+  // which becomes the data path.
   void LoadRows(const DanRows& rows) {
-    char pattern[] = "/tmp/kep-convert-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    folder_ = pattern;
+    if (folder_.empty()) {
+      char pattern[] = "/tmp/kep-convert-XXXXXX";
+      ASSERT_NE(mkdtemp(pattern), nullptr);
+      folder_ = pattern;
+    }
     const std::string path = folder_ + "/pydan.tab";
     std::ofstream out(path, std::ios::binary);
     for (const char* syllable : kSyllableTexts) {
@@ -40,10 +46,17 @@ class DanTableFixture : public ::testing::Test {
     out.close();
     FreeDan();
     ASSERT_EQ(LoadDanFrom(path.c_str()), 1);
+    std::filesystem::create_directories(folder_ + "/main");
+    std::ofstream(folder_ + "/" + kCharacterReadingsName, std::ios::binary)
+        << sentence_test::readings_of_rows(rows);
+    std::snprintf(data_path_, sizeof data_path_, "%s/", folder_.c_str());
+    InputProperty.DataPath = data_path_;
   }
 
   void TearDown() override {
     FreeDan();
+    CloseCachedFilePool();
+    if (InputProperty.DataPath == data_path_) InputProperty.DataPath = nullptr;
     if (!folder_.empty()) std::filesystem::remove_all(folder_);
     std::memset(NCM, 0, sizeof NCM);
     CurrentItem = 0;
@@ -51,6 +64,7 @@ class DanTableFixture : public ::testing::Test {
 
  private:
   std::string folder_;
+  char data_path_[512] = {};
 };
 
 // GBK bytes used by the tests.

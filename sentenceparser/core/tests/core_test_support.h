@@ -15,6 +15,8 @@
 #include "sentenceparser/core/line_scramble.h"
 #include "sentenceparser/core/syllable_list.h"
 #include "sentenceparser/core/syllable_numbers.h"
+#include "sentenceparser/core/tests/character_readings_fixture.h"
+#include "sentenceparser/core/engine_state.h"
 
 namespace sentence_test {
 
@@ -78,6 +80,7 @@ class CoreTest : public ::testing::Test {
   void TearDown() override {
     sentence::FreeDan();
     CloseCachedFilePool();
+    if (sentence::InputProperty.DataPath == data_path_) sentence::InputProperty.DataPath = nullptr;
   }
   std::string write(const std::string& name, const std::string& contents) {
     engine_test::write_file(dir_ / name, contents);
@@ -88,7 +91,16 @@ class CoreTest : public ::testing::Test {
     const std::string path = write("pydan.tab", pydan_bytes(gbk_rows));
     ASSERT_EQ(sentence::LoadDanFrom(path.c_str()), 1);
   }
+  // Writes the character readings the table implies and makes the scratch folder the data path.
+  void use_table_readings(const Rows& utf8_rows) {
+    write(sentence::kCharacterReadingsName, readings_of_rows(in_gbk(utf8_rows)));
+    std::snprintf(data_path_, sizeof data_path_, "%s/", dir_.path().c_str());
+    sentence::InputProperty.DataPath = data_path_;
+  }
   engine_test::TempDir dir_;
+
+ private:
+  char data_path_[512] = {};
 };
 
 }  // namespace sentence_test

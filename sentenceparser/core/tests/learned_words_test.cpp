@@ -371,6 +371,7 @@ TEST_F(LearnedWordsTest, AFailedSaveKeepsTheFileAndTheWords) {
 
 TEST_F(LearnedWordsTest, ShortAndHandWrittenLinesLoad) {
   load_table({{"ni", "你"}, {"hao", "好"}, {"men", "们"}});
+  use_table_readings({{"ni", "你"}, {"hao", "好"}, {"men", "们"}});
   const std::string lines = std::string("ni-hao\t") + gbk("你好") + "  5 A\r\n" +  // tab and blanks
                             "ni-men " + gbk("你们") + "\n" +                          // two fields
                             "ni-de " + gbk("你的") + " 80000\r\n" +                   // three fields

@@ -204,6 +204,9 @@ class LibrarySegmentationTest : public DanTableFixture {
     DanRows gbk_rows;
     for (const auto& [syllable, character] : rows) gbk_rows[syllable] = sentence_test::gbk(character);
     LoadRows(gbk_rows);
+    // The libraries' data path holds the character readings too.
+    InputProperty.DataPath = myFullPath;
+    engine_test::write_file(tav_ / kCharacterReadingsName, sentence_test::readings_of_rows(gbk_rows));
     FreeCache();
     FreeJPCache();
     incache_init();

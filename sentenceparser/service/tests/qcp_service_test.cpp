@@ -85,7 +85,8 @@ TEST_F(QCPMessageTest, AnswersEachKindOfMessage) {
       {101, "", std::string("002:Invalid format.")},
       {101, kSep + kNi + kHao, std::string("002:Learn failed.")},
       {101, "ni_hao" + kSep, std::string("002:Learn failed.")},
-      {102, kNi + kHao, std::string("002:Fill failed.")},
+      {102, "", std::string("002:Fill failed.")},
+      {102, "x_y", std::string("000:x-y")},  // no readings: the items as they are
   };
   for (const Case& c : cases) {
     EXPECT_EQ(QCPMessageCallback(c.id, c.payload), c.reply) << c.id << " '" << c.payload << "'";
