@@ -14,6 +14,7 @@
 #include "sentenceparser/core/dan_table.h"
 #include "sentenceparser/core/engine_state.h"
 #include "sentenceparser/core/learned_words.h"
+#include "sentenceparser/core/span_memo.h"
 #include "sentenceparser/core/word_cache.h"
 
 namespace sentence {
@@ -69,7 +70,7 @@ bool prepare_apr_folder() {
 
 int InitData() {
   const bool apr_ready = prepare_apr_folder();
-  std::memset(PyRc, 0, sizeof PyRc);
+  ClearPyRc();
   EnterChr[0] = '\r';
   EnterChr[1] = '\n';
   EnterChr[2] = '\0';

@@ -90,14 +90,22 @@ int GetPy4No(const char* text) {
 }
 
 void dan_to_shuang(char* text, int flag) {
-  if (flag == 0 || text == nullptr || text[0] == '\0' || text[1] != '\0') return;
-  switch (text[0]) {
-    case 'a': text[1] = 'P'; break;
-    case 'e': text[1] = 'Q'; break;
-    case 'o': text[1] = 'R'; break;
-    default: return;
+  if (text == nullptr || text[0] == '\0') return;
+  if (flag != 0) {
+    if (text[1] != '\0') return;
+    switch (text[0]) {
+      case 'a': text[1] = 'P'; break;
+      case 'e': text[1] = 'Q'; break;
+      case 'o': text[1] = 'R'; break;
+      default: return;
+    }
+    text[2] = '\0';
+    return;
   }
-  text[2] = '\0';
+  const bool marked = ((text[0] == 'a' && text[1] == 'P') || (text[0] == 'e' && text[1] == 'Q') ||
+                       (text[0] == 'o' && text[1] == 'R')) &&
+                      text[2] == '\0';
+  if (marked) text[1] = '\0';
 }
 
 }  // namespace sentence

@@ -21,7 +21,8 @@ int GetPy3No(const char* text);
 // Base-26 number of the first four bytes, unchecked (callers compare it unsigned).
 int GetPy4No(const char* text);
 
-// With `flag` set, "a"/"e"/"o" become "aP"/"eQ"/"oR" in place (the text holds 3 bytes).
+// With `flag` set, "a"/"e"/"o" become "aP"/"eQ"/"oR" in place (the text holds 3 bytes); with
+// it clear, "aP"/"eQ"/"oR" become "a"/"e"/"o". Other texts stay.
 void dan_to_shuang(char* text, int flag);
 
 }  // namespace sentence

@@ -45,13 +45,14 @@ TEST(SyllableNumberTest, BaseTwentySixNumbers) {
   EXPECT_EQ(GetPy4No("bcd"), 17576 + 2 * 676 + 3 * 26 - 'a');
 }
 
-TEST(SyllableNumberTest, OneVowelSyllablesAreMarked) {
+TEST(SyllableNumberTest, OneVowelSyllablesAreMarkedAndUnmarked) {
   struct Case {
     const char* text;
     int flag;
     const char* result;
   } cases[] = {{"a", 1, "aP"}, {"e", 1, "eQ"}, {"o", 1, "oR"}, {"a", 0, "a"},
-               {"i", 1, "i"},  {"an", 1, "an"}, {"", 1, ""}};
+               {"i", 1, "i"},  {"an", 1, "an"}, {"", 1, ""},    {"aP", 0, "a"},
+               {"eQ", 0, "e"}, {"oR", 0, "o"},  {"aP", 1, "aP"}, {"aQ", 0, "aQ"}, {"", 0, ""}};
   for (const auto& c : cases) {
     char text[3] = {};
     std::snprintf(text, sizeof text, "%s", c.text);
