@@ -14,6 +14,7 @@
 #include "services/ccclient.h"
 #include "services/sentence_client.h"
 #include "tables/pinyin_code.h"
+#include "tables/py_syllables.h"
 #include "tables/pytable.h"
 #include "text/result_text.h"
 
@@ -103,6 +104,10 @@ ime_service_sentence ime_compose_by_service(ime_conversation_t* c) {
     }
     service_readings = split_at(filled, '-');
     if (static_cast<int>(service_readings.size()) != remaining) return ime_service_sentence::Failed;
+    // The service writes a character it cannot read as the character itself: no reading.
+    for (const std::string& reading : service_readings) {
+      if (!ime_py_is_syllable(reading)) return ime_service_sentence::Failed;
+    }
   }
 
   // A tone the user gave the first syllable must be one its character can have.

@@ -191,6 +191,8 @@ void sentence_seeds() {
   seed("learned_words", {std::string("ni-hao \xC4\xE3\xBA\xC3 2 A\r\nnh \xC4\xE3\xBA\xC3 1 U\r\n"
                                      "\xD6\xD0\xB9\xFA\r\nap-men \xB0\xA2\xC3\xC7\t3\r\n")});
 
+  seed("text_clip", {"abc\xA3\xAC" "123", "word\rword", "\xD6\xD0\xB9\xFA\xC8\xCB\xC3\xF1"});
+
   // A three-syllable main library over the word_library target's character rows.
   fuzz::TempDir folder;
   std::vector<tavgen::LibraryWord> words(2);

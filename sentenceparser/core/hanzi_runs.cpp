@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "sentenceparser/core/engine_state.h"
+#include "sentenceparser/core/group_search.h"
 #include "sentenceparser/core/reading_library_layout.h"
 #include "sentenceparser/core/sp_chars.h"
 #include "sentenceparser/core/sp_file.h"
@@ -255,28 +256,23 @@ int PrefixQy(const char* run, char* out) {
   }
   const std::size_t key_bytes = static_cast<std::size_t>(width - 2);
   int code = -1;
-  for (int low = 0, high = count - 1; low <= high;) {
-    const int middle = low + (high - low) / 2;
+  // One probe: the record's key against the run after its first character; a record that
+  // cannot be read compares as smaller, so the search moves on and ends.
+  const auto probe = [&](long k) {
     unsigned char record[2 * kSplitRunMax];
-    if (_fseek(records, group_start + middle * width, SEEK_SET) != 0 ||
+    if (_fseek(records, group_start + k * width, SEEK_SET) != 0 ||
         _fread(records, record, static_cast<std::size_t>(width)) != static_cast<std::size_t>(width)) {
-      break;
+      return 1;
     }
     char key[2 * kSplitRunMax];
     std::memcpy(key, record, key_bytes);
     key[key_bytes] = '\0';
     DecodeChr(key, 0);
     const int order = std::strcmp(run + 2, key);
-    if (order == 0) {
-      code = record[key_bytes] | (record[key_bytes + 1] << 8);
-      break;
-    }
-    if (order > 0) {
-      low = middle + 1;
-    } else {
-      high = middle - 1;
-    }
-  }
+    if (order == 0) code = record[key_bytes] | (record[key_bytes + 1] << 8);
+    return order;
+  };
+  search_group(count, probe);
   _fclose(records);
   if (code < 0) return 0;
   bool cut_before[kSplitRunMax] = {};

@@ -8,8 +8,9 @@
 #include "CoreSource/base/datafolder.h"
 #include "CoreSource/base/imelog.h"
 #include "platform/files.h"
-#include "sentenceparser/core/hanzi_pinyin.h"
+#include "sentenceparser/core/fill_pinyin.h"
 #include "sentenceparser/core/learned_store.h"
+#include "sentenceparser/core/text_clip.h"
 
 namespace sentence {
 namespace {
@@ -66,18 +67,25 @@ bool bare_word_shape(const char* word) {
   return lead >= 0xA1 && lead <= 0xF7 && trail > 0xA0;
 }
 
-// A word-only line's pinyin, one syllable per character from the character readings; false
-// when a character has none.
+// A word-only line's pinyin: the word clipped into the words the libraries know, then read back
+// through them, so a polyphone character is read as the word around it reads it. Only lower-case
+// syllables, one per character, count: an item the fill cannot read comes back as its own text.
 bool pinyin_of_word(const char* word, char* pinyin, std::size_t room) {
-  std::string joined;
-  for (std::size_t i = 0; word[i] != '\0' && word[i + 1] != '\0'; i += 2) {
-    char syllable[8] = {};
-    if (GetHzPy(word + i, syllable) != 1 || syllable[0] == '\0') return false;
-    if (!joined.empty()) joined += '-';
-    joined += syllable;
+  char clipped[kHzClipOutputSize] = {};
+  if (HzClip(word, clipped, sizeof clipped) != 1) return false;
+  char filled[kHzClipOutputSize] = {};
+  FillPy(clipped, filled, sizeof filled);
+  std::size_t syllables = 1;
+  for (const char* c = filled; *c != '\0'; ++c) {
+    if (*c == '-') {
+      ++syllables;
+    } else if (*c < 'a' || *c > 'z') {
+      return false;
+    }
   }
-  if (joined.empty() || joined.size() >= room) return false;
-  std::memcpy(pinyin, joined.c_str(), joined.size() + 1);
+  const std::size_t length = std::strlen(filled);
+  if (length == 0 || length >= room || syllables != std::strlen(word) / 2) return false;
+  std::memcpy(pinyin, filled, length + 1);
   return true;
 }
 

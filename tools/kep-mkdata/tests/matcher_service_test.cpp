@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -142,6 +143,15 @@ TEST_F(ServiceTest, ACorrectedServiceSentenceIsTaughtToTheService) {
   // One character of six changed: the service learns it, with the words the user chose.
   EXPECT_EQ(service.learned(),
             std::vector<std::string>{"wo_men_*shi_zhong_guo_ren\xFF" + gbk("我们_是_中国人")});
+}
+
+TEST_F(ServiceTest, AFillThatCouldNotReadACharacterFallsBackToTheGreedySentence) {
+  // The service writes 使, which it cannot read either, as itself.
+  FakeService service("000:" + gbk("我们使中国人") + "\xFF" + "_*__*_",
+                      "000:wo-men-" + gbk("使") + "-zhong-guo-ren");
+  ASSERT_TRUE(service.serving());
+  type("womenshizhongguoren");
+  EXPECT_EQ(first(), "我们是中国人");
 }
 
 TEST_F(ServiceTest, AServiceAnswerWithoutSeparatorFallsBackToTheGreedySentence) {
