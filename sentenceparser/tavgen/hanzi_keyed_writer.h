@@ -1,7 +1,7 @@
-// Writes a hanzi-keyed library (cz/cz*, cz/pcz*, cz/rm3, cz/dm): an index of one 4-byte entry
-// (uint16 first record, uint16 count, little-endian) per GB2312 character number 0..6762, and
-// fixed-size records holding the key without its first character, sorted within a group by
-// their plain bytes and stored under the full record substitution.
+// Writes a hanzi-keyed library (cz/cz*, cz/pcz*, cz/rm3, cz/dm, cz/qy*): an index of one 4-byte
+// entry (uint16 first record, uint16 count, little-endian) per GB2312 character number 0..6762,
+// and fixed-size records holding the key without its first character, sorted within a group by
+// their plain bytes and stored under the record substitution (see HanziKeyedStorage).
 //
 // The first record number has 16 bits, so every non-empty group must start below 65536. When
 // the records do not fit, the lightest ones that would push a group's start (or a count) past

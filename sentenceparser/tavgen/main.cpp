@@ -250,10 +250,10 @@ int run(const Options& options) {
   if (!write_word_libraries(options.tav, std::move(library_words), &error)) return fail(error);
 
   const tavgen::CharacterReadings readings = tavgen::write_character_readings(sources.weights);
-  const tavgen::ReadingLibraries reading_libraries = tavgen::build_reading_libraries(sources.vocabulary);
-  const std::string position_weights = tavgen::write_position_weights(sources.vocabulary);
+  const tavgen::ReadingLibraries reading_libraries = tavgen::build_reading_libraries(sources.vocabulary, gb2312);
+  const std::string position_weights = tavgen::write_position_weights(sources.vocabulary, gb2312);
   tavgen::SplitLibraries splits;
-  if (!tavgen::build_split_libraries(sources.vocabulary, tavgen::kept_cz_words(cz), &splits, &error) ||
+  if (!tavgen::build_split_libraries(sources.vocabulary, gb2312, tavgen::kept_cz_words(cz), &splits, &error) ||
       !write_reading_libraries(options.tav, readings, reading_libraries, position_weights, &error) ||
       !tavgen::write_split_libraries(options.tav, splits, &error)) {
     return fail(error);

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <map>
+#include <unordered_map>
 
 #include "gb2312.h"
 #include "sentenceparser/core/reading_library_layout.h"
@@ -17,22 +17,25 @@ constexpr std::size_t first_place_column(std::size_t n) { return n == 2 ? 0 : 2;
 
 }  // namespace
 
-std::string write_position_weights(const std::vector<mkdata::RimeEntry>& vocabulary) {
-  std::map<std::vector<GbkChar>, std::uint64_t> words;
-  Gb2312Cache gb2312;
+std::string write_position_weights(const std::vector<mkdata::RimeEntry>& vocabulary, Gb2312Cache& gb2312) {
+  std::unordered_map<std::string, std::uint64_t> words;  // by GBK bytes
   for (const mkdata::RimeEntry& entry : vocabulary) {
+    // Every GB2312 hanzi is three bytes of UTF-8: other lengths need no conversion.
+    if (entry.text.size() != 6 && entry.text.size() != 9) continue;
     std::optional<std::vector<GbkChar>> characters = gb2312.text(entry.text);
     if (!characters || (characters->size() != 2 && characters->size() != 3)) continue;
-    std::uint64_t& weight = words[std::move(*characters)];
+    std::uint64_t& weight = words[gbk_bytes(*characters)];
     weight = std::max<std::uint64_t>(weight, std::uint64_t{entry.weight} + 1);
   }
 
   constexpr std::size_t width = sentence::kPositionWeightBytes;
   std::vector<std::uint64_t> sums(kGb2312HanziCount * width, 0);
-  for (const auto& [characters, weight] : words) {
-    for (std::size_t place = 0; place < characters.size(); ++place) {
-      const int sequence = gb2312_sequence(characters[place]);
-      sums[(sequence - 1) * width + first_place_column(characters.size()) + place] += weight;
+  for (const auto& [bytes, weight] : words) {
+    const std::size_t n = bytes.size() / 2;
+    for (std::size_t place = 0; place < n; ++place) {
+      const GbkChar character = static_cast<GbkChar>((static_cast<unsigned char>(bytes[2 * place]) << 8) |
+                                                     static_cast<unsigned char>(bytes[2 * place + 1]));
+      sums[(gb2312_sequence(character) - 1) * width + first_place_column(n) + place] += weight;
     }
   }
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <map>
+#include <unordered_map>
 #include <utility>
 
 #include "gb2312.h"
@@ -75,11 +75,10 @@ std::optional<std::string> syllable_code(const std::string& syllable) {
   return std::string{initial, code};
 }
 
-ReadingLibraries build_reading_libraries(const std::vector<mkdata::RimeEntry>& vocabulary) {
+ReadingLibraries build_reading_libraries(const std::vector<mkdata::RimeEntry>& vocabulary, Gb2312Cache& gb2312) {
   ReadingLibraries out;
-  std::map<std::string, Reading> readings;  // by the word's GBK bytes
-  std::map<std::string, bool> coded;        // every word seen, whether a reading had codes
-  Gb2312Cache gb2312;
+  // By the word's GBK bytes; a word whose readings all lack codes keeps an empty one.
+  std::unordered_map<std::string, Reading> readings;
   for (const mkdata::RimeEntry& entry : vocabulary) {
     std::optional<std::vector<GbkChar>> characters = gb2312.text(entry.text);
     if (!characters) continue;
@@ -88,38 +87,44 @@ ReadingLibraries build_reading_libraries(const std::vector<mkdata::RimeEntry>& v
         n > static_cast<std::size_t>(sentence::kReadingWordMax) || entry.syllables.size() != n) {
       continue;
     }
-    const std::string word = gbk_bytes(*characters);
     std::string codes;
     for (const std::string& syllable : entry.syllables) {
       std::optional<std::string> code = syllable_code(syllable);
       if (!code) break;
       codes += *code;
     }
-    bool& has_codes = coded[word];
+    Reading& reading = readings[gbk_bytes(*characters)];
     if (codes.size() != 2 * n) continue;
-    has_codes = true;
-    auto [at, added] = readings.try_emplace(word, Reading{entry.weight, codes});
-    if (!added && (entry.weight > at->second.weight || (entry.weight == at->second.weight && codes < at->second.codes))) {
-      at->second = {entry.weight, codes};
+    if (reading.codes.empty() || entry.weight > reading.weight ||
+        (entry.weight == reading.weight && codes < reading.codes)) {
+      reading = {entry.weight, std::move(codes)};
     }
   }
-  out.words = coded.size();
-  for (const auto& [word, has_codes] : coded) out.without_code += !has_codes;
+  out.words = readings.size();
 
+  using Groups = std::vector<std::vector<Record>>;
+  std::array<Groups, sentence::kReadingWordMax + 1> all;
+  std::array<Groups, sentence::kReadingWordMax + 1> polyphones;
   for (int n = sentence::kReadingWordMin; n <= sentence::kReadingWordMax; ++n) {
-    std::vector<std::vector<Record>> all(kGb2312HanziCount);
-    std::vector<std::vector<Record>> polyphones(kGb2312HanziCount);
-    for (const auto& [word, reading] : readings) {
-      if (word.size() != static_cast<std::size_t>(2 * n)) continue;
-      const GbkChar first = static_cast<GbkChar>((static_cast<unsigned char>(word[0]) << 8) |
-                                                 static_cast<unsigned char>(word[1]));
-      const int group = hanzi_key_number(first);
-      Record record{word.substr(2) + reading.codes, reading.weight};
-      if (holds_polyphone(word)) polyphones[group].push_back(record);
-      all[group].push_back(std::move(record));
+    all[n].resize(kGb2312HanziCount);
+    polyphones[n].resize(kGb2312HanziCount);
+  }
+  for (auto& [word, reading] : readings) {
+    if (reading.codes.empty()) {
+      ++out.without_code;
+      continue;
     }
-    out.all[n] = write_library(std::move(all), 2, 0xFFFF);
-    out.polyphones[n] = write_library(std::move(polyphones), 4, 0xFFFFFFFF);
+    const std::size_t n = word.size() / 2;
+    const GbkChar first = static_cast<GbkChar>((static_cast<unsigned char>(word[0]) << 8) |
+                                               static_cast<unsigned char>(word[1]));
+    const int group = hanzi_key_number(first);
+    Record record{word.substr(2) + reading.codes, reading.weight};
+    if (holds_polyphone(word)) polyphones[n][group].push_back(record);
+    all[n][group].push_back(std::move(record));
+  }
+  for (int n = sentence::kReadingWordMin; n <= sentence::kReadingWordMax; ++n) {
+    out.all[n] = write_library(std::move(all[n]), 2, 0xFFFF);
+    out.polyphones[n] = write_library(std::move(polyphones[n]), 4, 0xFFFFFFFF);
   }
   return out;
 }

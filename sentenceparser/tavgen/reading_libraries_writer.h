@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "gb2312.h"
 #include "sources/rime_dict.h"
 
 namespace tavgen {
@@ -33,6 +34,6 @@ struct ReadingLibraries {
 
 // One record per distinct word, under the heaviest of its readings (equal weights: the smaller
 // reading bytes). Entries that are not 2..7 GB2312 characters with one syllable each are skipped.
-ReadingLibraries build_reading_libraries(const std::vector<mkdata::RimeEntry>& vocabulary);
+ReadingLibraries build_reading_libraries(const std::vector<mkdata::RimeEntry>& vocabulary, Gb2312Cache& gb2312);
 
 }  // namespace tavgen

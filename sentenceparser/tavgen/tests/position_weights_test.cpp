@@ -29,7 +29,8 @@ TEST(PositionWeightsTest, SumsPerPlaceScaledToTheLargest) {
       {"人民", {"ren", "min"}, 0},      // unweighted: still counts
       {"中华人民", {"zhong", "hua", "ren", "min"}, 5000},  // four characters: no place
   };
-  const std::string bytes = write_position_weights(vocabulary);
+  Gb2312Cache gb2312;
+  const std::string bytes = write_position_weights(vocabulary, gb2312);
   ASSERT_EQ(bytes.size(), kGb2312HanziCount * sentence::kPositionWeightBytes);
   // Each word weighs one more than its source weight; the largest sum is 中 first of two (1000).
   EXPECT_EQ(place_of(bytes, "中", 0), 255);
@@ -47,7 +48,8 @@ TEST(PositionWeightsTest, SumsPerPlaceScaledToTheLargest) {
 }
 
 TEST(PositionWeightsTest, NoWordsGiveZeros) {
-  const std::string bytes = write_position_weights({});
+  Gb2312Cache gb2312;
+  const std::string bytes = write_position_weights({}, gb2312);
   EXPECT_EQ(bytes, std::string(kGb2312HanziCount * sentence::kPositionWeightBytes, '\0'));
 }
 

@@ -60,7 +60,8 @@ TEST(ReadingLibrariesTest, WordsAreFoundUnderTheirFirstCharacterWithTheHeaviestR
       {"中国人", {"zhong", "guo"}, 9},    // not one syllable per character
       {"ＡＢ", {"a", "b"}, 9},            // not GB2312
   };
-  const ReadingLibraries libraries = build_reading_libraries(vocabulary);
+  Gb2312Cache gb2312;
+  const ReadingLibraries libraries = build_reading_libraries(vocabulary, gb2312);
   EXPECT_EQ(libraries.words, 6u);
   EXPECT_EQ(libraries.without_code, 1u);
   ASSERT_EQ(libraries.all[2].index.size(), kGb2312HanziCount * sentence::kDycIndexEntryBytes);
@@ -90,7 +91,8 @@ TEST(ReadingLibrariesTest, AGroupOverSixteenBitCountsKeepsItsHeaviestWords) {
   for (std::uint32_t i = 0; i < 65537; ++i) {
     vocabulary.push_back({utf8[1] + utf8[1 + i / 6763] + utf8[1 + i % 6763], {"a", "a", "a"}, i});
   }
-  const ReadingLibraries libraries = build_reading_libraries(vocabulary);
+  Gb2312Cache gb2312;
+  const ReadingLibraries libraries = build_reading_libraries(vocabulary, gb2312);
   EXPECT_EQ(libraries.all[3].kept, 65535u);
   EXPECT_EQ(libraries.all[3].trimmed, 2u);
   const std::vector<std::string> group = group_of(libraries.all[3], 6, 3, gb("啊"));

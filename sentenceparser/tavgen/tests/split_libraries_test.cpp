@@ -81,7 +81,7 @@ std::vector<Record> group_of(const HanziKeyedFiles& files, int n, GbkChar first)
 }
 
 TEST(SplitLibrariesTest, RunsOutsideCzAreStoredWithTheirPlainCode) {
-  const std::unordered_set<std::string> cz = word_set({"中国", "人民", "银行", "中国人", "国人"});
+  const std::unordered_set<std::string> cz = word_set({"中国", "人民", "银行", "中国人", "国人", "我们"});
   const std::vector<mkdata::RimeEntry> vocabulary = {
       {"中国人民", {}, 8},
       {"中国人民", {}, 9},       // twice: one record
@@ -90,11 +90,13 @@ TEST(SplitLibrariesTest, RunsOutsideCzAreStoredWithTheirPlainCode) {
       {"人民银行", {}, 3},
       {"中国国人", {}, 3},
       {"天地人", {}, 3},         // no cut
+      {"我们天地人", {}, 3},     // code 234 is the byte 0xEA: it must not pass through the substitution
       {"中国", {}, 3},           // too short
   };
   SplitLibraries libraries;
   std::string error;
-  ASSERT_TRUE(build_split_libraries(vocabulary, cz, &libraries, &error)) << error;
+  Gb2312Cache gb2312;
+  ASSERT_TRUE(build_split_libraries(vocabulary, gb2312, cz, &libraries, &error)) << error;
   EXPECT_EQ(libraries.uncut, 1u);
   ASSERT_EQ(libraries.runs[4].index.size(), 4u * kHanziKeyedEntries);
   ASSERT_EQ(libraries.runs[4].records.size(), 3 * sentence::split_record_width(4));
@@ -111,6 +113,10 @@ TEST(SplitLibrariesTest, RunsOutsideCzAreStoredWithTheirPlainCode) {
   const std::vector<Record> six = group_of(libraries.runs[6], 6, gb("中"));
   ASSERT_EQ(six.size(), 1u);
   EXPECT_EQ(six[0].code, 24);
+  const std::vector<Record> five = group_of(libraries.runs[5], 5, gb("我"));
+  ASSERT_EQ(five.size(), 1u);
+  EXPECT_EQ(five[0].characters, gbk_bytes(gbs("们天地人")));
+  EXPECT_EQ(five[0].code, 234);
   EXPECT_TRUE(libraries.runs[3].records.empty());
 }
 
@@ -119,7 +125,8 @@ TEST(SplitLibrariesTest, RunsBeginningBeyondTheFirstLevelHaveNoGroup) {
   const std::string run = platform::text::to_utf8(gbk_bytes({second_level}), platform::text::Encoding::Gbk).value() + "中国";
   SplitLibraries libraries;
   std::string error;
-  ASSERT_TRUE(build_split_libraries({{run, {}, 1}}, word_set({"中国"}), &libraries, &error)) << error;
+  Gb2312Cache gb2312;
+  ASSERT_TRUE(build_split_libraries({{run, {}, 1}}, gb2312, word_set({"中国"}), &libraries, &error)) << error;
   EXPECT_EQ(libraries.beyond_first_level, 1u);
   EXPECT_TRUE(libraries.runs[3].records.empty());
 }
