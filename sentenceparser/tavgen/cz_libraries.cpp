@@ -16,18 +16,6 @@ HanziKeyedRecord record_of(const std::vector<GbkChar>& characters, std::size_t l
   return record;
 }
 
-bool write_pair(const std::filesystem::path& base, const HanziKeyedFiles& files, std::string* error) {
-  std::error_code ec;
-  for (const auto& [suffix, bytes] : {std::pair{".inx", &files.index}, std::pair{".lib", &files.records}}) {
-    const std::filesystem::path path = base.string() + suffix;
-    if (!platform::files::write_atomic(path, *bytes, ec)) {
-      *error = "cannot write " + path.string() + ": " + ec.message();
-      return false;
-    }
-  }
-  return true;
-}
-
 }  // namespace
 
 std::vector<CzWord> cz_words_of(const std::vector<std::string>& texts, std::uint64_t weight) {
@@ -93,12 +81,13 @@ bool write_cz_libraries(const std::filesystem::path& tav, const CzLibraries& lib
     return false;
   }
   for (std::size_t n = 2; n <= 4; ++n) {
-    if (!write_pair(folder / ("cz" + std::to_string(n)), libraries.words[n], error)) return false;
+    if (!write_hanzi_keyed_files(folder / ("cz" + std::to_string(n)), libraries.words[n], error)) return false;
   }
   for (std::size_t p = 2; p <= 3; ++p) {
-    if (!write_pair(folder / ("pcz" + std::to_string(p)), libraries.prefixes[p], error)) return false;
+    if (!write_hanzi_keyed_files(folder / ("pcz" + std::to_string(p)), libraries.prefixes[p], error)) return false;
   }
-  return write_pair(folder / "rm3", libraries.given_names, error) && write_pair(folder / "dm", libraries.places, error);
+  return write_hanzi_keyed_files(folder / "rm3", libraries.given_names, error) &&
+         write_hanzi_keyed_files(folder / "dm", libraries.places, error);
 }
 
 }  // namespace tavgen

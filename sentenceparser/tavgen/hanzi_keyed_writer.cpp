@@ -4,6 +4,7 @@
 #include <array>
 #include <map>
 
+#include "platform/files.h"
 #include "sentenceparser/core/chr_substitution.h"
 
 namespace tavgen {
@@ -47,7 +48,7 @@ int hanzi_key_number(GbkChar code) {
 }
 
 bool write_hanzi_keyed_library(std::vector<HanziKeyedRecord> records, std::size_t record_length,
-                               HanziKeyedFiles* files, std::string* error) {
+                               HanziKeyedFiles* files, std::string* error, HanziKeyedStorage storage) {
   // Merge duplicates, keyed by (group, plain bytes): the order the groups are written in.
   std::map<std::pair<int, std::string>, std::uint64_t> merged;
   std::array<GbkChar, kHanziKeyedEntries> code_of_group{};
@@ -106,7 +107,8 @@ bool write_hanzi_keyed_library(std::vector<HanziKeyedRecord> records, std::size_
     ++count[group];
     ++files->kept;
     std::string stored = entries[i].rest;
-    sentence::apply_chr_substitution(reinterpret_cast<unsigned char*>(stored.data()), stored.size(), true);
+    sentence::apply_chr_substitution(reinterpret_cast<unsigned char*>(stored.data()),
+                                     std::min(stored.size(), storage.substituted), storage.full);
     files->records += stored;
   }
   files->index.clear();
@@ -114,6 +116,18 @@ bool write_hanzi_keyed_library(std::vector<HanziKeyedRecord> records, std::size_
   for (int group = 0; group < kHanziKeyedEntries; ++group) {
     append_u16(count[group] == 0 ? 0 : first[group], &files->index);
     append_u16(count[group], &files->index);
+  }
+  return true;
+}
+
+bool write_hanzi_keyed_files(const std::filesystem::path& base, const HanziKeyedFiles& files, std::string* error) {
+  std::error_code ec;
+  for (const auto& [suffix, bytes] : {std::pair{".inx", &files.index}, std::pair{".lib", &files.records}}) {
+    const std::filesystem::path path = base.string() + suffix;
+    if (!platform::files::write_atomic(path, *bytes, ec)) {
+      *error = "cannot write " + path.string() + ": " + ec.message();
+      return false;
+    }
   }
   return true;
 }

@@ -12,6 +12,7 @@
 
 #include "accent_additions_builder.h"
 #include "certainty_builder.h"
+#include "character_readings_writer.h"
 #include "cz_libraries.h"
 #include "dan_rows.h"
 #include "friso_lexicon.h"
@@ -19,6 +20,10 @@
 #include "library_words_builder.h"
 #include "name_lists_builder.h"
 #include "platform/files.h"
+#include "position_weights_writer.h"
+#include "reading_libraries_writer.h"
+#include "sentenceparser/core/reading_library_layout.h"
+#include "split_libraries_builder.h"
 #include "tables_source_writer.h"
 #include "tav_folder.h"
 #include "tav_sources.h"
@@ -54,7 +59,8 @@ void usage() {
                "usage: kep-tavgen --tables FILE.cpp --pydan FILE --tav DIR\n"
                "                  [--unihan DIR] [--words FILE] [--phrases FILE] [--friso DIR]\n"
                "Writes the sentence service's generated tables (C++ source), its pydan.tab, and\n"
-               "the folders cz, main, mpp and py (the word libraries, danmodi.inx and danmodi.lib)\n"
+               "the folders cz, main, mpp, py and tools (the word, reading and split libraries,\n"
+               "danmodi.inx and danmodi.lib)\n"
                "under DIR; --friso names the folder of friso's lexicons.\n");
 }
 
@@ -149,6 +155,47 @@ void print_cz_report(const tavgen::CzLibraries& cz, const tavgen::NameLists& nam
               names.western_last.size(), names.western_names);
 }
 
+// main/mdan.mpy, tools/dyc* and tools/dyz*, cz/weight.dat under `tav`.
+bool write_reading_libraries(const fs::path& tav, const tavgen::CharacterReadings& readings,
+                             const tavgen::ReadingLibraries& libraries, const std::string& position_weights,
+                             std::string* error) {
+  if (!write_file(tav / sentence::kCharacterReadingsName, readings.bytes, error) ||
+      !write_file(tav / sentence::kPositionWeightsName, position_weights, error)) {
+    return false;
+  }
+  for (int n = sentence::kReadingWordMin; n <= sentence::kReadingWordMax; ++n) {
+    for (const bool polyphones : {false, true}) {
+      const tavgen::ReadingLibrary& library = polyphones ? libraries.polyphones[n] : libraries.all[n];
+      if (!write_file(tav / sentence::reading_library_name(polyphones, n, ".inx"), library.index, error) ||
+          !write_file(tav / sentence::reading_library_name(polyphones, n, ".lib"), library.records, error)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+void print_reading_report(const tavgen::CharacterReadings& readings, const tavgen::ReadingLibraries& libraries,
+                          std::size_t position_weight_bytes, const tavgen::SplitLibraries& splits) {
+  std::printf("  mdan          %zu of %d characters with a reading, %zu bytes; weight.dat %zu bytes\n",
+              readings.with_reading, tavgen::kGb2312HanziCount, readings.bytes.size(), position_weight_bytes);
+  std::printf("  readings      %zu distinct words (%zu without codes); dyc", libraries.words, libraries.without_code);
+  std::size_t trimmed = 0;
+  for (int n = sentence::kReadingWordMin; n <= sentence::kReadingWordMax; ++n) {
+    std::printf(" %d:%zu", n, libraries.all[n].kept);
+    trimmed += libraries.all[n].trimmed;
+  }
+  std::printf("; dyz");
+  for (int n = sentence::kReadingWordMin; n <= sentence::kReadingWordMax; ++n) {
+    std::printf(" %d:%zu", n, libraries.polyphones[n].kept);
+  }
+  std::printf("; %zu trimmed\n  split runs   ", trimmed);
+  for (int n = sentence::kSplitRunMin; n <= sentence::kSplitRunMax; ++n) {
+    print_hanzi_keyed(("qy" + std::to_string(n)).c_str(), splits.runs[n]);
+  }
+  std::printf("; %zu without a cut, %zu beyond the first level\n", splits.uncut, splits.beyond_first_level);
+}
+
 int fail(const std::string& what) {
   std::fprintf(stderr, "kep-tavgen: %s\n", what.c_str());
   return 1;
@@ -202,6 +249,16 @@ int run(const Options& options) {
       tavgen::build_library_words(sources.vocabulary, rows, sources.weights, &library_report);
   if (!write_word_libraries(options.tav, std::move(library_words), &error)) return fail(error);
 
+  const tavgen::CharacterReadings readings = tavgen::write_character_readings(sources.weights);
+  const tavgen::ReadingLibraries reading_libraries = tavgen::build_reading_libraries(sources.vocabulary, gb2312);
+  const std::string position_weights = tavgen::write_position_weights(sources.vocabulary, gb2312);
+  tavgen::SplitLibraries splits;
+  if (!tavgen::build_split_libraries(sources.vocabulary, gb2312, tavgen::kept_cz_words(cz), &splits, &error) ||
+      !write_reading_libraries(options.tav, readings, reading_libraries, position_weights, &error) ||
+      !tavgen::write_split_libraries(options.tav, splits, &error)) {
+    return fail(error);
+  }
+
   std::size_t row_characters = 0;
   for (const auto& row : rows.characters) row_characters += row.size();
   std::printf("kep-tavgen: wrote %s\n", options.tables.c_str());
@@ -213,6 +270,7 @@ int run(const Options& options) {
               danmodi.index.size(), danmodi.library.size(), sources.words.size(), sources.phrases_added);
   print_library_report(library_report);
   print_cz_report(cz, names);
+  print_reading_report(readings, reading_libraries, position_weights.size(), splits);
   return 0;
 }
 
