@@ -80,11 +80,30 @@ service_sentence() {
   printf '%s' "${text#000:}" | iconv -f GBK -t UTF-8
 }
 
+gbk() { printf '%s' "$1" | iconv -f UTF-8 -t GBK; }
+# Hand-written learned words, the word alone on its line: read back to their pinyin at start.
+mkdir -p -m 0700 "$HOME/Library/KEP/apr"
+printf '%s\r\n%s\r\n' "$(gbk 你好)" "$(gbk 拟好)" > "$HOME/Library/KEP/apr/youxian.lib"
+
 start_service
 
-# ni_hao: "000:", 你好 in GBK, 0xFF, one flag byte ('_' or '0') per item.
+# The later of two learned words of equal count is the user's word for ni_hao.
+[[ $(service_sentence ni_hao) == 拟好 ]] || fail "the hand-written 拟好 is not the answer to ni_hao"
+
+# Text back to pinyin.
+declare -A readings=([长_城]=chang-cheng [行]=xing [中_A]=zhong-A [银_行]=yin-hang
+                     [中国_银_行_行_长]=zhong-guo-yin-hang-hang-zhang)
+for text in "${!readings[@]}"; do
+  reply=$("$kep_port" send "$port" 102 "$(gbk "$text")")
+  [[ $reply == "000:${readings[$text]}" ]] || fail "102 $text answered $reply"
+done
+[[ $("$kep_port" send "$port" 102 '') == "002:Fill failed." ]] || fail "102 of nothing did not fail"
+many=$(printf 'A_%.0s' $(seq 300))
+reply=$("$kep_port" send "$port" 102 "${many%_}")
+[[ $reply == "000:$(printf 'A-%.0s' $(seq 255))A" ]] || fail "102 of 300 items answered ${#reply} bytes"
+# ni_hao: "000:", the learned 拟好 in GBK, 0xFF, one flag byte ("_" or "0") per item.
 hex=$(reply_hex 100 ni_hao)
-[[ $hex =~ ^3030303a(c4e3bac3)ff(5f|30)(5f|30)0a$ ]] || fail "100 ni_hao answered $hex"
+[[ $hex =~ ^3030303a(c4e2bac3)ff(5f|30)(5f|30)0a$ ]] || fail "100 ni_hao answered $hex"
 [[ $("$kep_port" send "$port" 99 x) == "no reply" ]] || fail "99 was answered"
 
 # Word segmentation over the generated word libraries, once the generator fills them: words,
@@ -125,6 +144,10 @@ done
 
 stop_service
 [[ $("$kep_port" send "$port" 99 x) == error* ]] || fail "the port still answers after SIGTERM"
+learned=$(iconv -f GBK -t UTF-8 "$HOME/Library/KEP/apr/youxian.lib")
+for line in "ni-hao 你好 1 U" "ni-hao 拟好 1 U"; do
+  [[ $learned == *"$line"* ]] || fail "youxian.lib lacks '$line' after the service saved it"
+done
 # Without the service the engine composes its own sentences; at least one must differ, or the
 # checks above could not tell the two apart.
 differs=0

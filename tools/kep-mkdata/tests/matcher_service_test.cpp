@@ -161,6 +161,38 @@ TEST_F(ServiceTest, AServiceAnswerWithoutSeparatorFallsBackToTheGreedySentence) 
   EXPECT_EQ(first(), "我们是中国人");
 }
 
+#if defined(KEP_SENTENCE_PROGRAM) && defined(KEP_STAGED_ROOT)
+// The staged service with its own libraries, against this vocabulary's readings, which lack
+// most characters: the service's sentence is shown with the readings the service fills in.
+TEST_F(ServiceTest, TheServiceFillsTheReadingsTheEngineLacks) {
+  auto service = [] {
+    engine_test::ScopedEnv root("KEP_ROOT", KEP_STAGED_ROOT);
+    return std::make_unique<platform::testing_support::ServiceProgram>(KEP_SENTENCE_PROGRAM,
+                                                                         "KEPCPServerPort");
+  }();
+  ASSERT_TRUE(service->started());
+  ASSERT_TRUE(service->wait_until_serving());
+  ime_sentence_timeout_ms = 5000;  // the first requests open the libraries
+
+  std::string text;
+  std::string marks;
+  ASSERT_EQ(QAConvertStream("ta_de_peng_you", &text, &marks), QCP_CONVERT_OK);
+  std::string readings;
+  ASSERT_EQ(QAFillPY((text.substr(0, 2) + "_" + text.substr(2, 2) + "_" + text.substr(4, 2) + "_" +
+                      text.substr(6, 2)).c_str(), &readings), 0);
+  EXPECT_EQ(readings, "ta-de-peng-you");
+  const std::string shown = platform::text::to_utf8(text, platform::text::Encoding::Gbk).value_or("");
+  ASSERT_EQ(shown.size(), 12u) << shown;
+
+  type("tadepengyou");
+  EXPECT_EQ(first(), shown);
+  EXPECT_EQ(c_->sentence.type, IME_RESULT_SENTENCE);
+  EXPECT_EQ(c_->sentence.plen, 4);
+  EXPECT_EQ(commit("<space>"), shown);
+  EXPECT_TRUE(service->terminate());
+}
+#endif
+
 TEST_F(MatcherTest, ComposedTextsAreCutAtACharacterBoundary) {
   // Sixty syllables of 的: 180 bytes of sentence do not fit its 179.
   std::string keys;
