@@ -16,10 +16,10 @@
 //   character is the 1st / 2nd character of two-character words, then the 1st / 2nd / 3rd of
 //   three-character words (0..255).
 // - cz/qy{n} (n = 3..6; .inx and .lib): runs that are no word of the cz libraries, with where
-//   to cut them. Hanzi-keyed index of 4-byte entries (uint16 first record, uint16 count), groups
-//   only for first characters 0..3754 (GB2312's first level). Records of 2n bytes: the run
-//   without its first character (2n - 2 bytes, under the high-byte record substitution), then
-//   the split code as uint16 little-endian within the record. The code's decimal digits
+//   to cut them. Hanzi-keyed index of 4-byte entries (uint16 first record, uint16 count), one per
+//   GB2312 hanzi (6763), groups only for first characters 0..3754 (GB2312's first level).
+//   Records of 2n bytes: the run without its first character (2n - 2 bytes, under the high-byte
+//   record substitution), then the split code as uint16 little-endian within the record. The code's decimal digits
 //   (thousands and up, hundreds, tens, units) each name a 0-based character position before
 //   which the run is cut; position 0 is never cut.
 #pragma once
