@@ -1,7 +1,6 @@
 #include "platform/ui/control_command.h"
 
 #include <charconv>
-#include <cmath>
 #include <vector>
 
 #include "platform/runtime_dir.h"
@@ -9,8 +8,6 @@
 
 namespace platform::ui {
 namespace {
-
-constexpr double kCoordinateLimit = 1e6;
 
 struct VerbName {
   std::string_view name;
@@ -23,23 +20,13 @@ constexpr VerbName kVerbs[] = {
     {"exit", ControlVerb::Exit},   {"key", ControlVerb::Key},
 };
 
-// The next space-separated word; `text` is left after it and the spaces following it.
+// The next space-separated word; `text` is left after it and the space that ends it.
 std::string_view next_word(std::string_view& text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   std::size_t end = text.find(' ');
   std::string_view word = text.substr(0, end);
-  text.remove_prefix(end == std::string_view::npos ? text.size() : end);
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   return word;
-}
-
-std::optional<double> coordinate(std::string_view word) {
-  double value = 0;
-  auto [end, failure] = std::from_chars(word.data(), word.data() + word.size(), value);
-  if (word.empty() || failure != std::errc() || end != word.data() + word.size()) {
-    return std::nullopt;
-  }
-  if (!std::isfinite(value) || std::fabs(value) > kCoordinateLimit) return std::nullopt;
-  return value;
 }
 
 std::optional<int> tag_number(std::string_view word) {
@@ -60,8 +47,6 @@ std::optional<ControlCommand> parse_control_command(std::string_view text, std::
   };
   if (text.size() > kMaxControlCommand) return fail("command too long");
   if (!text::is_valid_utf8(text)) return fail("command is not UTF-8");
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-
   std::string_view verb_word = next_word(text);
   ControlCommand command;
   bool known = false;
@@ -92,13 +77,14 @@ std::optional<ControlCommand> parse_control_command(std::string_view text, std::
       break;
     }
     default: {
-      auto x = coordinate(next_word(text));
-      auto y = coordinate(next_word(text));
+      auto x = parse_coordinate(next_word(text));
+      auto y = parse_coordinate(next_word(text));
       if (!x || !y) return fail("expected window coordinates X Y");
       command.location = Point{*x, *y};
       break;
     }
   }
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   if (!text.empty()) return fail("unexpected \"" + std::string(text) + "\"");
   return command;
 }

@@ -2,7 +2,8 @@
 //
 //   down|drag|up|double|move WINDOW X Y   mouse at window point (X, Y), origin bottom left
 //   enter|exit WINDOW TAG                 the pointer crossed tracking rectangle TAG
-//   key WINDOW CHARACTERS                 typed characters (the rest of the line, UTF-8)
+//   key WINDOW CHARACTERS                 typed characters, UTF-8: all after the space that
+//                                         ends WINDOW, so "key alert  " types a space
 //
 // Words are separated by spaces. Replies are "ok" or "error: " and the reason.
 #pragma once

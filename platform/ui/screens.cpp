@@ -1,15 +1,11 @@
 #include "platform/ui/screens.h"
 
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 
 namespace platform::ui {
 namespace {
-
-constexpr double kCoordinateLimit = 1e6;
 
 std::string_view trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -30,13 +26,7 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 std::optional<double> parse_number(std::string_view text) {
   text = trim(text);
   if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-  double value = 0;
-  auto [end, failure] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || failure != std::errc() || end != text.data() + text.size()) {
-    return std::nullopt;
-  }
-  if (!std::isfinite(value) || std::fabs(value) > kCoordinateLimit) return std::nullopt;
-  return value;
+  return parse_coordinate(text);
 }
 
 std::optional<Rect> make_rect(const double* values) {

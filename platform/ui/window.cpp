@@ -188,7 +188,11 @@ void Window::handle_mouse(const MouseEvent& event) {
       if (inside != found->second.inside) handle_tracking(tag, inside);
     }
   }
-  if (content_mouse_ && content_mouse_(event)) return;
+  if (content_mouse_) {
+    // A copy: the content may close and destroy this window while it handles the event.
+    ContentMouseHandler content = content_mouse_;
+    if (content(event)) return;
+  }
   switch (event.type) {
     case MouseEventType::Down: mouse_down(event); break;
     case MouseEventType::Dragged: mouse_dragged(event); break;

@@ -139,7 +139,8 @@ class Window {
   void show(std::string key, plist::Value value);
 
   // Injected input. A mouse event goes to the content first, then to the window's handler of
-  // its type; a move also reports the tracking rectangles entered and left.
+  // its type; a move also reports the tracking rectangles entered and left. The content
+  // handler may destroy the window when it takes the event; no other handler may.
   void handle_mouse(const MouseEvent& event);
   // Reports an enter or exit of tracking rectangle `tag` as if the pointer crossed it; false
   // for an unknown tag.
