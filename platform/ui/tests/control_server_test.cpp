@@ -7,52 +7,21 @@
 #include <vector>
 
 #include "platform/tests/runtime_test_support.h"
+#include "platform/ui/tests/window_test_support.h"
 
 namespace platform::ui {
 namespace {
 
 using namespace std::chrono_literals;
 using testing_support::PrivateRuntimeDir;
-using testing_support::ScopedEnv;
-using testing_support::TempDir;
-
-// Keeps a log of what reached it; takes the keys "y" and " ".
-class LoggingWindow : public Window {
- public:
-  LoggingWindow(std::string name, Rect frame) : Window("TestProgram", std::move(name), frame) {}
-  std::vector<std::string> log;
-
-  bool key_down(std::string_view characters) override {
-    log.push_back("key [" + std::string(characters) + "]");
-    return characters == "y" || characters == " ";
-  }
-
- protected:
-  void mouse_down(const MouseEvent& e) override { record("down", e); }
-  void mouse_dragged(const MouseEvent& e) override { record("drag", e); }
-  void mouse_up(const MouseEvent& e) override { record("up", e); }
-  void mouse_moved(const MouseEvent& e) override { record("move", e); }
-  void mouse_entered(int tag) override { log.push_back("enter " + std::to_string(tag)); }
-  void mouse_exited(int tag) override { log.push_back("exit " + std::to_string(tag)); }
-
- private:
-  void record(const char* what, const MouseEvent& e) {
-    log.push_back(std::string(what) + " " + std::to_string(static_cast<int>(e.location.x)) + "," +
-                  std::to_string(static_cast<int>(e.location.y)) + " x" +
-                  std::to_string(e.click_count));
-  }
-};
-
-struct RenderDir {
-  TempDir dir;
-  ScopedEnv env{"KEP_RENDER_DIR", dir.path().string()};
-};
+using test_support::RecordingWindow;
+using test_support::RenderDir;
 
 TEST(WindowRegistryTest, CommandsReachTheNamedWindow) {
   RenderDir render;
   WindowRegistry registry;
-  LoggingWindow candidate("candidate", Rect{0, 0, 100, 40});
-  LoggingWindow status("status", Rect{0, 0, 100, 40});
+  RecordingWindow candidate("candidate", Rect{0, 0, 100, 40});
+  RecordingWindow status("status", Rect{0, 0, 100, 40});
   ASSERT_TRUE(registry.add(candidate));
   ASSERT_TRUE(registry.add(status));
   int tag = candidate.add_tracking_rect(Rect{0, 0, 10, 10});
@@ -139,7 +108,7 @@ TEST(WindowRegistryTest, NamesAreUniqueAndWindowsLeaveWhenDestroyed) {
 
 TEST(WindowRegistryTest, AWindowClosedByItsOwnClickTakesNoMoreEvents) {
   WindowRegistry registry;
-  auto window = std::make_unique<LoggingWindow>("closing", Rect{0, 0, 10, 10});
+  auto window = std::make_unique<RecordingWindow>("closing", Rect{0, 0, 10, 10});
   registry.add(*window);
   int presses = 0;
   window->set_content_mouse_handler([&](const MouseEvent& event) {
@@ -172,7 +141,7 @@ class ControlPortTest : public testing::Test {
   PrivateRuntimeDir runtime_;
   RenderDir render_;
   RunLoop loop_;
-  LoggingWindow window_{"candidate", Rect{100, 100, 50, 20}};
+  RecordingWindow window_{"candidate", Rect{100, 100, 50, 20}};
   std::unique_ptr<ControlServer> server_;
   std::thread thread_;
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/tests/test_support.h"
+#include "platform/ui/tests/window_test_support.h"
 #include "platform/ui/window_registry.h"
 
 namespace platform::ui {
@@ -15,15 +16,8 @@ namespace {
 
 using testing_support::ScopedEnv;
 using testing_support::TempDir;
-
-// Windows of a test write into a folder of their own.
-struct RenderDir {
-  TempDir dir;
-  ScopedEnv env{"KEP_RENDER_DIR", dir.path().string()};
-  std::filesystem::path file(const std::string& name) const {
-    return dir.path() / "windows" / "TestProgram" / name;
-  }
-};
+using test_support::RecordingWindow;
+using test_support::RenderDir;
 
 plist::Dictionary read_state(const std::filesystem::path& path) {
   std::error_code error;
@@ -267,29 +261,8 @@ TEST(WindowTest, OnlyWindowsThatCanBecomeKeyDoAndOneAtATime) {
   EXPECT_FALSE(second.is_key()) << "a hidden window is not key";
 }
 
-// Records what reaches the window's own handlers.
-class RecordingWindow : public Window {
- public:
-  using Window::Window;
-  std::vector<std::string> events;
-
- protected:
-  void mouse_down(const MouseEvent& e) override { record("down", e); }
-  void mouse_dragged(const MouseEvent& e) override { record("drag", e); }
-  void mouse_up(const MouseEvent& e) override { record("up", e); }
-  void mouse_moved(const MouseEvent& e) override { record("move", e); }
-  void mouse_entered(int tag) override { events.push_back("enter " + std::to_string(tag)); }
-  void mouse_exited(int tag) override { events.push_back("exit " + std::to_string(tag)); }
-
- private:
-  void record(const char* what, const MouseEvent& e) {
-    events.push_back(std::string(what) + " " + std::to_string(static_cast<int>(e.location.x)) +
-                     "," + std::to_string(static_cast<int>(e.location.y)));
-  }
-};
-
 TEST(WindowTest, MovesReportTheTrackingRectanglesCrossed) {
-  RecordingWindow window("TestProgram", "tracking", Rect{0, 0, 100, 100});
+  RecordingWindow window("tracking", Rect{0, 0, 100, 100});
   int left = window.add_tracking_rect(Rect{0, 0, 50, 100});
   int right = window.add_tracking_rect(Rect{50, 0, 50, 100});
   EXPECT_NE(left, 0);
@@ -302,28 +275,29 @@ TEST(WindowTest, MovesReportTheTrackingRectanglesCrossed) {
   window.handle_mouse({MouseEventType::Moved, {50, 10}});
   window.handle_mouse({MouseEventType::Moved, {150, 10}});
   const std::vector<std::string> expected = {
-      "enter " + std::to_string(left), "move 10,10", "move 20,10",
-      "exit " + std::to_string(left),  "enter " + std::to_string(right), "move 50,10",
-      "exit " + std::to_string(right), "move 150,10",
+      "enter " + std::to_string(left), "move 10,10 x1", "move 20,10 x1",
+      "exit " + std::to_string(left),  "enter " + std::to_string(right), "move 50,10 x1",
+      "exit " + std::to_string(right), "move 150,10 x1",
   };
-  EXPECT_EQ(window.events, expected);
+  EXPECT_EQ(window.log, expected);
   EXPECT_EQ(told.size(), 4u);
 
   EXPECT_TRUE(window.remove_tracking_rect(left));
   EXPECT_FALSE(window.remove_tracking_rect(left));
   EXPECT_FALSE(window.handle_tracking(left, true));
   EXPECT_TRUE(window.handle_tracking(right, true));
-  EXPECT_EQ(window.events.back(), "enter " + std::to_string(right));
+  EXPECT_EQ(window.log.back(), "enter " + std::to_string(right));
 }
 
 TEST(WindowTest, TheContentIsAskedBeforeTheWindow) {
-  RecordingWindow window("TestProgram", "content", Rect{0, 0, 100, 100});
+  RecordingWindow window("content", Rect{0, 0, 100, 100});
   window.set_content_mouse_handler(
       [](const MouseEvent& event) { return event.type == MouseEventType::Down; });
   window.handle_mouse({MouseEventType::Down, {1, 2}});
   window.handle_mouse({MouseEventType::Up, {3, 4}});
-  EXPECT_EQ(window.events, std::vector<std::string>{"up 3,4"});
-  EXPECT_FALSE(window.key_down("y")) << "a plain window takes no keys";
+  EXPECT_EQ(window.log, std::vector<std::string>{"up 3,4 x1"});
+  Window plain("TestProgram", "plain", Rect{0, 0, 1, 1});
+  EXPECT_FALSE(plain.key_down("y")) << "a plain window takes no keys";
 }
 
 }  // namespace
