@@ -1,0 +1,92 @@
+#include "platform/ui/control_command.h"
+
+#include <charconv>
+#include <vector>
+
+#include "platform/runtime_dir.h"
+#include "platform/text.h"
+
+namespace platform::ui {
+namespace {
+
+struct VerbName {
+  std::string_view name;
+  ControlVerb verb;
+};
+
+constexpr VerbName kVerbs[] = {
+    {"down", ControlVerb::Down},   {"drag", ControlVerb::Drag},   {"up", ControlVerb::Up},
+    {"double", ControlVerb::Double}, {"move", ControlVerb::Move}, {"enter", ControlVerb::Enter},
+    {"exit", ControlVerb::Exit},   {"key", ControlVerb::Key},
+};
+
+// The next space-separated word; `text` is left after it and the space that ends it.
+std::string_view next_word(std::string_view& text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  std::size_t end = text.find(' ');
+  std::string_view word = text.substr(0, end);
+  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  return word;
+}
+
+std::optional<int> tag_number(std::string_view word) {
+  int value = 0;
+  auto [end, failure] = std::from_chars(word.data(), word.data() + word.size(), value);
+  if (word.empty() || failure != std::errc() || end != word.data() + word.size() || value < 1) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+}  // namespace
+
+std::optional<ControlCommand> parse_control_command(std::string_view text, std::string* error) {
+  auto fail = [&](std::string why) -> std::optional<ControlCommand> {
+    if (error) *error = std::move(why);
+    return std::nullopt;
+  };
+  if (text.size() > kMaxControlCommand) return fail("command too long");
+  if (!text::is_valid_utf8(text)) return fail("command is not UTF-8");
+  std::string_view verb_word = next_word(text);
+  ControlCommand command;
+  bool known = false;
+  for (const VerbName& entry : kVerbs) {
+    if (entry.name == verb_word) {
+      command.verb = entry.verb;
+      known = true;
+    }
+  }
+  if (verb_word.empty()) return fail("empty command");
+  if (!known) return fail("unknown command \"" + std::string(verb_word) + "\"");
+
+  std::string_view window = next_word(text);
+  if (window.empty()) return fail("missing window name");
+  if (!runtime::is_valid_name(window)) return fail("invalid window name");
+  command.window = std::string(window);
+
+  switch (command.verb) {
+    case ControlVerb::Key:
+      if (text.empty()) return fail("missing characters");
+      command.characters = std::string(text);
+      return command;
+    case ControlVerb::Enter:
+    case ControlVerb::Exit: {
+      auto tag = tag_number(next_word(text));
+      if (!tag) return fail("tag must be a whole number above 0");
+      command.tag = *tag;
+      break;
+    }
+    default: {
+      auto x = parse_coordinate(next_word(text));
+      auto y = parse_coordinate(next_word(text));
+      if (!x || !y) return fail("expected window coordinates X Y");
+      command.location = Point{*x, *y};
+      break;
+    }
+  }
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  if (!text.empty()) return fail("unexpected \"" + std::string(text) + "\"");
+  return command;
+}
+
+}  // namespace platform::ui

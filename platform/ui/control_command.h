@@ -1,0 +1,38 @@
+// The text commands a program's control port takes, one per request:
+//
+//   down|drag|up|double|move WINDOW X Y   mouse at window point (X, Y), origin bottom left
+//   enter|exit WINDOW TAG                 the pointer crossed tracking rectangle TAG
+//   key WINDOW CHARACTERS                 typed characters, UTF-8: all after the space that
+//                                         ends WINDOW, so "key alert  " types a space
+//
+// Words are separated by spaces. Replies are "ok" or "error: " and the reason.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/ui/geometry.h"
+
+namespace platform::ui {
+
+enum class ControlVerb { Down, Drag, Up, Double, Move, Enter, Exit, Key };
+
+struct ControlCommand {
+  ControlVerb verb = ControlVerb::Down;
+  std::string window;
+  Point location;          // mouse verbs
+  int tag = 0;             // enter and exit
+  std::string characters;  // key
+};
+
+inline constexpr std::size_t kMaxControlCommand = 4096;
+inline constexpr std::string_view kControlOk = "ok";
+
+// nullopt with the reason in `error` for an unknown verb, a missing or extra word, a number that
+// is not finite or beyond +-1e6, a tag below 1, characters that are empty or not UTF-8, or a
+// command above kMaxControlCommand bytes.
+std::optional<ControlCommand> parse_control_command(std::string_view text, std::string* error);
+
+}  // namespace platform::ui

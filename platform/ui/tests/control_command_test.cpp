@@ -1,0 +1,75 @@
+#include "platform/ui/control_command.h"
+
+#include <gtest/gtest.h>
+
+namespace platform::ui {
+namespace {
+
+TEST(ControlCommandTest, CommandsParseIntoVerbWindowAndArguments) {
+  struct Case {
+    const char* text;
+    ControlVerb verb;
+    const char* window;
+    Point location;
+    int tag;
+    const char* characters;
+  };
+  const Case cases[] = {
+      {"down candidate 10 5", ControlVerb::Down, "candidate", {10, 5}, 0, ""},
+      {"drag candidate -10.5 50", ControlVerb::Drag, "candidate", {-10.5, 50}, 0, ""},
+      {"up  candidate  0   0", ControlVerb::Up, "candidate", {0, 0}, 0, ""},
+      {"double status 3 4", ControlVerb::Double, "status", {3, 4}, 0, ""},
+      {"move candidate 1e2 7", ControlVerb::Move, "candidate", {100, 7}, 0, ""},
+      {"enter candidate 3", ControlVerb::Enter, "candidate", {}, 3, ""},
+      {"exit candidate 12", ControlVerb::Exit, "candidate", {}, 12, ""},
+      {"key alert y", ControlVerb::Key, "alert", {}, 0, "y"},
+      {"key alert two words 中", ControlVerb::Key, "alert", {}, 0, "two words 中"},
+      {"key alert  ", ControlVerb::Key, "alert", {}, 0, " "},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    auto command = parse_control_command(c.text, &error);
+    ASSERT_TRUE(command) << c.text << ": " << error;
+    EXPECT_EQ(command->verb, c.verb) << c.text;
+    EXPECT_EQ(command->window, c.window) << c.text;
+    EXPECT_EQ(command->location, c.location) << c.text;
+    EXPECT_EQ(command->tag, c.tag) << c.text;
+    EXPECT_EQ(command->characters, c.characters) << c.text;
+  }
+}
+
+TEST(ControlCommandTest, MalformedCommandsAreRefusedWithAReason) {
+  const std::string cases[] = {
+      "",
+      "   ",
+      "click candidate 1 2",       // unknown verb
+      "DOWN candidate 1 2",        // verbs are lower case
+      "down",                      // no window
+      "down candidate",            // no coordinates
+      "down candidate 1",          // one coordinate
+      "down candidate 1 2 3",      // one too many
+      "down candidate x 2",
+      "down candidate 1 nan",
+      "down candidate inf 2",
+      "down candidate 1e7 2",      // beyond any screen
+      "down ../candidate 1 2",     // not a window name
+      "enter candidate 0",         // tags start at 1
+      "enter candidate -1",
+      "enter candidate 1.5",
+      "exit candidate",
+      "enter candidate 99999999999",
+      "key alert",                 // no characters
+      "key alert ",
+      std::string("key alert \xff"),
+      std::string("down candidate 1 2\0", 19),
+      "down candidate 1 2 " + std::string(kMaxControlCommand, 'x'),
+  };
+  for (const std::string& text : cases) {
+    std::string error;
+    EXPECT_FALSE(parse_control_command(text, &error)) << text;
+    EXPECT_FALSE(error.empty()) << text;
+  }
+}
+
+}  // namespace
+}  // namespace platform::ui

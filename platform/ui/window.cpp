@@ -1,0 +1,314 @@
+#include "platform/ui/window.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/files.h"
+#include "platform/runtime_dir.h"
+#include "platform/ui/window_registry.h"
+
+namespace platform::ui {
+namespace {
+
+bool finite(const Rect& rect) {
+  return std::isfinite(rect.x) && std::isfinite(rect.y) && std::isfinite(rect.width) &&
+         std::isfinite(rect.height);
+}
+
+double unit(double component) {
+  if (std::isnan(component)) return 0;
+  return std::clamp(component, 0.0, 1.0);
+}
+
+// Pixels for a side in points: partly covered pixels count, so the whole frame fits.
+std::optional<int> pixels(double points) {
+  if (!(points >= 1) || points > gfx::kMaxSide) return std::nullopt;
+  return static_cast<int>(std::ceil(points));
+}
+
+plist::Dictionary frame_dictionary(const Rect& frame) {
+  plist::Dictionary dictionary;
+  dictionary.set("x", frame.x);
+  dictionary.set("y", frame.y);
+  dictionary.set("width", frame.width);
+  dictionary.set("height", frame.height);
+  return dictionary;
+}
+
+}  // namespace
+
+std::optional<std::filesystem::path> render_directory(std::error_code& error) {
+  const char* configured = std::getenv("KEP_RENDER_DIR");
+  if (configured == nullptr || *configured == '\0') return runtime::directory(error);
+  std::filesystem::path folder(configured);
+  if (!folder.is_absolute()) {
+    error = std::make_error_code(std::errc::invalid_argument);
+    return std::nullopt;
+  }
+  return folder;
+}
+
+Window::Window(std::string program, std::string name, Rect frame, unsigned style_mask)
+    : program_(std::move(program)), name_(std::move(name)), style_mask_(style_mask) {
+  if (!set_frame(frame)) frame_ = Rect{};
+}
+
+Window::~Window() {
+  if (registry_) registry_->remove(*this);
+}
+
+bool Window::set_frame(Rect frame) {
+  if (!finite(frame) || frame.width < 0 || frame.height < 0) return false;
+  frame_ = frame;
+  needs_display_ = true;
+  return true;
+}
+
+bool Window::set_frame_origin(Point origin) {
+  return set_frame(Rect{origin.x, origin.y, frame_.width, frame_.height});
+}
+
+Point Window::convert_to_screen(Point in_window) const {
+  return Point{frame_.x + in_window.x, frame_.y + in_window.y};
+}
+
+void Window::set_style_mask(unsigned mask) {
+  style_mask_ = mask;
+  needs_display_ = true;
+}
+
+void Window::set_level(int level) {
+  level_ = level;
+  needs_display_ = true;
+}
+
+bool Window::set_alpha(double alpha) {
+  if (std::isnan(alpha)) return false;
+  alpha_ = std::clamp(alpha, 0.0, 1.0);
+  needs_display_ = true;
+  return true;
+}
+
+void Window::set_opaque(bool opaque) {
+  opaque_ = opaque;
+  needs_display_ = true;
+}
+
+void Window::set_has_shadow(bool shadow) {
+  has_shadow_ = shadow;
+  needs_display_ = true;
+}
+
+void Window::set_background_colour(const gfx::Colour& colour) {
+  background_ = gfx::Colour{unit(colour.red), unit(colour.green), unit(colour.blue),
+                            unit(colour.alpha)};
+  needs_display_ = true;
+}
+
+void Window::order_front() {
+  visible_ = true;
+  needs_display_ = true;
+}
+
+void Window::order_out() {
+  visible_ = false;
+  key_ = false;
+  needs_display_ = true;
+}
+
+bool Window::can_become_key() const { return (style_mask_ & kTitledWindowMask) != 0; }
+
+void Window::make_key_and_order_front() {
+  order_front();
+  if (!can_become_key()) return;
+  if (registry_) registry_->resign_key_except(*this);
+  key_ = true;
+}
+
+void Window::resign_key() {
+  if (!key_) return;
+  key_ = false;
+  needs_display_ = true;
+}
+
+void Window::set_content_drawer(ContentDrawer drawer) {
+  drawer_ = std::move(drawer);
+  needs_display_ = true;
+}
+
+void Window::set_content_mouse_handler(ContentMouseHandler handler) {
+  content_mouse_ = std::move(handler);
+}
+
+void Window::set_tracking_handler(TrackingHandler handler) {
+  tracking_handler_ = std::move(handler);
+}
+
+int Window::add_tracking_rect(Rect rect) {
+  int tag = next_tracking_tag_++;
+  if (next_tracking_tag_ <= 0) next_tracking_tag_ = 1;
+  tracking_[tag] = Tracking{rect, false};
+  return tag;
+}
+
+bool Window::remove_tracking_rect(int tag) { return tracking_.erase(tag) != 0; }
+
+void Window::set_cursor(std::string cursor_name) {
+  cursor_ = std::move(cursor_name);
+  needs_display_ = true;
+}
+
+void Window::set_tool_tip(std::string tip) {
+  tool_tip_ = std::move(tip);
+  needs_display_ = true;
+}
+
+void Window::set_shows(plist::Dictionary shows) {
+  shows_ = std::move(shows);
+  needs_display_ = true;
+}
+
+void Window::show(std::string key, plist::Value value) {
+  shows_.set(std::move(key), std::move(value));
+  needs_display_ = true;
+}
+
+void Window::handle_mouse(const MouseEvent& event) {
+  if (event.type == MouseEventType::Moved) {
+    // Handlers may add or remove rectangles: walk a snapshot of the tags.
+    std::vector<int> tags;
+    for (const auto& [tag, tracking] : tracking_) tags.push_back(tag);
+    for (int tag : tags) {
+      auto found = tracking_.find(tag);
+      if (found == tracking_.end()) continue;
+      bool inside = contains(found->second.rect, event.location);
+      if (inside != found->second.inside) handle_tracking(tag, inside);
+    }
+  }
+  if (content_mouse_) {
+    // A copy: the content may close and destroy this window while it handles the event.
+    ContentMouseHandler content = content_mouse_;
+    if (content(event)) return;
+  }
+  switch (event.type) {
+    case MouseEventType::Down: mouse_down(event); break;
+    case MouseEventType::Dragged: mouse_dragged(event); break;
+    case MouseEventType::Up: mouse_up(event); break;
+    case MouseEventType::Moved: mouse_moved(event); break;
+  }
+}
+
+bool Window::handle_tracking(int tag, bool entered) {
+  auto found = tracking_.find(tag);
+  if (found == tracking_.end()) return false;
+  found->second.inside = entered;
+  if (tracking_handler_) tracking_handler_(tag, entered);
+  if (entered) {
+    mouse_entered(tag);
+  } else {
+    mouse_exited(tag);
+  }
+  return true;
+}
+
+bool Window::key_down(std::string_view) { return false; }
+void Window::mouse_down(const MouseEvent&) {}
+void Window::mouse_dragged(const MouseEvent&) {}
+void Window::mouse_up(const MouseEvent&) {}
+void Window::mouse_moved(const MouseEvent&) {}
+void Window::mouse_entered(int) {}
+void Window::mouse_exited(int) {}
+
+std::optional<gfx::Surface> Window::render() const {
+  auto width = pixels(frame_.width);
+  auto height = pixels(frame_.height);
+  if (!width || !height) return std::nullopt;
+  auto picture = gfx::Surface::create(*width, *height);
+  if (!picture) return std::nullopt;
+  cairo_t* cairo = cairo_create(picture->cairo());
+  cairo_set_operator(cairo, CAIRO_OPERATOR_SOURCE);
+  cairo_set_source_rgba(cairo, background_.red, background_.green, background_.blue,
+                        background_.alpha);
+  cairo_paint(cairo);
+  cairo_destroy(cairo);
+  cairo_surface_flush(picture->cairo());
+  if (drawer_) {
+    drawer_(*picture);
+    cairo_surface_flush(picture->cairo());
+  }
+  return picture;
+}
+
+plist::Value Window::state() const {
+  plist::Dictionary state;
+  state.set("frame", frame_dictionary(frame_));
+  state.set("visible", visible_);
+  state.set("key", key_);
+  state.set("level", level_);
+  state.set("alpha", alpha_);
+  state.set("opaque", opaque_);
+  state.set("shadow", has_shadow_);
+  state.set("cursor", cursor_);
+  state.set("tooltip", tool_tip_);
+  state.set("shows", shows_);
+  state.set("sequence", static_cast<std::int64_t>(sequence_ + 1));
+  return state;
+}
+
+std::optional<std::filesystem::path> Window::window_folder(std::error_code& error) const {
+  if (!runtime::is_valid_name(program_) || !runtime::is_valid_name(name_)) {
+    error = std::make_error_code(std::errc::invalid_argument);
+    return std::nullopt;
+  }
+  auto base = render_directory(error);
+  if (!base) return std::nullopt;
+  return *base / "windows" / program_;
+}
+
+std::optional<std::filesystem::path> Window::picture_path(std::error_code& error) const {
+  auto folder = window_folder(error);
+  if (!folder) return std::nullopt;
+  return *folder / (name_ + ".png");
+}
+
+std::optional<std::filesystem::path> Window::state_path(std::error_code& error) const {
+  auto folder = window_folder(error);
+  if (!folder) return std::nullopt;
+  return *folder / (name_ + ".state");
+}
+
+bool Window::display(std::error_code& error) {
+  error.clear();
+  auto folder = window_folder(error);
+  if (!folder || !files::make_directories(*folder, 0700, error)) return false;
+
+  // A window smaller than a pixel has nothing to show; one too large cannot be drawn.
+  std::error_code picture_error;
+  if (visible_ && frame_.width >= 1 && frame_.height >= 1) {
+    auto picture = render();
+    if (!picture) {
+      picture_error = std::make_error_code(std::errc::value_too_large);
+    } else {
+      picture->write_png(*folder / (name_ + ".png"), picture_error);
+    }
+  }
+  plist::Value written = state();
+  if (!plist::save_atomic(*folder / (name_ + ".state"), written, error)) return false;
+  ++sequence_;
+  needs_display_ = false;
+  if (picture_error) {
+    error = picture_error;
+    return false;
+  }
+  return true;
+}
+
+bool Window::display_if_needed(std::error_code& error) {
+  error.clear();
+  return !needs_display_ || display(error);
+}
+
+}  // namespace platform::ui

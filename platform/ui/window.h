@@ -1,0 +1,213 @@
+// A window without a screen. Its frame, level, alpha, visibility and what its owner says it
+// shows are kept here; every display() draws its content into a picture and writes, atomically,
+//
+//   $KEP_RENDER_DIR/windows/<program>/<window>.png    (only while the window is visible)
+//   $KEP_RENDER_DIR/windows/<program>/<window>.state  (an XML property list, every display)
+//
+// so tests and people can see what a user would. $KEP_RENDER_DIR defaults to the runtime folder.
+//
+// Coordinates: the frame is in screen points with the origin at the bottom left; event
+// locations and tracking rectangles are in window points, origin at the window's bottom left.
+// One point is one pixel. The content drawer gets the picture in its own pixel convention
+// (rows from the top): window point (x, y) is pixel (x, picture height - y).
+//
+// A window lives on its program's run loop thread; nothing here is thread-safe.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "platform/gfx/colour.h"
+#include "platform/gfx/surface.h"
+#include "platform/plist.h"
+#include "platform/ui/geometry.h"
+
+namespace platform::ui {
+
+// Window levels, lowest first. A window at a higher level floats above all windows of lower
+// levels; the candidate and status windows sit one below the maximum, above everything a user
+// works in.
+inline constexpr int kNormalWindowLevel = 0;
+inline constexpr int kFloatingWindowLevel = 3;
+inline constexpr int kModalPanelWindowLevel = 8;
+inline constexpr int kMainMenuWindowLevel = 24;
+inline constexpr int kStatusWindowLevel = 25;
+inline constexpr int kPopUpMenuWindowLevel = 101;
+inline constexpr int kScreenSaverWindowLevel = 1000;
+inline constexpr int kMaximumWindowLevel = 2147483631;
+
+// Style mask bits; a borderless window has none.
+inline constexpr unsigned kBorderlessWindowMask = 0;
+inline constexpr unsigned kTitledWindowMask = 1u << 0;
+inline constexpr unsigned kClosableWindowMask = 1u << 1;
+inline constexpr unsigned kMiniaturizableWindowMask = 1u << 2;
+inline constexpr unsigned kResizableWindowMask = 1u << 3;
+
+enum class MouseEventType { Down, Dragged, Up, Moved };
+
+struct MouseEvent {
+  MouseEventType type = MouseEventType::Down;
+  Point location;  // window points
+  // 1 for a single click, 2 for the second press of a double click.
+  int click_count = 1;
+};
+
+// Where windows write their pictures and states: $KEP_RENDER_DIR (absolute), else the runtime
+// folder. A relative $KEP_RENDER_DIR is refused (std::errc::invalid_argument).
+std::optional<std::filesystem::path> render_directory(std::error_code& error);
+
+class WindowRegistry;
+
+class Window {
+ public:
+  // Draws the content over the background colour; see the pixel convention above.
+  using ContentDrawer = std::function<void(gfx::Surface& picture)>;
+  // The content's say on a mouse event, asked before the window's own handlers (as a view is
+  // asked before its window): true when the content took the event.
+  using ContentMouseHandler = std::function<bool(const MouseEvent& event)>;
+  // Told when the pointer enters (true) or leaves (false) the tracking rectangle `tag`.
+  using TrackingHandler = std::function<void(int tag, bool entered)>;
+
+  // `program` and `name` become file names: letters, digits, '.', '_' and '-'. A window with
+  // other names cannot display (std::errc::invalid_argument).
+  Window(std::string program, std::string name, Rect frame,
+         unsigned style_mask = kTitledWindowMask);
+  virtual ~Window();
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  const std::string& program() const { return program_; }
+  const std::string& name() const { return name_; }
+
+  const Rect& frame() const { return frame_; }
+  // False, and the frame unchanged, for a coordinate that is not finite or a negative side.
+  bool set_frame(Rect frame);
+  bool set_frame_origin(Point origin);
+  Point convert_to_screen(Point in_window) const;
+
+  unsigned style_mask() const { return style_mask_; }
+  void set_style_mask(unsigned mask);
+  int level() const { return level_; }
+  void set_level(int level);
+  double alpha() const { return alpha_; }
+  // Clamped to 0..1; false, and the value unchanged, for NaN.
+  bool set_alpha(double alpha);
+  bool is_opaque() const { return opaque_; }
+  void set_opaque(bool opaque);
+  bool has_shadow() const { return has_shadow_; }
+  void set_has_shadow(bool shadow);
+  const gfx::Colour& background_colour() const { return background_; }
+  void set_background_colour(const gfx::Colour& colour);
+
+  bool is_visible() const { return visible_; }
+  void order_front();
+  // Hides the window; a hidden window is not key.
+  void order_out();
+
+  // Only windows that can become key do (by default those with a title bar); making one key
+  // resigns the key of the other windows of its registry.
+  virtual bool can_become_key() const;
+  bool is_key() const { return key_; }
+  void make_key_and_order_front();
+  void resign_key();
+
+  void set_content_drawer(ContentDrawer drawer);
+  void set_content_mouse_handler(ContentMouseHandler handler);
+  void set_tracking_handler(TrackingHandler handler);
+
+  // A rectangle in window points; the pointer moving in or out of it is reported with the tag
+  // returned (never 0). remove_tracking_rect is false for an unknown tag.
+  int add_tracking_rect(Rect rect);
+  bool remove_tracking_rect(int tag);
+  bool has_tracking_rect(int tag) const { return tracking_.count(tag) != 0; }
+
+  const std::string& cursor() const { return cursor_; }
+  void set_cursor(std::string cursor_name);
+  const std::string& tool_tip() const { return tool_tip_; }
+  void set_tool_tip(std::string tip);
+
+  // What the window shows (labels, title, page, selected row, item states ...), in whatever
+  // shape its owner chooses; written as "shows" in the state.
+  const plist::Dictionary& shows() const { return shows_; }
+  void set_shows(plist::Dictionary shows);
+  void show(std::string key, plist::Value value);
+
+  // Injected input. A mouse event goes to the content first, then to the window's handler of
+  // its type; a move also reports the tracking rectangles entered and left. The content
+  // handler may destroy the window when it takes the event; no other handler may.
+  void handle_mouse(const MouseEvent& event);
+  // Reports an enter or exit of tracking rectangle `tag` as if the pointer crossed it; false
+  // for an unknown tag.
+  bool handle_tracking(int tag, bool entered);
+  // Characters typed while the window is key (sheets and alerts answer them); false when the
+  // window did not take them.
+  virtual bool key_down(std::string_view characters);
+
+  // Draws the content as it is now; nullopt when a side of the frame is below 1 or above
+  // gfx::kMaxSide pixels.
+  std::optional<gfx::Surface> render() const;
+  // The state property list a display would write now (with the next sequence number).
+  plist::Value state() const;
+
+  // Writes the state and, when visible, the picture; the sequence grows by one every time.
+  // False with `error` set when a file could not be written or the picture could not be made
+  // (std::errc::value_too_large); the state is written even then.
+  bool display(std::error_code& error);
+  void set_needs_display() { needs_display_ = true; }
+  bool needs_display() const { return needs_display_; }
+  // display() when something changed since the last one; true when nothing had to be written.
+  bool display_if_needed(std::error_code& error);
+  std::uint64_t sequence() const { return sequence_; }
+
+  // The files display() writes.
+  std::optional<std::filesystem::path> picture_path(std::error_code& error) const;
+  std::optional<std::filesystem::path> state_path(std::error_code& error) const;
+
+ protected:
+  virtual void mouse_down(const MouseEvent& event);
+  virtual void mouse_dragged(const MouseEvent& event);
+  virtual void mouse_up(const MouseEvent& event);
+  virtual void mouse_moved(const MouseEvent& event);
+  virtual void mouse_entered(int tag);
+  virtual void mouse_exited(int tag);
+
+ private:
+  friend class WindowRegistry;
+  struct Tracking {
+    Rect rect;
+    bool inside = false;
+  };
+
+  std::optional<std::filesystem::path> window_folder(std::error_code& error) const;
+
+  std::string program_;
+  std::string name_;
+  Rect frame_;
+  unsigned style_mask_;
+  int level_ = kNormalWindowLevel;
+  double alpha_ = 1.0;
+  bool opaque_ = true;
+  bool has_shadow_ = true;
+  gfx::Colour background_{1, 1, 1, 1};
+  bool visible_ = false;
+  bool key_ = false;
+  ContentDrawer drawer_;
+  ContentMouseHandler content_mouse_;
+  TrackingHandler tracking_handler_;
+  std::map<int, Tracking> tracking_;
+  int next_tracking_tag_ = 1;
+  std::string cursor_ = "arrow";
+  std::string tool_tip_;
+  plist::Dictionary shows_;
+  std::uint64_t sequence_ = 0;
+  bool needs_display_ = true;
+  WindowRegistry* registry_ = nullptr;
+};
+
+}  // namespace platform::ui

@@ -1,0 +1,98 @@
+#include "platform/ui/window_registry.h"
+
+#include <cstdio>
+#include <vector>
+
+namespace platform::ui {
+
+WindowRegistry::~WindowRegistry() {
+  for (auto& [name, window] : windows_) window->registry_ = nullptr;
+}
+
+bool WindowRegistry::add(Window& window) {
+  if (window.registry_ != nullptr) return window.registry_ == this && find(window.name()) == &window;
+  auto [place, inserted] = windows_.emplace(window.name(), &window);
+  if (!inserted) return false;
+  window.registry_ = this;
+  return true;
+}
+
+void WindowRegistry::remove(Window& window) {
+  auto found = windows_.find(window.name());
+  if (found == windows_.end() || found->second != &window) return;
+  windows_.erase(found);
+  window.registry_ = nullptr;
+}
+
+Window* WindowRegistry::find(std::string_view name) const {
+  auto found = windows_.find(name);
+  return found == windows_.end() ? nullptr : found->second;
+}
+
+void WindowRegistry::resign_key_except(const Window& window) {
+  for (auto& [name, other] : windows_) {
+    if (other != &window) other->resign_key();
+  }
+}
+
+std::string WindowRegistry::perform(std::string_view command_text) {
+  std::string error;
+  auto command = parse_control_command(command_text, &error);
+  if (!command) return "error: " + error;
+  Window* window = find(command->window);
+  if (window == nullptr) return "error: no window \"" + command->window + "\"";
+  std::string reply = run(*command, *window);
+  display_changed_windows();
+  return reply;
+}
+
+std::string WindowRegistry::run(const ControlCommand& command, Window& window) {
+  // A handler may close and destroy the window; later events of the command then go nowhere.
+  auto mouse = [&](MouseEventType type, int clicks = 1) {
+    if (find(command.window) != &window) return;
+    window.handle_mouse(MouseEvent{type, command.location, clicks});
+  };
+  switch (command.verb) {
+    case ControlVerb::Down: mouse(MouseEventType::Down); break;
+    case ControlVerb::Drag: mouse(MouseEventType::Dragged); break;
+    case ControlVerb::Up: mouse(MouseEventType::Up); break;
+    case ControlVerb::Move: mouse(MouseEventType::Moved); break;
+    case ControlVerb::Double:
+      // As a person's double click arrives: two presses, the second counting two.
+      mouse(MouseEventType::Down, 1);
+      mouse(MouseEventType::Up, 1);
+      mouse(MouseEventType::Down, 2);
+      mouse(MouseEventType::Up, 2);
+      break;
+    case ControlVerb::Enter:
+    case ControlVerb::Exit:
+      if (!window.handle_tracking(command.tag, command.verb == ControlVerb::Enter)) {
+        return "error: no tracking rectangle " + std::to_string(command.tag) + " in \"" +
+               window.name() + "\"";
+      }
+      break;
+    case ControlVerb::Key:
+      if (!window.key_down(command.characters)) {
+        return "error: \"" + window.name() + "\" did not take the keys";
+      }
+      break;
+  }
+  return std::string(kControlOk);
+}
+
+void WindowRegistry::display_changed_windows() {
+  // A window may go away while another displays (an owner reacting); look each up again.
+  std::vector<std::string> names;
+  for (const auto& [name, window] : windows_) names.push_back(name);
+  for (const std::string& name : names) {
+    Window* window = find(name);
+    if (window == nullptr) continue;
+    std::error_code error;
+    if (!window->display_if_needed(error)) {
+      std::fprintf(stderr, "window %s/%s not written: %s\n", window->program().c_str(),
+                   name.c_str(), error.message().c_str());
+    }
+  }
+}
+
+}  // namespace platform::ui

@@ -1,0 +1,70 @@
+// kep-ui: sends one command to a program's control port and prints the reply.
+//
+//   kep-ui PROGRAM COMMAND...
+//
+// The words of COMMAND are joined with single spaces, e.g.
+//   kep-ui IMKKEPCandidateWindow drag candidate 10 50
+//   kep-ui IMKKEPPreferences key alert " "
+// Exit status: 0 when the program answered "ok", 1 for an error reply or when nobody serves the
+// port, 2 for a usage error.
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "platform/ports.h"
+#include "platform/ui/control_command.h"
+#include "platform/ui/control_server.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+int usage() {
+  std::fprintf(stderr,
+               "usage: kep-ui PROGRAM COMMAND...\n"
+               "commands (window points, origin at the bottom left):\n"
+               "  down|up|drag|double|move WINDOW X Y\n"
+               "  enter|exit WINDOW TAG\n"
+               "  key WINDOW CHARACTERS\n");
+  return kExitUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return usage();
+  const std::string port_name = platform::ui::control_port_name(argv[1]);
+  std::string command = argv[2];
+  for (int i = 3; i < argc; ++i) {
+    command += ' ';
+    command += argv[i];
+  }
+  if (command.size() > platform::ui::kMaxControlCommand) {
+    std::fprintf(stderr, "kep-ui: command too long\n");
+    return kExitUsage;
+  }
+
+  std::error_code error;
+  auto remote = platform::ports::RemotePort::open(port_name, error);
+  if (!remote) {
+    if (error == std::errc::invalid_argument) {
+      std::fprintf(stderr, "kep-ui: invalid program name \"%s\"\n", argv[1]);
+      return kExitUsage;
+    }
+    std::fprintf(stderr, "kep-ui: nobody serves %s (%s)\n", port_name.c_str(),
+                 error.message().c_str());
+    return kExitFailed;
+  }
+  auto reply = remote->send(1, command, 5s, 5s);
+  if (reply.status != platform::ports::SendStatus::Success || !reply.data) {
+    std::fprintf(stderr, "kep-ui: %s: %s\n", port_name.c_str(),
+                 reply.data ? platform::ports::describe(reply.status) : "no reply");
+    return kExitFailed;
+  }
+  std::printf("%s\n", reply.data->c_str());
+  return *reply.data == platform::ui::kControlOk ? 0 : kExitFailed;
+}
