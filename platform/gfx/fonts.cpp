@@ -1,8 +1,6 @@
 #include "platform/gfx/fonts.h"
 
-#include <cairo.h>
 #include <fontconfig/fontconfig.h>
-#include <pango/pangocairo.h>
 
 #include <array>
 #include <memory>
@@ -64,12 +62,6 @@ std::optional<std::string> resolve_family(std::string_view name) {
     if (alias == name && font_exists(family)) return std::string(family);
   }
   return std::nullopt;
-}
-
-void release_font_caches() {
-  pango_cairo_font_map_set_default(nullptr);
-  cairo_debug_reset_static_data();
-  FcFini();
 }
 
 }  // namespace platform::gfx

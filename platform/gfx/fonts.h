@@ -15,9 +15,4 @@ bool font_exists(std::string_view family);
 // DejaVu Sans) when that is installed; nullopt otherwise.
 std::optional<std::string> resolve_family(std::string_view name);
 
-// Drops the process-wide font caches (Pango's font map, Cairo's static data, fontconfig's
-// configuration), so a leak checker at exit sees only real leaks. Call it once, after the last
-// drawing, with no layout or font object alive; fonts work again afterwards but reload everything.
-void release_font_caches();
-
 }  // namespace platform::gfx
