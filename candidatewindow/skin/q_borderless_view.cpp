@@ -125,7 +125,7 @@ void QBorderlessView::loadButtons() {
   const int count = std::min(_iniparser_getint(dictionary.get(), schemeIndex, "custom_cnt", 0), kMaxButtons);
   for (int index = 0; index < count; ++index) {
     DaruzSkinButton button;
-    if (button.loadWithParser(dictionary.get(), filePath, index, schemeIndex)) _buttons.push_back(std::move(button));
+    if (button.loadWithParser(dictionary.get(), loadedFolder_, index, schemeIndex)) _buttons.push_back(std::move(button));
   }
 }
 
@@ -158,7 +158,7 @@ void QBorderlessView::loadPicture() {
   std::optional<platform::gfx::Surface> picture;
   if (!pic.empty()) {
     std::string reason;
-    picture = CreateImageFromPath(filePath, pic, &reason);
+    picture = CreateImageFromPath(loadedFolder_, pic, &reason);
     if (!picture) skin_log("skin picture '%s': %s", pic.c_str(), reason.c_str());
   }
   if (picture) {

@@ -94,7 +94,7 @@ class QBorderlessView {
   void loadButtons();
   void loadPicture();
 
-  std::filesystem::path loadedFolder_;  // canonical
+  std::filesystem::path loadedFolder_;  // canonical; pictures are read from here
   FileIdentity loadedIdentity_;
 };
 
