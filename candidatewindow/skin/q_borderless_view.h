@@ -1,0 +1,101 @@
+// The candidate view's skin: the fonts and colours of a skin folder, the [general] information,
+// and one scheme's layout keys, background pieces and custom buttons.
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "candidatewindow/skin/daruz_skin_button.h"
+#include "candidatewindow/skin/ini_values.h"
+#include "candidatewindow/skin/skin_ini.h"
+#include "platform/gfx/colour.h"
+#include "platform/gfx/image.h"
+#include "platform/gfx/surface.h"
+
+namespace kepskin {
+
+struct SkinFont {
+  std::string name;    // the name the skin asks for, after the replacements
+  std::string family;  // the installed family that draws it (the name itself when none resolves)
+  int size = 16;
+};
+
+struct TextAttributes {
+  SkinFont font;
+  platform::gfx::Colour colour;
+};
+
+class QBorderlessView {
+ public:
+  QBorderlessView();
+
+  // Loads `folder`/skin.ini. 0 when loaded, and at once when the same skin.ini (same folder and
+  // same file) is already loaded; otherwise a SkinLoadCode, and everything of the previous skin
+  // stays in effect.
+  int setSkinFile(const std::filesystem::path& folder);
+
+  // Selects a scheme by name ("scheme_h1", "scheme_h2", "scheme_v1", "scheme_v2", any case).
+  void setScheme(const std::string& name);
+
+  // What the last successful load read.
+  std::filesystem::path filePath;
+  IniDictionary dictionary;
+  bool skinChanged = false;
+  std::string name = "No Information";
+  std::string version = "1.0";
+  std::string author = "No Information";
+  std::string date = "No Information";
+
+  SkinFont hzFont{"Hei", "Hei", 16};
+  SkinFont pyFont{"Arial", "Arial", 16};
+  int hzFontHeight = 16;
+  platform::gfx::Colour hzColor;
+  platform::gfx::Colour pyColor;
+  platform::gfx::Colour firstColor;
+  platform::gfx::Colour hintColor;
+  TextAttributes pyAttributes;
+  TextAttributes hzAttributes;
+  TextAttributes firstAttributes;
+
+  // The scheme.
+  std::optional<std::string> schemeName;
+  int schemeIndex = 0;
+  std::array<int, 3> layout_h{1, 0, 0};
+  std::array<int, 3> layout_v{1, 0, 0};
+  std::array<int, 4> pyMarge{};
+  std::array<int, 4> hzMarge{};
+  std::array<int, 3> sep{};
+  std::optional<platform::gfx::Colour> sepColor;  // only when both insets are above 0
+  bool transparentEnabled = false;
+  std::array<int, 3> transparentColor{255, 255, 255};  // blue, green, red
+  int opaque = 255;
+  std::array<int, 2> anchor{};
+  std::string pic;
+  int srcImageWidth = 0;
+  int srcImageHeight = 0;
+  std::array<std::optional<platform::gfx::Surface>, 9> images;
+  std::array<platform::gfx::IntRect, 9> rect{};
+  std::vector<DaruzSkinButton> _buttons;
+
+  // The drawing modes the caller sets: imeMode 0 applies no mode-specific layout; schemeMode
+  // other than 0 draws with the skin, 0 in the plain colour style.
+  int imeMode = 0;
+  int schemeMode = 0;
+
+ private:
+  void readFonts();
+  void readColours();
+  void readGeneral();
+  void releasePieces();
+  void readSchemeKeys();
+  void loadButtons();
+  void loadPicture();
+
+  std::filesystem::path loadedFolder_;  // canonical; pictures are read from here
+  FileIdentity loadedIdentity_;
+};
+
+}  // namespace kepskin
