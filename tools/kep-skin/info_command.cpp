@@ -56,7 +56,6 @@ void print_scheme(const kepskin::QBorderlessView& view) {
 }
 
 int run_info(const std::vector<std::string>& arguments) {
-  FontCachesReleasedAtEnd release;
   const auto parsed = parse_skin_arguments(arguments, "info");
   if (!parsed || parsed->out) {
     if (parsed) std::fprintf(stderr, "kep-skin info: --out belongs to pieces\n");

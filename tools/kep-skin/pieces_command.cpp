@@ -11,7 +11,6 @@ namespace kep_skin {
 namespace {
 
 int run_pieces(const std::vector<std::string>& arguments) {
-  FontCachesReleasedAtEnd release;
   const auto parsed = parse_skin_arguments(arguments, "pieces");
   if (!parsed || !parsed->scheme || !parsed->out) {
     if (parsed) std::fprintf(stderr, "kep-skin pieces: needs --scheme NAME and --out DIR\n");

@@ -56,6 +56,4 @@ int load_skin_view(const SkinArguments& arguments, kepskin::QBorderlessView& vie
   return 0;
 }
 
-FontCachesReleasedAtEnd::~FontCachesReleasedAtEnd() { platform::gfx::release_font_caches(); }
-
 }  // namespace kep_skin

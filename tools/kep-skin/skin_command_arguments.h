@@ -23,12 +23,4 @@ std::optional<SkinArguments> parse_skin_arguments(const std::vector<std::string>
 // message: the load code's magnitude with its meaning, 2 for a scheme name that is none.
 int load_skin_view(const SkinArguments& arguments, kepskin::QBorderlessView& view);
 
-// Frees the font caches when the command ends, so the leak checker sees only real leaks.
-struct FontCachesReleasedAtEnd {
-  FontCachesReleasedAtEnd() = default;
-  FontCachesReleasedAtEnd(const FontCachesReleasedAtEnd&) = delete;
-  FontCachesReleasedAtEnd& operator=(const FontCachesReleasedAtEnd&) = delete;
-  ~FontCachesReleasedAtEnd();
-};
-
 }  // namespace kep_skin
