@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "candidatewindow/skin/daruz_skin_button.h"
@@ -14,6 +15,7 @@
 #include "platform/gfx/colour.h"
 #include "platform/gfx/image.h"
 #include "platform/gfx/surface.h"
+#include "platform/ui/geometry.h"
 
 namespace kepskin {
 
@@ -84,6 +86,47 @@ class QBorderlessView {
   // other than 0 draws with the skin, 0 in the plain colour style.
   int imeMode = 0;
   int schemeMode = 0;
+
+  // --- One page: what the caller sets before displayCandidateString -------------------------
+  int page = 0;
+  int total = 0;
+  bool showPage = false;
+  bool traditional = false;
+  int inlineHeight = 14;
+  bool hasShadow = true;
+  // The label of one candidate: one integer conversion, then one text conversion ("%d%@").
+  std::string labelFormat = "%d%@";
+  // Previews number candidates the fixed way ("%d.%@", later ones with a blank in front in the
+  // horizontal scheme) whatever labelFormat says.
+  bool fixedNumbering = false;
+
+  // The plain colour style's appearance (the candidate window's controller sets it).
+  struct PlainStyle {
+    SkinFont font{"Hei", "Hei", 16};
+    int fontHeight = 16;  // the font size in points; 0 in skin mode
+    platform::gfx::Colour foreground{1, 1, 1, 1};
+    platform::gfx::Colour background{0, 0, 0, 1};
+  };
+  PlainStyle plain;
+
+  // Builds, measures, places and renders one page: `candidates` joined by the byte 0x01, the
+  // composition `title`, the caret at `at` (screen points, origin bottom-left) with height
+  // `caretHeight`. Answers 0. Afterwards windowFrame is the window's frame and layerImage (skin
+  // style) the rendered layer.
+  int displayCandidateString(std::string_view candidates, std::string_view title,
+                             platform::ui::Point at, double caretHeight);
+
+  // The window's frame after the last page (screen points, origin bottom-left; in the skin style
+  // 15 points larger than the layer both ways, room for the shadow).
+  platform::ui::Rect windowFrame;
+  // The layer the last skin-style page rendered (what previews save).
+  std::optional<platform::gfx::Surface> layerImage;
+  // The labels of the last page as drawn, one per candidate (what the window's state reports).
+  std::vector<std::string> shownLabels;
+
+  // Paints the view into the window's picture (sized as windowFrame, rows from the top): the
+  // layer with its shadow in the skin style, the rounded box in the plain style.
+  void drawRect(platform::gfx::Surface& picture) const;
 
  private:
   void readFonts();

@@ -20,7 +20,7 @@
 #include "platform/text.h"
 #include "platform/unique_fd.h"
 
-namespace skin {
+namespace kepskin {
 
 namespace {
 
@@ -444,4 +444,4 @@ std::optional<fs::path> skins_folder(std::string& error) {
   return folder;
 }
 
-}  // namespace skin
+}  // namespace kepskin

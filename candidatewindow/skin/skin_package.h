@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-namespace skin {
+namespace kepskin {
 
 // What one package may hold; a package over any bound is refused whole.
 struct PackageLimits {
@@ -51,4 +51,4 @@ std::optional<std::filesystem::path> install_skin_package(const std::filesystem:
 // `error` when HOME is unusable or a folder cannot be created.
 std::optional<std::filesystem::path> skins_folder(std::string& error);
 
-}  // namespace skin
+}  // namespace kepskin

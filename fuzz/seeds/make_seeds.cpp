@@ -16,6 +16,7 @@
 #include "fuzz/fixtures/engine_fixture.h"
 #include "fuzz/fixtures/sentence_fixture.h"
 #include "fuzz/fuzz_support.h"
+#include "platform/gfx/surface.h"
 #include "platform/notify.h"
 #include "platform/plist.h"
 #include "platform/port_frame.h"
@@ -191,6 +192,17 @@ void sentence_seeds() {
   seed("learned_words", {std::string("ni-hao \xC4\xE3\xBA\xC3 2 A\r\nnh \xC4\xE3\xBA\xC3 1 U\r\n"
                                      "\xD6\xD0\xB9\xFA\r\nap-men \xB0\xA2\xC3\xC7\t3\r\n")});
 
+  seed("skin_ini", {"[display]\nfont_ch=Hei\nzhongwen_color=0x0000FF\n[scheme_h1]\nlayout_horizontal= 1 , 0x0A ,20\n"
+                    "pic=a.png\ncustom_cnt=1\ncustom0_align=1,2\n",
+                    std::string("\xFF\xFE[\0a\0]\0\n\0k\0=\0""1\0", 16)});
+  seed("skin_package", {std::string("PK\x05\x06", 4) + std::string(18, '\0'), "not an archive"});
+  {
+    auto picture = platform::gfx::Surface::create(3, 2);
+    if (!picture) std::abort();
+    picture->set_pixel(1, 1, {255, 0, 0, 255});
+    seed("image_decode", {picture->png_bytes().value_or(""), "\xFF\xD8\xFF\xE0"});
+  }
+  seed("control_command", {"down candidate 10 5", "key alert  ", "enter candidate 3", "drag w 1e6 -2"});
   seed("text_clip", {"abc\xA3\xAC" "123", "word\rword", "\xD6\xD0\xB9\xFA\xC8\xCB\xC3\xF1"});
 
   // A three-syllable main library over the word_library target's character rows.

@@ -15,9 +15,9 @@
 #include "platform/text.h"
 
 namespace fs = std::filesystem;
-using skin::testing::read_bytes;
-using skin::testing::write_zip;
-using skin::testing::ZipEntry;
+using kepskin::testing::read_bytes;
+using kepskin::testing::write_zip;
+using kepskin::testing::ZipEntry;
 
 namespace {
 
@@ -66,7 +66,7 @@ TEST_F(SkinPackageTest, GoodPackageInstallsItsFilesWithFixedModes) {
   const fs::path archive = package("Blue.ssf", {kIni, {"pics/"}, {"pics/a.png", "A"}, kPicture});
   const mode_t saved_umask = ::umask(077);  // the modes must not depend on the caller's umask
   std::string error;
-  auto installed = skin::install_skin_package(archive, skins_, error);
+  auto installed = kepskin::install_skin_package(archive, skins_, error);
   ::umask(saved_umask);
 
   ASSERT_TRUE(installed) << error;
@@ -86,7 +86,7 @@ TEST_F(SkinPackageTest, OneTopLevelFolderIsDroppedFromEveryPath) {
   const fs::path archive =
       package("Red.ssf", {{"Red Skin/"}, {"Red Skin/skin.ini", kIni.data}, {"Red Skin/img/bg.png", "P"}});
   std::string error;
-  ASSERT_TRUE(skin::install_skin_package(archive, skins_, error)) << error;
+  ASSERT_TRUE(kepskin::install_skin_package(archive, skins_, error)) << error;
   EXPECT_EQ(tree(), (std::set<std::string>{"Skins", "Skins/Red", "Skins/Red/skin.ini", "Skins/Red/img",
                                            "Skins/Red/img/bg.png"}));
 }
@@ -102,7 +102,7 @@ TEST_F(SkinPackageTest, PackageWithoutDescriptionIsNoSkin) {
   for (const auto& entries : cases) {
     const fs::path archive = package("None.ssf", entries);
     std::string error;
-    EXPECT_FALSE(skin::install_skin_package(archive, skins_, error)) << entries.front().name;
+    EXPECT_FALSE(kepskin::install_skin_package(archive, skins_, error)) << entries.front().name;
     EXPECT_NE(error.find("skin.ini"), std::string::npos) << error;
     EXPECT_EQ(tree(), std::set<std::string>{"Skins"}) << entries.front().name;
   }
@@ -130,7 +130,7 @@ TEST_F(SkinPackageTest, HostileEntriesRefuseTheWholePackage) {
     // Good entries come first, so a lazy check would already have written them.
     const fs::path archive = package("Evil.ssf", {kIni, kPicture, {"pics/a.png", "A"}, test.entry});
     std::string error;
-    EXPECT_FALSE(skin::install_skin_package(archive, skins_, error)) << test.what;
+    EXPECT_FALSE(kepskin::install_skin_package(archive, skins_, error)) << test.what;
     EXPECT_FALSE(error.empty()) << test.what;
     EXPECT_EQ(tree(), std::set<std::string>{"Skins"}) << test.what;
   }
@@ -141,11 +141,11 @@ TEST_F(SkinPackageTest, BoundsOnEntriesAndSizes) {
   for (int i = 0; i < 4096; ++i) many.push_back({"f" + std::to_string(i), ""});
   const fs::path crowded = package("Many.ssf", many);
   std::string error;
-  EXPECT_FALSE(skin::install_skin_package(crowded, skins_, error));
+  EXPECT_FALSE(kepskin::install_skin_package(crowded, skins_, error));
   EXPECT_NE(error.find("4096"), std::string::npos) << error;
   EXPECT_EQ(tree(), std::set<std::string>{"Skins"});
 
-  skin::PackageLimits limits;
+  kepskin::PackageLimits limits;
   limits.max_entry_bytes = 100;
   limits.max_total_bytes = 250;
   const std::string hundred(100, 'x');
@@ -163,7 +163,7 @@ TEST_F(SkinPackageTest, BoundsOnEntriesAndSizes) {
     fs::remove_all(skins_ / "Sized");
     const fs::path archive = package("Sized.ssf", test.entries);
     error.clear();
-    EXPECT_EQ(skin::install_skin_package(archive, skins_, error, limits).has_value(), test.installs)
+    EXPECT_EQ(kepskin::install_skin_package(archive, skins_, error, limits).has_value(), test.installs)
         << test.what << ": " << error;
     EXPECT_EQ(fs::exists(skins_ / "Sized"), test.installs) << test.what;
     EXPECT_EQ(fs::exists(skins_ / "Sized/a"), test.installs) << test.what;
@@ -173,16 +173,16 @@ TEST_F(SkinPackageTest, BoundsOnEntriesAndSizes) {
 TEST_F(SkinPackageTest, DeclaredSizesThatLieAreRefused) {
   // Holds 1000 bytes but declares 10: reading must stop, not trust the data.
   const fs::path understated = package("Lie.ssf", {kIni, {"bg.png", std::string(1000, 'p'), {}, true}});
-  skin::testing::patch_declared_size(understated, "bg.png", 10);
+  kepskin::testing::patch_declared_size(understated, "bg.png", 10);
   // Declares more than an entry may hold: refused before anything is read.
   const fs::path overstated = package("Huge.ssf", {kIni, {"bg.png", std::string(1000, 'p'), {}, true}});
-  skin::testing::patch_declared_size(overstated, "bg.png", (32u << 20) + 1);
+  kepskin::testing::patch_declared_size(overstated, "bg.png", (32u << 20) + 1);
 
   const std::vector<std::pair<fs::path, std::string>> cases = {{understated, "more than the 10 bytes"},
                                                                  {overstated, "larger than"}};
   for (const auto& [archive, reason] : cases) {
     std::string error;
-    EXPECT_FALSE(skin::install_skin_package(archive, skins_, error)) << archive;
+    EXPECT_FALSE(kepskin::install_skin_package(archive, skins_, error)) << archive;
     EXPECT_NE(error.find(reason), std::string::npos) << error;
     EXPECT_EQ(tree(), std::set<std::string>{"Skins"}) << archive;
   }
@@ -190,18 +190,18 @@ TEST_F(SkinPackageTest, DeclaredSizesThatLieAreRefused) {
 
 TEST_F(SkinPackageTest, ReinstallReplacesAndAFailedOneKeepsTheOld) {
   std::string error;
-  ASSERT_TRUE(skin::install_skin_package(package("Blue.ssf", {{"skin.ini", "v1"}, {"old.png", "o"}}), skins_, error))
+  ASSERT_TRUE(kepskin::install_skin_package(package("Blue.ssf", {{"skin.ini", "v1"}, {"old.png", "o"}}), skins_, error))
       << error;
-  ASSERT_TRUE(skin::install_skin_package(package("Blue.ssf", {{"skin.ini", "v2"}}), skins_, error)) << error;
+  ASSERT_TRUE(kepskin::install_skin_package(package("Blue.ssf", {{"skin.ini", "v2"}}), skins_, error)) << error;
   EXPECT_EQ(read_bytes(skins_ / "Blue/skin.ini"), "v2");
   EXPECT_EQ(tree(), (std::set<std::string>{"Skins", "Skins/Blue", "Skins/Blue/skin.ini"}));
 
   const fs::path hostile = package("Blue.ssf", {{"skin.ini", "v3"}, {"../x", "owned"}});
-  EXPECT_FALSE(skin::install_skin_package(hostile, skins_, error));
+  EXPECT_FALSE(kepskin::install_skin_package(hostile, skins_, error));
   const fs::path damaged = package("Blue.ssf", {{"skin.ini", std::string(5000, 'v')}});
   const std::string bytes = read_bytes(damaged);
-  skin::testing::write_bytes(damaged, bytes.substr(0, bytes.size() / 2));
-  EXPECT_FALSE(skin::install_skin_package(damaged, skins_, error));
+  kepskin::testing::write_bytes(damaged, bytes.substr(0, bytes.size() / 2));
+  EXPECT_FALSE(kepskin::install_skin_package(damaged, skins_, error));
   EXPECT_EQ(read_bytes(skins_ / "Blue/skin.ini"), "v2");
   EXPECT_EQ(tree(), (std::set<std::string>{"Skins", "Skins/Blue", "Skins/Blue/skin.ini"}));
 }
@@ -211,10 +211,10 @@ TEST_F(SkinPackageTest, DamagedArchivesFailCleanly) {
   const std::string bytes = read_bytes(good);
   for (std::size_t keep : {std::size_t{0}, std::size_t{10}, bytes.size() / 2, bytes.size() - 10}) {
     const fs::path damaged = scratch_ / "packages" / "Damaged.ssf";
-    skin::testing::write_bytes(damaged, bytes.substr(0, keep));
+    kepskin::testing::write_bytes(damaged, bytes.substr(0, keep));
     std::string message;
-    EXPECT_EQ(skin::extractSkinFile(damaged.string(), (skins_ / "Damaged").string(), message),
-              skin::kPackageUnreadable)
+    EXPECT_EQ(kepskin::extractSkinFile(damaged.string(), (skins_ / "Damaged").string(), message),
+              kepskin::kPackageUnreadable)
         << keep;
     EXPECT_FALSE(message.empty()) << keep;
     EXPECT_EQ(tree(), std::set<std::string>{"Skins"}) << keep;
@@ -223,28 +223,28 @@ TEST_F(SkinPackageTest, DamagedArchivesFailCleanly) {
   const fs::path stored = package("Flip.ssf", {kIni, {"bg.png", std::string(4000, 'q'), {}, true}});
   std::string flipped = read_bytes(stored);
   flipped[flipped.find(std::string(100, 'q')) + 50] = 'Q';
-  skin::testing::write_bytes(stored, flipped);
+  kepskin::testing::write_bytes(stored, flipped);
   std::string message;
-  EXPECT_EQ(skin::extractSkinFile(stored.string(), (skins_ / "Flip").string(), message), skin::kPackageUnreadable);
+  EXPECT_EQ(kepskin::extractSkinFile(stored.string(), (skins_ / "Flip").string(), message), kepskin::kPackageUnreadable);
   EXPECT_EQ(tree(), std::set<std::string>{"Skins"});
 }
 
 TEST_F(SkinPackageTest, ExtractUnpacksAsIsAndReportsRefusals) {
   const fs::path archive = package("Plain.ssf", {{"top/"}, {"top/readme", "r"}, {"note", "n"}});
   std::string message;
-  ASSERT_EQ(skin::extractSkinFile(archive.string(), (skins_ / "Plain").string(), message), 0) << message;
+  ASSERT_EQ(kepskin::extractSkinFile(archive.string(), (skins_ / "Plain").string(), message), 0) << message;
   EXPECT_EQ(read_bytes(skins_ / "Plain/top/readme"), "r");
   EXPECT_EQ(read_bytes(skins_ / "Plain/note"), "n");
 
   const fs::path link = package("Link.ssf", {{"note", "n"}, {"l", "/", S_IFLNK | 0777}});
-  EXPECT_EQ(skin::extractSkinFile(link.string(), (skins_ / "Link").string(), message), skin::kPackageRefused);
+  EXPECT_EQ(kepskin::extractSkinFile(link.string(), (skins_ / "Link").string(), message), kepskin::kPackageRefused);
   EXPECT_NE(message.find("link"), std::string::npos) << message;
   EXPECT_FALSE(fs::exists(skins_ / "Link"));
 
-  EXPECT_EQ(skin::extractSkinFile((scratch_ / "missing.ssf").string(), (skins_ / "Missing").string(), message),
-            skin::kPackageUnreadable);
-  EXPECT_EQ(skin::extractSkinFile(archive.string(), (scratch_ / "no/such/parent/x").string(), message),
-            skin::kPackageDestinationFailed);
+  EXPECT_EQ(kepskin::extractSkinFile((scratch_ / "missing.ssf").string(), (skins_ / "Missing").string(), message),
+            kepskin::kPackageUnreadable);
+  EXPECT_EQ(kepskin::extractSkinFile(archive.string(), (scratch_ / "no/such/parent/x").string(), message),
+            kepskin::kPackageDestinationFailed);
 }
 
 TEST_F(SkinPackageTest, NamesInGb18030AreStoredAsUtf8) {
@@ -255,7 +255,7 @@ TEST_F(SkinPackageTest, NamesInGb18030AreStoredAsUtf8) {
   ZipEntry picture{*gb, "P"};
   picture.raw_name = true;
   std::string error;
-  ASSERT_TRUE(skin::install_skin_package(package("Gb.ssf", {kIni, picture}), skins_, error)) << error;
+  ASSERT_TRUE(kepskin::install_skin_package(package("Gb.ssf", {kIni, picture}), skins_, error)) << error;
   EXPECT_EQ(read_bytes(skins_ / "Gb" / utf8), "P");
 }
 
@@ -270,9 +270,9 @@ TEST(SkinNameTest, NameComesFromThePackageFileName) {
       {".hidden.ssf", std::nullopt}, {"dir/", std::nullopt}, {"..", std::nullopt},
       {"x.ssf.ssf", "x.ssf"},
   };
-  for (const Case& test : cases) EXPECT_EQ(skin::skin_name_for_package(test.archive), test.name) << test.archive;
-  EXPECT_FALSE(skin::skin_name_for_package(std::string(256, 'n') + ".ssf"));
-  EXPECT_EQ(skin::skin_name_for_package(std::string(255, 'n') + ".ssf"), std::string(255, 'n'));
+  for (const Case& test : cases) EXPECT_EQ(kepskin::skin_name_for_package(test.archive), test.name) << test.archive;
+  EXPECT_FALSE(kepskin::skin_name_for_package(std::string(256, 'n') + ".ssf"));
+  EXPECT_EQ(kepskin::skin_name_for_package(std::string(255, 'n') + ".ssf"), std::string(255, 'n'));
 }
 
 TEST(SkinsFolderTest, LivesInTheDataFolderAndIsCreated) {
@@ -285,7 +285,7 @@ TEST(SkinsFolderTest, LivesInTheDataFolderAndIsCreated) {
   ::setenv("HOME", home.c_str(), 1);
   ime_datafolder_reset_for_testing();
   std::string error;
-  auto folder = skin::skins_folder(error);
+  auto folder = kepskin::skins_folder(error);
   ASSERT_TRUE(folder) << error;
   EXPECT_EQ(*folder, home / "Library/KEP/Skins");
   EXPECT_TRUE(fs::is_directory(*folder));
@@ -294,7 +294,7 @@ TEST(SkinsFolderTest, LivesInTheDataFolderAndIsCreated) {
 
   ::setenv("HOME", "relative/home", 1);
   ime_datafolder_reset_for_testing();
-  EXPECT_FALSE(skin::skins_folder(error));
+  EXPECT_FALSE(kepskin::skins_folder(error));
   EXPECT_FALSE(error.empty());
 
   if (old) ::setenv("HOME", saved.c_str(), 1); else ::unsetenv("HOME");

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace skin::testing {
+namespace kepskin::testing {
 
 struct ZipEntry {
   std::string name{};     // ending in "/" makes a folder entry
@@ -97,4 +97,4 @@ inline void patch_declared_size(const std::filesystem::path& path, const std::st
   write_bytes(path, bytes);
 }
 
-}  // namespace skin::testing
+}  // namespace kepskin::testing
