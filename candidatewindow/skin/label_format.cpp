@@ -12,7 +12,7 @@ namespace {
 constexpr std::string_view kDefaultFormat = "%d%@";
 constexpr int kMaxWidthDigits = 2;
 
-struct NumberSpec {
+struct NumberConversion {
   bool left = false;
   bool plus = false;
   bool space = false;
@@ -24,7 +24,7 @@ struct NumberSpec {
 struct Piece {
   enum class Kind { literal, number, text } kind = Kind::literal;
   std::string literal;
-  NumberSpec number;
+  NumberConversion number;
 };
 
 std::optional<std::vector<Piece>> parse(std::string_view format) {
@@ -53,53 +53,53 @@ std::optional<std::vector<Piece>> parse(std::string_view format) {
       pieces.push_back({Piece::Kind::text, {}, {}});
       continue;
     }
-    NumberSpec spec;
+    NumberConversion wanted;
     for (; i < format.size(); ++i) {
       const char c = format[i];
-      if (c == '-') spec.left = true;
-      else if (c == '+') spec.plus = true;
-      else if (c == ' ') spec.space = true;
-      else if (c == '0') spec.zero = true;
+      if (c == '-') wanted.left = true;
+      else if (c == '+') wanted.plus = true;
+      else if (c == ' ') wanted.space = true;
+      else if (c == '0') wanted.zero = true;
       else if (c != '#') break;  // '#' changes nothing for decimal numbers
     }
     int digits = 0;
     for (; i < format.size() && format[i] >= '0' && format[i] <= '9'; ++i) {
       if (++digits > kMaxWidthDigits) return std::nullopt;
-      spec.width = spec.width * 10 + (format[i] - '0');
+      wanted.width = wanted.width * 10 + (format[i] - '0');
     }
     if (i >= format.size()) return std::nullopt;
     const char conversion = format[i];
     if (conversion != 'd' && conversion != 'i' && conversion != 'u') return std::nullopt;
     if (seen_number) return std::nullopt;
     seen_number = true;
-    spec.conversion = conversion;
+    wanted.conversion = conversion;
     flush();
-    pieces.push_back({Piece::Kind::number, {}, spec});
+    pieces.push_back({Piece::Kind::number, {}, wanted});
   }
   if (!seen_number || !seen_text) return std::nullopt;
   flush();
   return pieces;
 }
 
-std::string render_number(const NumberSpec& spec, int number) {
+std::string render_number(const NumberConversion& wanted, int number) {
   std::string sign;
   std::string digits;
-  if (spec.conversion == 'u') {
+  if (wanted.conversion == 'u') {
     // As the C library reads an int through %u.
     digits = std::to_string(static_cast<std::uint32_t>(number));
   } else {
     const std::int64_t wide = number;
     digits = std::to_string(wide < 0 ? -wide : wide);
     if (wide < 0) sign = "-";
-    else if (spec.plus) sign = "+";
-    else if (spec.space) sign = " ";
+    else if (wanted.plus) sign = "+";
+    else if (wanted.space) sign = " ";
   }
   const std::size_t used = sign.size() + digits.size();
-  const std::size_t width = static_cast<std::size_t>(spec.width);
+  const std::size_t width = static_cast<std::size_t>(wanted.width);
   if (used >= width) return sign + digits;
   const std::string padding(width - used, ' ');
-  if (spec.left) return sign + digits + padding;
-  if (spec.zero) return sign + std::string(width - used, '0') + digits;
+  if (wanted.left) return sign + digits + padding;
+  if (wanted.zero) return sign + std::string(width - used, '0') + digits;
   return padding + sign + digits;
 }
 
