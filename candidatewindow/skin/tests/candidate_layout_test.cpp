@@ -189,6 +189,16 @@ TEST_F(CandidateLayoutTest, PlainPlacementOnTheDefaultScreen) {
   }
 }
 
+TEST_F(CandidateLayoutTest, AnAbsurdCaretStillLandsOnTheScreen) {
+  const platform::ui::Point carets[] = {{1e300, -1e300}, {std::nan(""), 500}, {-5e9, 5e9}};
+  for (const auto& caret : carets) {
+    view_.displayCandidateString("a", "", caret, 16);
+    EXPECT_GE(view_.windowFrame.x, 0) << caret.x << "," << caret.y;
+    EXPECT_LE(view_.windowFrame.x + view_.windowFrame.width, 1440) << caret.x << "," << caret.y;
+    EXPECT_TRUE(std::isfinite(view_.windowFrame.y)) << caret.x << "," << caret.y;
+  }
+}
+
 TEST_F(CandidateLayoutTest, APageAtTheOriginStaysWhereTheLastOneWas) {
   view_.displayCandidateString("a", "", {300, 400}, 16);
   const auto shown = view_.windowFrame;
