@@ -1,25 +1,6 @@
 # kep-skin info and pieces on one skin written in three encodings.
 # Run with -DKEP_SKIN=... -DMAKE_FIXTURES=... -DWORK_DIR=...
-file(REMOVE_RECURSE "${WORK_DIR}")
-execute_process(COMMAND "${MAKE_FIXTURES}" "${WORK_DIR}/skins" RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "fixtures not written: ${status}")
-endif()
-
-function(run_skin expected_status output_variable)
-  execute_process(COMMAND "${KEP_SKIN}" ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE errors)
-  if(NOT status EQUAL expected_status)
-    message(FATAL_ERROR "kep-skin ${ARGN}: status ${status}, expected ${expected_status}\n${output}${errors}")
-  endif()
-  set(${output_variable} "${output}${errors}" PARENT_SCOPE)
-endfunction()
-
-function(expect_line text line)
-  string(FIND "${text}" "${line}\n" found)
-  if(found EQUAL -1)
-    message(FATAL_ERROR "missing line '${line}' in:\n${text}")
-  endif()
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/skin_check_common.cmake)
 
 run_skin(0 utf8 info "${WORK_DIR}/skins/utf8" --scheme scheme_h1)
 foreach(encoding utf16le gb18030)

@@ -1,25 +1,10 @@
 # kep-skin preview: the sample page of a skin's scheme written as a picture of the box's size.
 # Run with -DKEP_SKIN=... -DMAKE_FIXTURES=... -DWORK_DIR=...
-file(REMOVE_RECURSE "${WORK_DIR}")
-execute_process(COMMAND "${MAKE_FIXTURES}" "${WORK_DIR}/skins" RESULT_VARIABLE status)
-if(NOT status EQUAL 0)
-  message(FATAL_ERROR "fixtures not written: ${status}")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/skin_check_common.cmake)
 
 function(run_preview expected_status output_variable)
-  execute_process(COMMAND "${KEP_SKIN}" preview ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE output
-                  ERROR_VARIABLE errors)
-  if(NOT status EQUAL expected_status)
-    message(FATAL_ERROR "kep-skin preview ${ARGN}: status ${status}, expected ${expected_status}\n${output}${errors}")
-  endif()
-  set(${output_variable} "${output}${errors}" PARENT_SCOPE)
-endfunction()
-
-function(expect_line text line)
-  string(FIND "${text}" "${line}\n" found)
-  if(found EQUAL -1)
-    message(FATAL_ERROR "missing line '${line}' in:\n${text}")
-  endif()
+  run_skin(${expected_status} output preview ${ARGN})
+  set(${output_variable} "${output}" PARENT_SCOPE)
 endfunction()
 
 # The width and height in a PNG's header, as decimal numbers.
