@@ -12,10 +12,13 @@
 #include "candidatewindow/skin/daruz_skin_button.h"
 #include "candidatewindow/skin/ini_values.h"
 #include "candidatewindow/skin/skin_ini.h"
+#include "platform/gfx/canvas.h"
 #include "platform/gfx/colour.h"
 #include "platform/gfx/image.h"
 #include "platform/gfx/surface.h"
+#include "platform/gfx/text.h"
 #include "platform/ui/geometry.h"
+#include "platform/ui/screens.h"
 
 namespace kepskin {
 
@@ -24,6 +27,18 @@ struct SkinFont {
   std::string family;  // the installed family that draws it (the name itself when none resolves)
   int size = 16;
 };
+
+// The pieces of `text` between occurrences of `separator`: an empty piece between two separators
+// counts, the piece after the last one only when it is not empty; pieces that are not valid
+// UTF-8 are dropped.
+std::vector<std::string> SeperateInputString(std::string_view text, char separator);
+
+// The font that draws `font`: its family, else its name, else the fallback family; its size, or 16
+// when it has none.
+platform::gfx::Font drawingFont(const SkinFont& font);
+
+// The width and height `text` takes in `font` laid out at most `maxWidth` wide.
+platform::gfx::Size WidthForStringDrawing(std::string_view text, const SkinFont& font, double maxWidth);
 
 struct TextAttributes {
   SkinFont font;
@@ -127,6 +142,49 @@ class QBorderlessView {
   // Paints the view into the window's picture (sized as windowFrame, rows from the top): the
   // layer with its shadow in the skin style, the rounded box in the plain style.
   void drawRect(platform::gfx::Surface& picture) const;
+
+  // --- What the last page laid out -----------------------------------------------------------
+  int x = 0;  // the caret of the last page, truncated
+  int y = 0;
+  std::string py;  // the title
+  std::string hz;  // the candidate line: plain style, and the horizontal scheme's labels joined
+  platform::gfx::Size pySize;
+  platform::gfx::Size hzSize;
+  platform::gfx::Point pyPoint;  // layer coordinates, y up
+  platform::gfx::Point hzPoint;
+  float hzHeight = 0;  // row pitch of the vertical list
+  platform::ui::Rect screenRect;
+  platform::ui::Rect visualRect;
+  // The box: the layer's size in the skin style, the window's in the plain style.
+  platform::gfx::Size boxSize;
+  // Where each background piece lies in the layer (y up), sized as cut.
+  std::array<platform::gfx::Rect, 9> pieceRects{};
+  // Screens to place on; empty means the screens platform::ui::screens() reports at each page.
+  std::vector<platform::ui::Screen> screens;
+
+  // The skin draws the page when schemeMode asks for it and there is a skin or a piece to draw
+  // with; otherwise the plain style stands in.
+  bool usesSkinStyle() const;
+
+  // Renders the skin layer of the laid-out page at width x height into layerImage (left as it
+  // was when no bitmap of that size can be made).
+  void drawToLayer(int width, int height);
+
+ private:
+  std::vector<std::string> candidateLabels(const std::vector<std::string>& candidates, bool vertical) const;
+  void layoutPlain(const std::vector<std::string>& candidates, std::string_view title);
+  void layoutSkin(const std::vector<std::string>& candidates, std::string_view title, double caretHeight);
+  void placePieces(double width, double height);
+  platform::ui::Point placementCaret(platform::ui::Point at);
+  std::vector<platform::ui::Screen> placementScreens() const;
+  void drawPlain(platform::gfx::Surface& picture) const;
+  void drawLayerText(platform::gfx::Canvas& canvas) const;
+  void drawLayerPieces(platform::gfx::Canvas& canvas, int width, int height) const;
+
+  // The last caret position other than (0, 0); pages sent at (0, 0) appear there.
+  platform::ui::Point lastCaret_{};
+  bool measuredOnce_ = false;  // pySize/hzSize heights hold a measurement
+  double lastBoxHeight_ = 0;
 
  private:
   void readFonts();

@@ -14,12 +14,12 @@ int run(const std::vector<std::string>& arguments) {
     return 2;
   }
   std::string error;
-  const auto folder = skin::skins_folder(error);
+  const auto folder = kepskin::skins_folder(error);
   if (!folder) {
     std::fprintf(stderr, "kep-skin install: no Skins folder: %s\n", error.c_str());
     return 1;
   }
-  const auto installed = skin::install_skin_package(arguments[0], *folder, error);
+  const auto installed = kepskin::install_skin_package(arguments[0], *folder, error);
   if (!installed) {
     std::fprintf(stderr, "kep-skin install: %s\n", error.c_str());
     return 1;
