@@ -62,14 +62,25 @@ window_program_pid() {
   done
 }
 
+# The processes whose parent is $1 (the companions a server started).
+children_of() {
+  local stat
+  for stat in /proc/[0-9]*/stat; do
+    read -r -a fields <"$stat" 2>/dev/null || continue
+    if [[ ${fields[3]:-} == "$1" ]]; then echo "${fields[0]}"; fi
+  done
+}
+
 "$server" 2>>"$work/server.log" &
-pids+=("$!")
+server_pid=$!
+pids+=("$server_pid")
 wait_for_file "$KEP_RUNTIME_DIR/KEPInputConnectionName.imk"
 # The server starts the window program, which writes its hidden windows at once.
 wait_for_file "$state"
+mapfile -t companions < <(children_of "$server_pid")
+pids+=("${companions[@]}")
 window_pid=$(window_program_pid)
 [[ -n $window_pid ]] || fail "the server did not start the window program"
-pids+=($window_pid)
 wait_for_state '^visible=false$'
 
 # A second copy finds the port taken and says so.
@@ -98,21 +109,26 @@ else
                                     fy + fh <= cy + 20 && fy + fh >= cy - 80) }' ||
     fail "frame $frame is not beside the caret $caret"
 fi
-# The plain box: its background colour inside, a transparent margin around it.
-"$check" picture "$picture" ffffff || fail "the picture is not the plain box on a transparent margin"
+# The plain box of the default settings: black at 95% opacity inside, a transparent margin around.
+"$check" picture "$picture" 000000 242 || fail "the picture is not the plain box on a transparent margin"
 
 # A commit hides the window.
 "$bin/kep-imk-client" 'nihao<space>' >/dev/null 2>&1
 wait_for_state '^visible=false$'
 
-# SIGTERM ends the program cleanly.
+# SIGTERM ends the program cleanly (it stays a zombie until the server, its parent, reaps it).
+running() {
+  local fields
+  read -r -a fields <"/proc/$1/stat" 2>/dev/null || return 1
+  [[ ${fields[2]} != Z ]]
+}
 if [[ -n $window_pid ]]; then
   kill -TERM "$window_pid"
   for _ in $(seq 50); do
-    kill -0 "$window_pid" 2>/dev/null || break
+    running "$window_pid" || break
     sleep 0.1
   done
-  kill -0 "$window_pid" 2>/dev/null && fail "the window program outlived SIGTERM"
+  if running "$window_pid"; then fail "the window program outlived SIGTERM"; fi
 fi
 
 if [[ $failures -ne 0 ]]; then

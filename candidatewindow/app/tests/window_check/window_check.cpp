@@ -1,9 +1,11 @@
 // kep-candidate-window-check: what the end-to-end script asks of a window's files, with no
 // scripting language assumed on the machine.
 //
-//   picture PNG RRGGBB  exits 0 when the picture is a box drawn on a transparent margin (its four
-//                       corners fully transparent) whose inside is mostly the colour RRGGBB,
-//                       fully opaque; otherwise says what differs and exits 1.
+//   picture PNG RRGGBB ALPHA
+//                       exits 0 when the picture is a box drawn on a transparent margin (its four
+//                       corners fully transparent) whose inside is mostly the colour RRGGBB at
+//                       opacity ALPHA (0-255) or a little above (a shadow behind a translucent
+//                       box adds to it); otherwise says what differs and exits 1.
 //   state STATE         prints "visible=true|false", "frame=X,Y,W,H" and one "label=TEXT" line
 //                       per label the window shows; exits 1 when the file is no window state.
 #include <cstdio>
@@ -17,23 +19,28 @@
 namespace {
 
 constexpr int kTolerance = 3;
+// What a shadow under a translucent box may add to its opacity.
+constexpr int kShadowAlpha = 16;
 // Text and the border take some of the box; the background colour must still fill most of it.
 constexpr double kMinBackgroundShare = 0.3;
 
 bool near(int a, int b) { return std::abs(a - b) <= kTolerance; }
 
 int usage() {
-  std::fprintf(stderr, "usage: kep-candidate-window-check picture PNG RRGGBB | state STATE\n");
+  std::fprintf(stderr, "usage: kep-candidate-window-check picture PNG RRGGBB ALPHA | state STATE\n");
   return 2;
 }
 
-bool parse_colour(const std::string& text, platform::gfx::Pixel& colour) {
-  if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos) {
+bool parse_colour(const std::string& text, const std::string& alpha, platform::gfx::Pixel& colour) {
+  if (text.size() != 6 || text.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos ||
+      alpha.empty() || alpha.size() > 3 || alpha.find_first_not_of("0123456789") != std::string::npos) {
     return false;
   }
   const unsigned long value = std::strtoul(text.c_str(), nullptr, 16);
+  const unsigned long opacity = std::strtoul(alpha.c_str(), nullptr, 10);
+  if (opacity > 255) return false;
   colour = {static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 8),
-            static_cast<std::uint8_t>(value), 255};
+            static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(opacity)};
   return true;
 }
 
@@ -67,9 +74,9 @@ int check_state(const char* path) {
   return 0;
 }
 
-int check_picture(const char* path, const char* colour) {
+int check_picture(const char* path, const char* colour, const char* alpha) {
   platform::gfx::Pixel background;
-  if (!parse_colour(colour, background)) return usage();
+  if (!parse_colour(colour, alpha, background)) return usage();
   std::string error;
   std::optional<platform::gfx::Surface> picture = platform::gfx::load_image(path, &error);
   if (!picture) {
@@ -92,7 +99,8 @@ int check_picture(const char* path, const char* colour) {
       const platform::gfx::Pixel pixel = picture->pixel(x, y);
       if (pixel.alpha == 0) continue;
       ++inside;
-      if (pixel.alpha == 255 && near(pixel.red, background.red) &&
+      if (pixel.alpha + kTolerance >= background.alpha && pixel.alpha <= background.alpha + kShadowAlpha &&
+          near(pixel.red, background.red) &&
           near(pixel.green, background.green) && near(pixel.blue, background.blue)) {
         ++matching;
       }
@@ -111,7 +119,7 @@ int check_picture(const char* path, const char* colour) {
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
-  if (command == "picture" && argc == 4) return check_picture(argv[2], argv[3]);
+  if (command == "picture" && argc == 5) return check_picture(argv[2], argv[3], argv[4]);
   if (command == "state" && argc == 3) return check_state(argv[2]);
   return usage();
 }
