@@ -26,7 +26,6 @@ namespace {
 // A window that hangs must never stall typing: a send that cannot be handed over this fast is
 // dropped.
 constexpr std::chrono::milliseconds kSendTimeout{100};
-constexpr const char* kServerPortPrefix = "com.corvana.inputmethod.kep.imkcandishow";
 
 constexpr std::size_t kMaxNoticeBytes = 2048;
 constexpr std::size_t kMaxFontNameBytes = 511;

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "candidatewindow/protocol/message_ids.h"
 #include "platform/plist.h"
 #include "platform/runloop.h"
 
@@ -17,7 +18,8 @@ namespace imkkep {
 
 class KEPInputController;
 
-inline constexpr const char* kCandidateWindowPortName = "IMKKEPCANDIDATEWINDOW_RECEIVER";
+using kepcandidate::kCandidateWindowPortName;
+using kepcandidate::kServerPortPrefix;
 
 // Sends message `id` with `data` to the candidate window: 0, or -2 when nobody serves its port
 // or the send failed.

@@ -3,24 +3,24 @@
 
 #include <cstdint>
 
-#include "IMKKEP/ComData.h"
 #include "IMKKEP/KEPMessageReceive.h"
+#include "candidatewindow/protocol/ComData.h"
+#include "candidatewindow/protocol/message_ids.h"
 
 namespace imkkep {
 
-enum : std::int32_t {
-  kKEPSMessageActivated = 100,
-  kKEPSMessageHiddenCandidateWindow = 104,
-  kKEPSMessageTextInput = 106,
-  kKEPSGrowl = 107,
-  kKEPSVModeKeyUp = 108,
-  kKEPSVModeKeyDown = 109,
-  kKEPSVModeKeySelect = 110,
-  kKEPSVModeShow = 111,
-  kKEPSUpdateStatus = 113,
-  kKEPSHideVModeWindow = 114,
-  kKEPSVModeMatched = 115,
-};
+using kepcandidate::ComData;
+using kepcandidate::kKEPSGrowl;
+using kepcandidate::kKEPSHideVModeWindow;
+using kepcandidate::kKEPSMessageActivated;
+using kepcandidate::kKEPSMessageHiddenCandidateWindow;
+using kepcandidate::kKEPSMessageTextInput;
+using kepcandidate::kKEPSUpdateStatus;
+using kepcandidate::kKEPSVModeKeyDown;
+using kepcandidate::kKEPSVModeKeySelect;
+using kepcandidate::kKEPSVModeKeyUp;
+using kepcandidate::kKEPSVModeMatched;
+using kepcandidate::kKEPSVModeShow;
 
 inline int SendComData(std::int32_t id, const ComData& payload) {
   return SendMessageToUI2(id, payload.data());

@@ -4,7 +4,7 @@
 
 #include "CoreSource/record/conversation.h"
 #include "CoreSource/record/engine_globals.h"
-#include "IMKKEP/ComData.h"
+#include "candidatewindow/protocol/ComData.h"
 #include "IMKKEP/KEPAppDelegate.h"
 #include "IMKKEP/KEPInputModes.h"
 #include "IMKKEP/KEPMessageReceive.h"
@@ -23,7 +23,7 @@ plist::Value data_of(std::string_view bytes) {
 
 // A V-mode choice as the window sends it: the entry's key and its texts.
 std::string vmode_choice(std::optional<std::string> key, std::vector<std::string> texts) {
-  imkkep::ComData payload;
+  kepcandidate::ComData payload;
   if (key) payload.setObject(data_of(*key), "KEY");
   plist::Array values;
   for (const std::string& text : texts) values.push_back(data_of(text));
@@ -48,7 +48,7 @@ TEST_F(ModesTest, AStatusClickOnTheServersPortChangesTheActiveConversationWithou
   ASSERT_TRUE(window.serving());
   // The engine host serves the server's port on its loop.
 
-  imkkep::ComData click;
+  kepcandidate::ComData click;
   plist::Dictionary status;
   status.set("ENGLISH", true);
   status.set("TRADITIONAL", true);
@@ -83,7 +83,7 @@ TEST_F(ModesTest, WindowMessagesWithoutAnActiveControllerAreDropped) {
   ime_conversation_t* c = controller.conversation();
   const std::string before = typed(c);
 
-  imkkep::ComData click;
+  kepcandidate::ComData click;
   plist::Dictionary status;
   status.set("ENGLISH", true);
   click.setObject(std::move(status), "STATUS");

@@ -1,6 +1,7 @@
 // kep-type: a terminal that types through the input-method server as an application would.
 // It shows the document with the marked text and the caret, the candidates (serving the
-// candidate window's port itself while no candidate window program does) and the modes.
+// candidate window's port itself while no candidate window program does; else the labels that
+// program's window shows) and the modes.
 //
 //   kep-type [--connection NAME] [--app PATH] [--bundle-id ID] [--word-width 32|64]
 //
@@ -9,6 +10,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -19,15 +21,18 @@
 #include "platform/imk/client.h"
 #include "platform/ports.h"
 #include "platform/runloop.h"
+#include "platform/ui/window.h"
 #include "terminal.h"
 #include "type_document.h"
 #include "type_screen.h"
+#include "window_page.h"
 
 namespace {
 
 constexpr const char* kDefaultConnection = "KEPInputConnectionName";
 constexpr const char* kServerBundle = "com.corvana.inputmethod.IMKKEP";
 constexpr const char* kCandidateWindowPort = "IMKKEPCANDIDATEWINDOW_RECEIVER";
+constexpr std::chrono::milliseconds kWindowPagePoll{100};
 
 struct Options {
   std::string connection = kDefaultConnection;
@@ -123,6 +128,24 @@ int main(int argc, char** argv) {
       return 1;
     }
     state.window_program_serves = true;
+  }
+  // The window program draws after the key's answer: its state is looked at a few times a
+  // second and the line redrawn when its window wrote a new one.
+  std::optional<kep_type::WindowPage> window_page;
+  if (state.window_program_serves) {
+    std::error_code render_error;
+    if (auto render_folder = platform::ui::render_directory(render_error)) {
+      loop.add_timer(
+          kWindowPagePoll,
+          [&, folder = *render_folder] {
+            std::optional<kep_type::WindowPage> page = kep_type::read_window_page(folder);
+            if (!page || (window_page && window_page->sequence == page->sequence)) return;
+            window_page = std::move(page);
+            state.window_page = &*window_page;
+            redraw();
+          },
+          kWindowPagePoll);
+    }
   }
 
   std::error_code error;

@@ -74,9 +74,13 @@ std::string TypeScreen::draw(const ScreenState& state, int columns) {
   std::string block(drawn_ ? kOverDrawn : "");
   block += document_line(*state.document, width);
   block += "\r\n";
-  block += state.window_program_serves
-               ? std::string("(the candidate window shows the candidates)")
-               : kep_terminal::fit_columns(candidates_line(*state.strip), width);
+  if (!state.window_program_serves) {
+    block += kep_terminal::fit_columns(candidates_line(*state.strip), width);
+  } else if (state.window_page != nullptr) {
+    block += kep_terminal::fit_columns(window_page_line(*state.window_page), width);
+  } else {
+    block += "(the candidate window shows the candidates)";
+  }
   block += "\r\n";
   std::string status = modes_line(state.strip->modes());
   if (!state.strip->notice().empty()) status += "  " + state.strip->notice();

@@ -7,14 +7,17 @@
 
 #include "candidate_strip.h"
 #include "type_document.h"
+#include "window_page.h"
 
 namespace kep_type {
 
 struct ScreenState {
   const TypeDocument* document = nullptr;
   const CandidateStrip* strip = nullptr;
-  // Another program shows the candidates; kep-type only says so.
+  // Another program shows the candidates; kep-type repeats what its window last showed
+  // (window_page, when it has written one) or only says so.
   bool window_program_serves = false;
+  const WindowPage* window_page = nullptr;
   bool caps_lock = false;
   // The menu item tag being typed after Ctrl-T.
   std::optional<std::string> menu_tag;

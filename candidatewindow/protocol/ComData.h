@@ -1,13 +1,12 @@
-// The payload of the candidate window's property-list messages: one dictionary, written as an
-// XML property list.
+// The payload of the candidate window's property-list messages, built the same way on both
+// sides: one dictionary, written as an XML property list.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "platform/plist.h"
 
-namespace imkkep {
+namespace kepcandidate {
 
 class ComData {
  public:
@@ -23,4 +22,4 @@ class ComData {
   platform::plist::Dictionary dictionary_;
 };
 
-}  // namespace imkkep
+}  // namespace kepcandidate
