@@ -69,7 +69,7 @@ wait_for "$KEP_RUNTIME_DIR/KEPCCServerPort.port"
 wait_for "$KEP_RUNTIME_DIR/KEPCPServerPort.port"
 mapfile -t companions < <(children_of "$server_pid")
 pids+=("${companions[@]}")
-[[ ${#companions[@]} -eq 2 ]] || fail "two companions expected, the server started: ${companions[*]}"
+[[ ${#companions[@]} -eq 3 ]] || fail "three companions expected, the server started: ${companions[*]}"
 status=0
 "$server" 2>>"$work/server.log" || status=$?
 [[ $status -ne 0 ]] || fail "a second server started"
@@ -96,7 +96,13 @@ out=$(client ','); expect comma "$out" '^insert: ，$'
 out=$(client '3.14'); reject digits "$out" '^insert:'; reject digits "$out" '^handled: yes$'
 out=$(client 'www.'); reject www "$out" '^insert:'; expect www "$out" "^marked: www\\."
 
-# The candidate window's messages, with kep-port serving its port.
+# The candidate window's messages, with kep-port serving its port in place of the window program.
+for pid in "${companions[@]}"; do
+  if [[ $(readlink "/proc/$pid/exe" 2>/dev/null) == */IMKKEPCandidateWindow ]]; then
+    kill -TERM "$pid"
+    while [[ -e "/proc/$pid" && $(awk '{print $3}' "/proc/$pid/stat" 2>/dev/null) != Z ]]; do sleep 0.1; done
+  fi
+done
 "$bin/kep-port" serve IMKKEPCANDIDATEWINDOW_RECEIVER >"$work/window.log" 2>&1 &
 pids+=("$!")
 wait_for "$KEP_RUNTIME_DIR/IMKKEPCANDIDATEWINDOW_RECEIVER.port"
