@@ -7,23 +7,9 @@ root=$1
 bin=$2
 server="$root/Library/Input Methods/IMKKEP.app/Contents/MacOS/IMKKEP"
 
-work=$(mktemp -d /tmp/kep-server-e2e.XXXXXX)
-export HOME="$work/home" KEP_RUNTIME_DIR="$work/run" KEP_ROOT="$root"
-mkdir -p "$HOME" "$KEP_RUNTIME_DIR"
-chmod 700 "$KEP_RUNTIME_DIR"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/e2e_scratch.sh"
+e2e_scratch server-e2e
+export KEP_ROOT="$root"
 # expect NAME OUTPUT PATTERN: the output has a line matching the pattern.
 expect() {
   if ! grep -qE -- "$3" <<<"$2"; then fail "$1: no line matches '$3' in:"$'\n'"$2"; fi

@@ -10,24 +10,12 @@ check=$3
 server="$root/Library/Input Methods/IMKKEP.app/Contents/MacOS/IMKKEP"
 program="$root/Library/Input Methods/IMKKEP.app/Contents/SharedSupport/IMKKEPCandidateWindow.app/Contents/MacOS/IMKKEPCandidateWindow"
 
-work=$(mktemp -d /tmp/kep-candidate-e2e.XXXXXX)
-export HOME="$work/home" KEP_RUNTIME_DIR="$work/run" KEP_RENDER_DIR="$work/render" KEP_ROOT="$root"
+source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib/e2e_scratch.sh"
+e2e_scratch candidate-e2e
+export KEP_ROOT="$root"
+export KEP_RENDER_DIR="$work/render"
 unset KEP_SCREENS
-mkdir -p "$HOME" "$KEP_RUNTIME_DIR" "$KEP_RENDER_DIR"
-chmod 700 "$KEP_RUNTIME_DIR"
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+mkdir -p "$KEP_RENDER_DIR"
 state="$KEP_RENDER_DIR/windows/IMKKEPCandidateWindow/candidate.state"
 picture="$KEP_RENDER_DIR/windows/IMKKEPCandidateWindow/candidate.png"
 

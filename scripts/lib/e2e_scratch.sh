@@ -1,0 +1,25 @@
+# Shared by the end-to-end scripts: a scratch HOME and runtime folder under one work folder,
+# programs started in the background ended at exit, and failures counted instead of stopping.
+#   e2e_scratch NAME   creates the work folder /tmp/kep-NAME.XXXXXX and exports HOME and
+#                      KEP_RUNTIME_DIR under it; $work names it.
+pids=()
+failures=0
+
+e2e_scratch() {
+  work=$(mktemp -d "/tmp/kep-$1.XXXXXX")
+  export HOME="$work/home" KEP_RUNTIME_DIR="$work/run"
+  mkdir -p "$HOME" "$KEP_RUNTIME_DIR"
+  chmod 700 "$KEP_RUNTIME_DIR"
+  trap e2e_cleanup EXIT
+}
+
+e2e_cleanup() {
+  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
