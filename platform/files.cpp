@@ -186,13 +186,14 @@ AtomicReplacement::~AtomicReplacement() {
   errno = saved;
 }
 
-bool AtomicReplacement::commit(std::error_code& error) {
+bool AtomicReplacement::commit(std::error_code& error, Durability durability) {
   error.clear();
   if (fd_ < 0 || temporary_.empty()) {
     error = std::make_error_code(std::errc::bad_file_descriptor);
     return false;
   }
-  bool ok = ::fsync(fd_) == 0;
+  const bool flushed = durability == Durability::Flushed;
+  bool ok = !flushed || ::fsync(fd_) == 0;
   if (!ok) error = last_error();
   if (::close(std::exchange(fd_, -1)) != 0 && ok) {
     ok = false;
@@ -205,19 +206,19 @@ bool AtomicReplacement::commit(std::error_code& error) {
   if (!ok) return false;  // the destructor removes the temporary file
   temporary_.clear();
   // Make the rename itself durable.
-  sync_folder(folder_of(target_));
+  if (flushed) sync_folder(folder_of(target_));
   return true;
 }
 
 bool write_atomic(const fs::path& path, std::string_view data, std::error_code& error,
-                  unsigned mode) {
+                  unsigned mode, Durability durability) {
   std::optional<AtomicReplacement> replacement = AtomicReplacement::begin(path, mode, error);
   if (!replacement) return false;
   if (!write_all(replacement->descriptor(), data)) {
     error = last_error();
     return false;
   }
-  return replacement->commit(error);
+  return replacement->commit(error, durability);
 }
 
 std::optional<FileLock> FileLock::acquire(const fs::path& path, bool wait, std::error_code& error) {

@@ -36,11 +36,15 @@ std::optional<std::string> read_file(const fs::path& path, std::error_code& erro
 // Writes all of `data` to a descriptor, retrying short writes and interruptions.
 bool write_all(int fd, std::string_view data);
 
-// Writes `data` to a temporary file beside `path`, flushes it to disk and renames it over
-// `path`, so readers see the old or the new contents, never a mix. On failure the old file
-// is untouched and the temporary file removed.
+// Whether a replaced file is flushed to disk before and after its rename. Snapshots that only
+// show the present state to readers (a window's picture) need the rename, not the flush.
+enum class Durability { Flushed, Unflushed };
+
+// Writes `data` to a temporary file beside `path`, flushes it to disk (unless Unflushed) and
+// renames it over `path`, so readers see the old or the new contents, never a mix. On failure
+// the old file is untouched and the temporary file removed.
 bool write_atomic(const fs::path& path, std::string_view data, std::error_code& error,
-                  unsigned mode = 0644);
+                  unsigned mode = 0644, Durability durability = Durability::Flushed);
 
 // A temporary file that an interrupted atomic write left behind is removed once it is older
 // than this: a live writer touches its file far more often.
@@ -61,8 +65,9 @@ class AtomicReplacement {
   ~AtomicReplacement();
 
   int descriptor() const { return fd_; }
-  // Flushes, closes and renames the file over the target, then makes the rename durable.
-  bool commit(std::error_code& error);
+  // Flushes, closes and renames the file over the target, then makes the rename durable
+  // (closes and renames only, when Unflushed).
+  bool commit(std::error_code& error, Durability durability = Durability::Flushed);
 
  private:
   AtomicReplacement(int fd, fs::path temporary, fs::path target)

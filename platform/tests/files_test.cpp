@@ -64,13 +64,17 @@ TEST(FilesTest, MakeDirectoriesCreatesParentsWithMode) {
 }
 
 TEST(FilesTest, WriteAtomicReplacesContents) {
-  TempDir dir;
-  fs::path target = dir.path() / "settings.plist";
-  std::error_code ec;
-  ASSERT_TRUE(write_atomic(target, "old", ec));
-  ASSERT_TRUE(write_atomic(target, "new contents", ec));
-  EXPECT_EQ(slurp(target), "new contents");
-  EXPECT_EQ(list_directory(dir.path(), ec, true).size(), 1u);  // no temporary left behind
+  for (Durability durability : {Durability::Flushed, Durability::Unflushed}) {
+    TempDir dir;
+    fs::path target = dir.path() / "settings.plist";
+    std::error_code ec;
+    ASSERT_TRUE(write_atomic(target, "old", ec, 0640, durability));
+    ASSERT_TRUE(write_atomic(target, "new contents", ec, 0640, durability));
+    EXPECT_EQ(slurp(target), "new contents");
+    EXPECT_EQ(fs::status(target).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(list_directory(dir.path(), ec, true).size(), 1u);  // no temporary left behind
+  }
 }
 
 TEST(FilesTest, FailedAtomicWriteLeavesOldFileIntact) {

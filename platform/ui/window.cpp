@@ -292,11 +292,21 @@ bool Window::display(std::error_code& error) {
     if (!picture) {
       picture_error = std::make_error_code(std::errc::value_too_large);
     } else {
-      picture->write_png(*folder / (name_ + ".png"), picture_error);
+      // Snapshots for whoever looks: replaced atomically, not flushed to disk on every page.
+      const std::optional<std::string> png = picture->png_bytes();
+      if (!png) {
+        picture_error = std::make_error_code(std::errc::io_error);
+      } else {
+        files::write_atomic(*folder / (name_ + ".png"), *png, picture_error, 0644,
+                            files::Durability::Unflushed);
+      }
     }
   }
-  plist::Value written = state();
-  if (!plist::save_atomic(*folder / (name_ + ".state"), written, error)) return false;
+  const std::string written = plist::to_xml(state());
+  if (!files::write_atomic(*folder / (name_ + ".state"), written, error, 0644,
+                           files::Durability::Unflushed)) {
+    return false;
+  }
   ++sequence_;
   needs_display_ = false;
   if (picture_error) {
