@@ -88,6 +88,7 @@ void CandidateController::activate(std::string_view payload) {
   kepcandidate::setServerProcessId(*message->processId);
   view.hasShadow = message->shadow;
   statusViewHasShadow = message->shadow;
+  statusView.shadow = message->shadow;
   labelFormat = message->formatString;
   view.labelFormat = labelFormat;
 
@@ -107,6 +108,7 @@ void CandidateController::activate(std::string_view payload) {
     if (loaded == kepskin::kSkinLoaded) {
       view.setScheme(schemeMode == 1 ? "scheme_h1" : "scheme_v1");
     }
+    statusView.setSkinFile(*message->skin);
     if (loaded == kepskin::kSkinNoFolder) {
       applyPlainSettings(*message);
       return;
@@ -187,6 +189,7 @@ void CandidateController::updateStatus(std::string_view payload) {
 
 void CandidateController::giveStatus(const platform::plist::Dictionary& status) {
   statusButtons = status;
+  statusView.setStatus(status);
   statusWindow.show("STATUS", status);
   statusWindow.make_key_and_order_front();
 }

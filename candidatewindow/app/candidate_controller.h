@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "candidatewindow/app/q_status_view.h"
 #include "candidatewindow/protocol/activation_message.h"
 #include "candidatewindow/skin/q_borderless_view.h"
 #include "candidatewindow/skin/q_round_window.h"
@@ -44,6 +45,7 @@ class CandidateController {
   kepskin::QRoundWindow window;
   kepskin::QBorderlessView view;
   kepskin::QRoundWindow statusWindow;
+  QStatusView statusView{statusWindow};
   platform::ui::Window vmodePanel;
 
   platform::gfx::Colour foregroundColor{1, 1, 1, 1};
