@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "candidatewindow/app/vmode_panel.h"
 #include "candidatewindow/protocol/activation_message.h"
 #include "candidatewindow/skin/q_borderless_view.h"
 #include "candidatewindow/skin/q_round_window.h"
@@ -45,6 +46,7 @@ class CandidateController {
   kepskin::QBorderlessView view;
   kepskin::QRoundWindow statusWindow;
   platform::ui::Window vmodePanel;
+  VModePanel vmodeList{vmodePanel};
 
   platform::gfx::Colour foregroundColor{1, 1, 1, 1};
   platform::gfx::Colour backgroundColor{0, 0, 0, 1};
@@ -69,6 +71,7 @@ class CandidateController {
   void textInput(std::string_view payload);
   void notice(std::string_view payload);
   void updateStatus(std::string_view payload);
+  void showVModeList(std::string_view payload);
   void giveStatus(const platform::plist::Dictionary& status);
 
   bool candidateViewHidden_ = true;
