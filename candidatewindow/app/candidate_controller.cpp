@@ -10,6 +10,7 @@
 #include "candidatewindow/protocol/send_to_im.h"
 #include "candidatewindow/protocol/status_message.h"
 #include "candidatewindow/protocol/text_input_message.h"
+#include "candidatewindow/protocol/vmode_show_message.h"
 #include "platform/gfx/fonts.h"
 
 namespace kepcandidatewindow {
@@ -70,6 +71,11 @@ void CandidateController::handleMessage(std::int32_t id, std::string_view payloa
     case kKEPSMessageTextInput: textInput(payload); break;
     case kKEPSGrowl: notice(payload); break;
     case kKEPSUpdateStatus: updateStatus(payload); break;
+    case kKEPSVModeKeyUp: vmodeList.selectPrevious(); break;
+    case kKEPSVModeKeyDown: vmodeList.selectNext(); break;
+    case kKEPSVModeKeySelect: vmodeList.chooseSelected(); break;
+    case kKEPSVModeShow: showVModeList(payload); break;
+    case kKEPSHideVModeWindow: showVModePanel(true); break;
     default: break;
   }
   displayChangedWindows();
@@ -185,6 +191,14 @@ void CandidateController::updateStatus(std::string_view payload) {
   if (std::optional<platform::plist::Dictionary> status = kepcandidate::readStatusMessage(payload)) {
     giveStatus(*status);
   }
+}
+
+void CandidateController::showVModeList(std::string_view payload) {
+  std::optional<kepcandidate::VModeShowMessage> message = kepcandidate::readVModeShowMessage(payload);
+  if (!message) return;
+  vmodeList.showFor(*message, schemeMode == 1 || schemeMode == 2);
+  showCandidateWindow(true);
+  showVModePanel(false);
 }
 
 void CandidateController::giveStatus(const platform::plist::Dictionary& status) {

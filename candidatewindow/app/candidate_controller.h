@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "candidatewindow/app/q_status_view.h"
+#include "candidatewindow/app/vmode_panel.h"
 #include "candidatewindow/protocol/activation_message.h"
 #include "candidatewindow/skin/q_borderless_view.h"
 #include "candidatewindow/skin/q_round_window.h"
@@ -47,6 +48,7 @@ class CandidateController {
   kepskin::QRoundWindow statusWindow;
   QStatusView statusView{statusWindow};
   platform::ui::Window vmodePanel;
+  VModePanel vmodeList{vmodePanel};
 
   platform::gfx::Colour foregroundColor{1, 1, 1, 1};
   platform::gfx::Colour backgroundColor{0, 0, 0, 1};
@@ -71,6 +73,7 @@ class CandidateController {
   void textInput(std::string_view payload);
   void notice(std::string_view payload);
   void updateStatus(std::string_view payload);
+  void showVModeList(std::string_view payload);
   void giveStatus(const platform::plist::Dictionary& status);
 
   bool candidateViewHidden_ = true;
