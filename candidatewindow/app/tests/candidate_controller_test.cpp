@@ -11,6 +11,7 @@
 #include "candidatewindow/app/candidate_controller.h"
 #include "candidatewindow/app/message_service.h"
 #include "candidatewindow/app/notice_log.h"
+#include "candidatewindow/app/tests/window_scratch.h"
 #include "candidatewindow/protocol/ComData.h"
 #include "candidatewindow/protocol/message_ids.h"
 #include "candidatewindow/protocol/send_to_im.h"
@@ -40,22 +41,9 @@ std::string read_text(const fs::path& path) {
 class CandidateControllerTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char folder[] = "/tmp/kep-candidate-controller.XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    work_ = folder;
-    fs::create_directories(work_ / "run");
-    fs::permissions(work_ / "run", fs::perms::owner_all, fs::perm_options::replace);
-    setenv("KEP_RUNTIME_DIR", (work_ / "run").c_str(), 1);
-    setenv("KEP_RENDER_DIR", (work_ / "render").c_str(), 1);
-    unsetenv("KEP_SCREENS");
-    kepcandidate::setServerProcessId(0);
+    scratch_.emplace(std::nullopt, 0);
+    work_ = scratch_->path();
     controller_.awakeFromNib(registry_);
-  }
-  void TearDown() override {
-    unsetenv("KEP_RENDER_DIR");
-    kepcandidate::setServerProcessId(0);
-    std::error_code ignored;
-    fs::remove_all(work_, ignored);
   }
 
   void activate(std::initializer_list<std::pair<const char*, Value>> entries) {
@@ -73,6 +61,7 @@ class CandidateControllerTest : public ::testing::Test {
     return all;
   }
 
+  std::optional<candidate_test::WindowScratch> scratch_;
   fs::path work_;
   platform::ui::WindowRegistry registry_;
   CandidateController controller_;

@@ -11,6 +11,7 @@
 
 #include "candidatewindow/app/candidate_controller.h"
 #include "candidatewindow/app/tests/status_bar_fixture.h"
+#include "candidatewindow/app/tests/window_scratch.h"
 #include "candidatewindow/protocol/ComData.h"
 #include "candidatewindow/protocol/message_ids.h"
 #include "candidatewindow/protocol/send_to_im.h"
@@ -61,22 +62,8 @@ void write_standard_skin(const fs::path& folder, std::string_view webpage_url = 
 class QStatusViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char folder[] = "/tmp/kep-status-view.XXXXXX";
-    ASSERT_NE(mkdtemp(folder), nullptr);
-    work_ = folder;
-    fs::create_directories(work_ / "run");
-    fs::permissions(work_ / "run", fs::perms::owner_all, fs::perm_options::replace);
-    setenv("KEP_RUNTIME_DIR", (work_ / "run").c_str(), 1);
-    setenv("KEP_RENDER_DIR", (work_ / "render").c_str(), 1);
-    setenv("KEP_SCREENS", "0,0,1440,900,100,40,1300,838", 1);
-    kepcandidate::setServerProcessId(static_cast<std::int32_t>(getpid()));
-  }
-  void TearDown() override {
-    unsetenv("KEP_SCREENS");
-    unsetenv("KEP_RENDER_DIR");
-    kepcandidate::setServerProcessId(0);
-    std::error_code ignored;
-    fs::remove_all(work_, ignored);
+    scratch_.emplace("0,0,1440,900,100,40,1300,838", static_cast<std::int32_t>(getpid()));
+    work_ = scratch_->path();
   }
 
   void click(std::string_view name) {
@@ -95,6 +82,7 @@ class QStatusViewTest : public ::testing::Test {
     return picture->pixel(static_cast<int>(centre.x), static_cast<int>(kWindowHeight - centre.y));
   }
 
+  std::optional<candidate_test::WindowScratch> scratch_;
   fs::path work_;
   kepskin::QRoundWindow window_{"kep-status-test", "status", {0, 0, 1, 1}};
   QStatusView view_{window_};
