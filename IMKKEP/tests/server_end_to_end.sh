@@ -27,16 +27,6 @@ wait_for() {
 }
 client() { "$bin/kep-imk-client" "$@" 2>&1; }
 
-# The processes whose parent is $1 (the companions a server started).
-children_of() {
-  local stat
-  for stat in /proc/[0-9]*/stat; do
-    read -r -a fields <"$stat" 2>/dev/null || continue
-    # Fields after the parenthesised command name; a name with blanks shifts them, and such
-    # a process is none of ours.
-    if [[ ${fields[3]:-} == "$1" ]]; then echo "${fields[0]}"; fi
-  done
-}
 
 start_server() {
   "$server" 2>>"$work/server.log" &

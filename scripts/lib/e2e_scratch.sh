@@ -23,3 +23,12 @@ fail() {
   echo "FAIL: $*" >&2
   failures=$((failures + 1))
 }
+
+# The processes whose parent is $1 (the companions a server started).
+children_of() {
+  local stat fields
+  for stat in /proc/[0-9]*/stat; do
+    read -r -a fields <"$stat" 2>/dev/null || continue
+    if [[ ${fields[3]:-} == "$1" ]]; then echo "${fields[0]}"; fi
+  done
+}

@@ -50,14 +50,6 @@ window_program_pid() {
   done
 }
 
-# The processes whose parent is $1 (the companions a server started).
-children_of() {
-  local stat
-  for stat in /proc/[0-9]*/stat; do
-    read -r -a fields <"$stat" 2>/dev/null || continue
-    if [[ ${fields[3]:-} == "$1" ]]; then echo "${fields[0]}"; fi
-  done
-}
 
 "$server" 2>>"$work/server.log" &
 server_pid=$!
