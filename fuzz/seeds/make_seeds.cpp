@@ -202,6 +202,12 @@ void sentence_seeds() {
     picture->set_pixel(1, 1, {255, 0, 0, 255});
     seed("image_decode", {picture->png_bytes().value_or(""), "\xFF\xD8\xFF\xE0"});
   }
+  {
+    const std::string page = "<?xml version=\"1.0\" encoding=\"UTF-8\"?><plist version=\"1.0\"><dict>"
+                             "<key>CANDIDATES</key><string>a\x01" "b</string><key>X</key><integer>10</integer>"
+                             "<key>INLINE_HEIGHT</key><integer>600</integer></dict></plist>";
+    seed("candidate_message", {std::string(1, '\1') + page, std::string(1, '\0') + page, "\4name:text"});
+  }
   seed("control_command", {"down candidate 10 5", "key alert  ", "enter candidate 3", "drag w 1e6 -2"});
   seed("text_clip", {"abc\xA3\xAC" "123", "word\rword", "\xD6\xD0\xB9\xFA\xC8\xCB\xC3\xF1"});
 
