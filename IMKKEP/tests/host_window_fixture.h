@@ -48,6 +48,17 @@ class FakeCandidateWindow {
     }
     return received_[n];
   }
+  // Whether a message with `id` arrives within a few seconds (messages of one key may be read
+  // one loop turn apart).
+  bool wait_for_id(std::int32_t id) {
+    std::unique_lock lock(mutex_);
+    return arrived_.wait_for(lock, std::chrono::seconds(5), [&] {
+      for (const WindowMessage& message : received_) {
+        if (message.id == id) return true;
+      }
+      return false;
+    });
+  }
   // Everything received once the window's loop has handled what was sent before this call.
   std::vector<WindowMessage> settled() {
     server_.loop().perform_and_wait([] {});

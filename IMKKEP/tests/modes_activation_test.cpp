@@ -94,8 +94,8 @@ TEST_F(ModesTest, EveryActivationMessageCarriesTheModesOfTheContext) {
   ASSERT_TRUE(window.serving());
   FakeClient client;
   open(client);
-  // The messages go one way: wait until the first has arrived, then take what has.
-  ASSERT_TRUE(window.message(0)) << "activation tells the window";
+  // The messages go one way: wait until the activation has arrived, then take what has.
+  ASSERT_TRUE(window.wait_for_id(100)) << "activation tells the window";
   const std::vector<host_test::WindowMessage> sent = window.settled();
   int activations = 0;
   for (const host_test::WindowMessage& message : sent) {
