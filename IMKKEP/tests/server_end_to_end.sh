@@ -17,14 +17,6 @@ expect() {
 reject() {
   if grep -qE -- "$3" <<<"$2"; then fail "$1: a line matches '$3' in:"$'\n'"$2"; fi
 }
-wait_for() {
-  for _ in $(seq 100); do
-    if [[ -e $1 ]]; then return 0; fi
-    sleep 0.1
-  done
-  fail "$1 never appeared"
-  return 1
-}
 client() { "$bin/kep-imk-client" "$@" 2>&1; }
 
 
@@ -32,7 +24,7 @@ start_server() {
   "$server" 2>>"$work/server.log" &
   server_pid=$!
   pids+=("$server_pid")
-  wait_for "$KEP_RUNTIME_DIR/KEPInputConnectionName.imk"
+  wait_for_file "$KEP_RUNTIME_DIR/KEPInputConnectionName.imk"
 }
 
 # The server's own log lines (dictionary swaps among them) are written.
@@ -41,8 +33,8 @@ mkdir -p "$HOME/Library/KEP"
 start_server
 # The server starts the converter and the sentence service itself, once each; a second server
 # finds its name taken and starts nothing.
-wait_for "$KEP_RUNTIME_DIR/KEPCCServerPort.port"
-wait_for "$KEP_RUNTIME_DIR/KEPCPServerPort.port"
+wait_for_file "$KEP_RUNTIME_DIR/KEPCCServerPort.port"
+wait_for_file "$KEP_RUNTIME_DIR/KEPCPServerPort.port"
 mapfile -t companions < <(children_of "$server_pid")
 pids+=("${companions[@]}")
 [[ ${#companions[@]} -eq 3 ]] || fail "three companions expected, the server started: ${companions[*]}"
@@ -81,7 +73,7 @@ for pid in "${companions[@]}"; do
 done
 "$bin/kep-port" serve IMKKEPCANDIDATEWINDOW_RECEIVER >"$work/window.log" 2>&1 &
 pids+=("$!")
-wait_for "$KEP_RUNTIME_DIR/IMKKEPCANDIDATEWINDOW_RECEIVER.port"
+wait_for_file "$KEP_RUNTIME_DIR/IMKKEPCANDIDATEWINDOW_RECEIVER.port"
 client 'nih<space>' >/dev/null
 sleep 0.3
 window=$(cat "$work/window.log")

@@ -32,3 +32,13 @@ children_of() {
     if [[ ${fields[3]:-} == "$1" ]]; then echo "${fields[0]}"; fi
   done
 }
+
+# Waits up to ten seconds for the file $1; a failure when it never appears.
+wait_for_file() {
+  for _ in $(seq 100); do
+    if [[ -e $1 ]]; then return 0; fi
+    sleep 0.1
+  done
+  fail "$1 never appeared"
+  return 1
+}

@@ -19,14 +19,6 @@ mkdir -p "$KEP_RENDER_DIR"
 state="$KEP_RENDER_DIR/windows/IMKKEPCandidateWindow/candidate.state"
 picture="$KEP_RENDER_DIR/windows/IMKKEPCandidateWindow/candidate.png"
 
-wait_for_file() {
-  for _ in $(seq 100); do
-    if [[ -e $1 ]]; then return 0; fi
-    sleep 0.1
-  done
-  fail "$1 never appeared"
-  return 1
-}
 # wait_for_state PATTERN: the window state comes to have a line matching the pattern (the window
 # program draws after the server's answer to the key).
 wait_for_state() {
