@@ -1,6 +1,8 @@
 // The text commands a program's control port takes, one per request:
 //
 //   down|drag|up|double|move WINDOW X Y   mouse at window point (X, Y), origin bottom left
+//   scroll WINDOW X Y DY                  scroll wheel at (X, Y): DY points, positive shows
+//                                         what is above
 //   enter|exit WINDOW TAG                 the pointer crossed tracking rectangle TAG
 //   key WINDOW CHARACTERS                 typed characters, UTF-8: all after the space that
 //                                         ends WINDOW, so "key alert  " types a space
@@ -17,12 +19,13 @@
 
 namespace platform::ui {
 
-enum class ControlVerb { Down, Drag, Up, Double, Move, Enter, Exit, Key };
+enum class ControlVerb { Down, Drag, Up, Double, Move, Scroll, Enter, Exit, Key };
 
 struct ControlCommand {
   ControlVerb verb = ControlVerb::Down;
   std::string window;
-  Point location;          // mouse verbs
+  Point location;          // mouse verbs and scroll
+  double delta_y = 0;      // scroll
   int tag = 0;             // enter and exit
   std::string characters;  // key
 };

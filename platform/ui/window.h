@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -63,6 +64,7 @@ struct MouseEvent {
 std::optional<std::filesystem::path> render_directory(std::error_code& error);
 
 class WindowRegistry;
+class View;
 
 class Window {
  public:
@@ -84,6 +86,12 @@ class Window {
 
   const std::string& program() const { return program_; }
   const std::string& name() const { return name_; }
+  // The registry the window is in (its program's control port reaches it); nullptr when none.
+  WindowRegistry* registry() const { return registry_; }
+
+  // The title bar's text, written as "title" in the state.
+  const std::string& title() const { return title_; }
+  void set_title(std::string title);
 
   const Rect& frame() const { return frame_; }
   // False, and the frame unchanged, for a coordinate that is not finite or a negative side.
@@ -118,6 +126,11 @@ class Window {
   void resign_key();
 
   void set_content_drawer(ContentDrawer drawer);
+  // The view tree that fills the window (its frame follows the window's size). Drawn after the
+  // content drawer; mouse events go to its views before the content mouse handler; what the
+  // views show is written as "views" in the state.
+  void set_content_view(std::unique_ptr<View> view);
+  View* content_view() const { return content_view_.get(); }
   void set_content_mouse_handler(ContentMouseHandler handler);
   void set_tracking_handler(TrackingHandler handler);
 
@@ -145,6 +158,9 @@ class Window {
   // Reports an enter or exit of tracking rectangle `tag` as if the pointer crossed it; false
   // for an unknown tag.
   bool handle_tracking(int tag, bool entered);
+  // A scroll wheel turned by `delta_y` points with the pointer at `location` (window points):
+  // offered to the view under the pointer, then to its superviews.
+  void handle_scroll(Point location, double delta_y);
   // Characters typed while the window is key (sheets and alerts answer them); false when the
   // window did not take them.
   virtual bool key_down(std::string_view characters);
@@ -188,6 +204,7 @@ class Window {
 
   std::string program_;
   std::string name_;
+  std::string title_;
   Rect frame_;
   unsigned style_mask_;
   int level_ = kNormalWindowLevel;
@@ -198,6 +215,9 @@ class Window {
   bool visible_ = false;
   bool key_ = false;
   ContentDrawer drawer_;
+  std::unique_ptr<View> content_view_;
+  // The view that took the last mouse-down; it gets the drags and the up.
+  View* mouse_view_ = nullptr;
   ContentMouseHandler content_mouse_;
   TrackingHandler tracking_handler_;
   std::map<int, Tracking> tracking_;
