@@ -16,7 +16,8 @@ struct VerbName {
 
 constexpr VerbName kVerbs[] = {
     {"down", ControlVerb::Down},   {"drag", ControlVerb::Drag},   {"up", ControlVerb::Up},
-    {"double", ControlVerb::Double}, {"move", ControlVerb::Move}, {"enter", ControlVerb::Enter},
+    {"double", ControlVerb::Double}, {"move", ControlVerb::Move}, {"scroll", ControlVerb::Scroll},
+    {"enter", ControlVerb::Enter},
     {"exit", ControlVerb::Exit},   {"key", ControlVerb::Key},
 };
 
@@ -81,6 +82,11 @@ std::optional<ControlCommand> parse_control_command(std::string_view text, std::
       auto y = parse_coordinate(next_word(text));
       if (!x || !y) return fail("expected window coordinates X Y");
       command.location = Point{*x, *y};
+      if (command.verb == ControlVerb::Scroll) {
+        auto delta = parse_coordinate(next_word(text));
+        if (!delta) return fail("expected a scroll distance DY");
+        command.delta_y = *delta;
+      }
       break;
     }
   }

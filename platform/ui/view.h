@@ -90,6 +90,8 @@ class View {
   virtual void describe_into(plist::Dictionary& shows) const;
   // The tree's window changed (nullptr: the view left it).
   virtual void view_did_move_to_window();
+  // The frame's size changed: views that lay out their subviews do it again.
+  virtual void frame_size_did_change();
 
  private:
   friend class ContentRoot;

@@ -8,15 +8,13 @@
 
 #include "platform/files.h"
 #include "platform/runtime_dir.h"
+#include "platform/ui/content_root.h"
+#include "platform/ui/rect_values.h"
+#include "platform/ui/view.h"
 #include "platform/ui/window_registry.h"
 
 namespace platform::ui {
 namespace {
-
-bool finite(const Rect& rect) {
-  return std::isfinite(rect.x) && std::isfinite(rect.y) && std::isfinite(rect.width) &&
-         std::isfinite(rect.height);
-}
 
 double unit(double component) {
   if (std::isnan(component)) return 0;
@@ -27,15 +25,6 @@ double unit(double component) {
 std::optional<int> pixels(double points) {
   if (!(points >= 1) || points > gfx::kMaxSide) return std::nullopt;
   return static_cast<int>(std::ceil(points));
-}
-
-plist::Dictionary frame_dictionary(const Rect& frame) {
-  plist::Dictionary dictionary;
-  dictionary.set("x", frame.x);
-  dictionary.set("y", frame.y);
-  dictionary.set("width", frame.width);
-  dictionary.set("height", frame.height);
-  return dictionary;
 }
 
 }  // namespace
@@ -57,12 +46,21 @@ Window::Window(std::string program, std::string name, Rect frame, unsigned style
 }
 
 Window::~Window() {
+  *alive_ = false;
+  // The views go while every member is still there for them to tell.
+  content_view_.reset();
   if (registry_) registry_->remove(*this);
 }
 
+void Window::set_title(std::string title) {
+  title_ = std::move(title);
+  needs_display_ = true;
+}
+
 bool Window::set_frame(Rect frame) {
-  if (!finite(frame) || frame.width < 0 || frame.height < 0) return false;
+  if (!is_finite(frame) || frame.width < 0 || frame.height < 0) return false;
   frame_ = frame;
+  if (content_view_) content_view_->set_frame(Rect{0, 0, frame.width, frame.height});
   needs_display_ = true;
   return true;
 }
@@ -139,6 +137,24 @@ void Window::set_content_drawer(ContentDrawer drawer) {
   needs_display_ = true;
 }
 
+void Window::set_content_view(std::unique_ptr<View> view) {
+  // The old tree leaves first, so its views clear mouse_view_ as they go.
+  std::unique_ptr<View> old = std::move(content_view_);
+  old.reset();
+  mouse_view_ = nullptr;
+  content_view_ = std::move(view);
+  if (content_view_) {
+    content_view_->set_frame(Rect{0, 0, frame_.width, frame_.height});
+    ContentRoot::attach(*content_view_, this);
+  }
+  needs_display_ = true;
+}
+
+void Window::forget_view(const View& view) {
+  ++view_removals_;
+  if (mouse_view_ == &view) mouse_view_ = nullptr;
+}
+
 void Window::set_content_mouse_handler(ContentMouseHandler handler) {
   content_mouse_ = std::move(handler);
 }
@@ -188,8 +204,10 @@ void Window::handle_mouse(const MouseEvent& event) {
       if (inside != found->second.inside) handle_tracking(tag, inside);
     }
   }
+  // Views and the content handler may close and destroy this window while they handle it.
+  const std::shared_ptr<bool> alive = alive_;
+  if (offer_to_views(event) || !*alive) return;
   if (content_mouse_) {
-    // A copy: the content may close and destroy this window while it handles the event.
     ContentMouseHandler content = content_mouse_;
     if (content(event)) return;
   }
@@ -198,6 +216,52 @@ void Window::handle_mouse(const MouseEvent& event) {
     case MouseEventType::Dragged: mouse_dragged(event); break;
     case MouseEventType::Up: mouse_up(event); break;
     case MouseEventType::Moved: mouse_moved(event); break;
+  }
+}
+
+bool Window::offer_to_views(const MouseEvent& event) {
+  if (!content_view_ || event.type == MouseEventType::Moved) return false;
+  const std::shared_ptr<bool> alive = alive_;
+  if (event.type != MouseEventType::Down) {
+    View* taker = mouse_view_;
+    if (taker == nullptr) return false;
+    MouseEvent local = event;
+    local.location = taker->convert_from_window(event.location);
+    if (event.type == MouseEventType::Dragged) {
+      taker->mouse_dragged(local);
+    } else {
+      taker->mouse_up(local);
+      if (*alive) mouse_view_ = nullptr;
+    }
+    return true;
+  }
+
+  mouse_view_ = nullptr;
+  for (View* view = content_view_->hit_test(event.location); view;) {
+    MouseEvent local = event;
+    local.location = view->convert_from_window(event.location);
+    const std::uint64_t removals = view_removals_;
+    // Set before asking, so a view destroyed while it handles the down clears it again.
+    mouse_view_ = view;
+    const bool taken = view->mouse_down(local);
+    if (!*alive) return true;
+    if (taken) return true;
+    if (mouse_view_ == view) mouse_view_ = nullptr;
+    // A handler that removed views may have taken the superviews with them.
+    if (view_removals_ != removals) return true;
+    view = view->superview();
+  }
+  return false;
+}
+
+void Window::handle_scroll(Point location, double delta_y) {
+  if (!content_view_ || !std::isfinite(delta_y)) return;
+  for (View* view = content_view_->hit_test(location); view;) {
+    const std::uint64_t removals = view_removals_;
+    const std::shared_ptr<bool> alive = alive_;
+    if (view->scroll_wheel(view->convert_from_window(location), delta_y)) return;
+    if (!*alive || view_removals_ != removals) return;
+    view = view->superview();
   }
 }
 
@@ -239,12 +303,17 @@ std::optional<gfx::Surface> Window::render() const {
     drawer_(*picture);
     cairo_surface_flush(picture->cairo());
   }
+  if (content_view_) {
+    gfx::Canvas canvas(*picture, gfx::Orientation::y_up);
+    ContentRoot::draw_tree(*content_view_, canvas);
+  }
   return picture;
 }
 
 plist::Value Window::state() const {
   plist::Dictionary state;
-  state.set("frame", frame_dictionary(frame_));
+  state.set("frame", rect_dictionary(frame_));
+  state.set("title", title_);
   state.set("visible", visible_);
   state.set("key", key_);
   state.set("level", level_);
@@ -254,6 +323,7 @@ plist::Value Window::state() const {
   state.set("cursor", cursor_);
   state.set("tooltip", tool_tip_);
   state.set("shows", shows_);
+  if (content_view_) state.set("views", content_view_->describe());
   state.set("sequence", static_cast<std::int64_t>(sequence_ + 1));
   return state;
 }

@@ -195,12 +195,17 @@ class Window {
 
  private:
   friend class WindowRegistry;
+  friend class View;
   struct Tracking {
     Rect rect;
     bool inside = false;
   };
 
   std::optional<std::filesystem::path> window_folder(std::error_code& error) const;
+  // The content view's say on a mouse event; true when a view took it.
+  bool offer_to_views(const MouseEvent& event);
+  // A view of the content is being destroyed: it gets no more events.
+  void forget_view(const View& view);
 
   std::string program_;
   std::string name_;
@@ -218,6 +223,11 @@ class Window {
   std::unique_ptr<View> content_view_;
   // The view that took the last mouse-down; it gets the drags and the up.
   View* mouse_view_ = nullptr;
+  // Grows whenever a view of the content is destroyed: a handler that removed views leaves
+  // the superviews it was offered through unsafe to walk.
+  std::uint64_t view_removals_ = 0;
+  // False once the window is destroyed; a handler may destroy it while it dispatches.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   ContentMouseHandler content_mouse_;
   TrackingHandler tracking_handler_;
   std::map<int, Tracking> tracking_;

@@ -64,6 +64,9 @@ std::string WindowRegistry::run(const ControlCommand& command, Window& window) {
       mouse(MouseEventType::Down, 2);
       mouse(MouseEventType::Up, 2);
       break;
+    case ControlVerb::Scroll:
+      if (find(command.window) == &window) window.handle_scroll(command.location, command.delta_y);
+      break;
     case ControlVerb::Enter:
     case ControlVerb::Exit:
       if (!window.handle_tracking(command.tag, command.verb == ControlVerb::Enter)) {

@@ -28,6 +28,7 @@ int usage() {
                "usage: kep-ui PROGRAM COMMAND...\n"
                "commands (window points, origin at the bottom left):\n"
                "  down|up|drag|double|move WINDOW X Y\n"
+               "  scroll WINDOW X Y DY   (DY > 0 shows what is above)\n"
                "  enter|exit WINDOW TAG\n"
                "  key WINDOW CHARACTERS\n");
   return kExitUsage;

@@ -13,6 +13,7 @@ TEST(ControlCommandTest, CommandsParseIntoVerbWindowAndArguments) {
     Point location;
     int tag;
     const char* characters;
+    double delta_y = 0;
   };
   const Case cases[] = {
       {"down candidate 10 5", ControlVerb::Down, "candidate", {10, 5}, 0, ""},
@@ -25,6 +26,8 @@ TEST(ControlCommandTest, CommandsParseIntoVerbWindowAndArguments) {
       {"key alert y", ControlVerb::Key, "alert", {}, 0, "y"},
       {"key alert two words 中", ControlVerb::Key, "alert", {}, 0, "two words 中"},
       {"key alert  ", ControlVerb::Key, "alert", {}, 0, " "},
+      {"scroll prefs 10 20 -36", ControlVerb::Scroll, "prefs", {10, 20}, 0, "", -36},
+      {"scroll prefs 0 0 2.5", ControlVerb::Scroll, "prefs", {0, 0}, 0, "", 2.5},
   };
   for (const Case& c : cases) {
     std::string error;
@@ -35,6 +38,7 @@ TEST(ControlCommandTest, CommandsParseIntoVerbWindowAndArguments) {
     EXPECT_EQ(command->location, c.location) << c.text;
     EXPECT_EQ(command->tag, c.tag) << c.text;
     EXPECT_EQ(command->characters, c.characters) << c.text;
+    EXPECT_EQ(command->delta_y, c.delta_y) << c.text;
   }
 }
 
@@ -58,6 +62,10 @@ TEST(ControlCommandTest, MalformedCommandsAreRefusedWithAReason) {
       "enter candidate 1.5",
       "exit candidate",
       "enter candidate 99999999999",
+      "scroll prefs 1 2",          // no distance
+      "scroll prefs 1 2 nan",
+      "scroll prefs 1 2 2e6",
+      "scroll prefs 1 2 3 4",
       "key alert",                 // no characters
       "key alert ",
       std::string("key alert \xff"),

@@ -1,0 +1,207 @@
+#include "platform/ui/controls.h"
+
+#include <cmath>
+
+#include "platform/ui/control_drawing.h"
+
+namespace platform::ui {
+namespace {
+
+constexpr double kCheckSide = 12;
+constexpr double kCheckTitleGap = 6;
+
+look::Align align_of(TextAlignment alignment) {
+  switch (alignment) {
+    case TextAlignment::Centre: return look::Align::Centre;
+    case TextAlignment::Right: return look::Align::Right;
+    case TextAlignment::Left: break;
+  }
+  return look::Align::Left;
+}
+
+}  // namespace
+
+gfx::Font system_font(double size_px) {
+  // Resolved to an installed family by the font alias table.
+  if (!std::isfinite(size_px) || size_px <= 0) size_px = 13;
+  return gfx::Font{"Lucida Grande", size_px};
+}
+
+// Button ---------------------------------------------------------------------------------------
+
+Button::Button(Rect frame, std::string title) : View(frame), title_(std::move(title)) {}
+
+void Button::set_title(std::string title) {
+  title_ = std::move(title);
+  set_needs_display();
+}
+
+void Button::set_bezel_style(int style) {
+  bezel_style_ = style;
+  set_needs_display();
+}
+
+void Button::set_enabled(bool enabled) {
+  enabled_ = enabled;
+  if (!enabled) highlighted_ = false;
+  set_needs_display();
+}
+
+void Button::perform_click() {
+  if (!enabled_) return;
+  // Headless, the highlight lasts no visible time: it is gone before the action runs.
+  highlighted_ = false;
+  set_needs_display();
+  clicked();
+}
+
+void Button::draw(gfx::Canvas& canvas) const {
+  look::bezel(canvas, bounds(), highlighted_, bezel_style_ != kSmallSquareBezelStyle);
+  look::text_in_box(canvas, title_, system_font(), bounds(), look::Align::Centre,
+                    enabled_ ? look::kText : look::kDisabledText, 4);
+}
+
+bool Button::mouse_down(const MouseEvent& event) {
+  if (!enabled_) return false;
+  highlighted_ = contains(bounds(), event.location);
+  set_needs_display();
+  return true;
+}
+
+void Button::mouse_dragged(const MouseEvent& event) {
+  const bool inside = contains(bounds(), event.location);
+  if (inside == highlighted_) return;
+  highlighted_ = inside;
+  set_needs_display();
+}
+
+void Button::mouse_up(const MouseEvent& event) {
+  highlighted_ = false;
+  set_needs_display();
+  // Last: the action may remove this button.
+  if (enabled_ && contains(bounds(), event.location)) clicked();
+}
+
+const char* Button::kind() const { return "button"; }
+
+void Button::describe_into(plist::Dictionary& shows) const {
+  shows.set("title", title_);
+  shows.set("tag", tag_);
+  shows.set("enabled", enabled_);
+  shows.set("highlighted", highlighted_);
+}
+
+void Button::clicked() { run_action(); }
+
+void Button::run_action() {
+  if (!action_) return;
+  // A copy: the action may destroy this button and the function with it.
+  Action action = action_;
+  action(*this);
+}
+
+// CheckBox -------------------------------------------------------------------------------------
+
+CheckBox::CheckBox(Rect frame, std::string title) : Button(frame, std::move(title)) {}
+
+void CheckBox::set_on(bool on) {
+  on_ = on;
+  set_needs_display();
+}
+
+void CheckBox::draw(gfx::Canvas& canvas) const {
+  const Rect box{1, std::floor((frame().height - kCheckSide) / 2), kCheckSide, kCheckSide};
+  look::bezel(canvas, box, is_highlighted(), false);
+  if (on_) {
+    const gfx::Point start{box.x + 3, box.y + 6};
+    const gfx::Point bottom{box.x + 5, box.y + 3};
+    const gfx::Point end{box.x + 9.5, box.y + 9.5};
+    canvas.line(start, bottom, look::kText, 2);
+    canvas.line(bottom, end, look::kText, 2);
+  }
+  const double text_x = box.x + kCheckSide + kCheckTitleGap;
+  look::text_in_box(canvas, title(), system_font(),
+                    Rect{text_x, 0, frame().width - text_x, frame().height}, look::Align::Left,
+                    is_enabled() ? look::kText : look::kDisabledText);
+}
+
+const char* CheckBox::kind() const { return "checkbox"; }
+
+void CheckBox::describe_into(plist::Dictionary& shows) const {
+  Button::describe_into(shows);
+  shows.set("on", on_);
+}
+
+void CheckBox::clicked() {
+  on_ = !on_;
+  set_needs_display();
+  run_action();
+}
+
+// TextField ------------------------------------------------------------------------------------
+
+TextField::TextField(Rect frame, std::string text) : View(frame), text_(std::move(text)) {}
+
+void TextField::set_text(std::string text) {
+  text_ = std::move(text);
+  set_needs_display();
+}
+
+void TextField::set_font(gfx::Font font) {
+  font_ = std::move(font);
+  set_needs_display();
+}
+
+void TextField::set_colour(gfx::Colour colour) {
+  colour_ = colour;
+  set_needs_display();
+}
+
+void TextField::set_alignment(TextAlignment alignment) {
+  alignment_ = alignment;
+  set_needs_display();
+}
+
+void TextField::draw(gfx::Canvas& canvas) const {
+  look::text_in_box(canvas, text_, font_, bounds(), align_of(alignment_), colour_, 2);
+}
+
+const char* TextField::kind() const { return "text"; }
+
+void TextField::describe_into(plist::Dictionary& shows) const { shows.set("text", text_); }
+
+// TextView -------------------------------------------------------------------------------------
+
+TextView::TextView(Rect frame) : View(frame) {}
+
+void TextView::set_text(std::string text) {
+  text_ = std::move(text);
+  set_needs_display();
+}
+
+void TextView::set_editable(bool editable) {
+  editable_ = editable;
+  set_needs_display();
+}
+
+void TextView::set_font(gfx::Font font) {
+  font_ = std::move(font);
+  set_needs_display();
+}
+
+void TextView::draw(gfx::Canvas& canvas) const {
+  canvas.fill(bounds(), look::kWhite);
+  // Every line in one layout from the top-left; the view's clip cuts what does not fit.
+  if (!text_.empty()) {
+    gfx::draw_text(canvas, text_, font_, gfx::Point{2, frame().height - 2}, look::kText);
+  }
+}
+
+const char* TextView::kind() const { return "textview"; }
+
+void TextView::describe_into(plist::Dictionary& shows) const {
+  shows.set("text", text_);
+  shows.set("editable", editable_);
+}
+
+}  // namespace platform::ui
