@@ -40,8 +40,8 @@ class PopUpButton : public View {
   int index_of_item_with_tag(int tag) const;
   void set_item_hidden(int index, bool hidden);
 
-  // -1 when nothing is selected. Selecting by program runs no action; a separator or an index
-  // out of range selects nothing.
+  // -1 when nothing is selected; the first item added is selected. Selecting by program runs
+  // no action; a separator or an index out of range selects nothing.
   int index_of_selected_item() const { return selected_; }
   const PopUpItem* selected_item() const;
   void select_item_at(int index);
@@ -73,6 +73,8 @@ class PopUpButton : public View {
   int selected_ = -1;
   Action action_;
   std::unique_ptr<PopUpMenuWindow> menu_;
+  // The menu before the current one, kept while it may still be handling the click that chose.
+  std::unique_ptr<PopUpMenuWindow> retired_menu_;
 };
 
 }  // namespace platform::ui
