@@ -12,7 +12,8 @@ class ScrollView : public View {
  public:
   explicit ScrollView(Rect frame);
 
-  // Replaces the document view (its frame's origin is the scroll view's to set).
+  // Replaces the document view (its frame's origin is the scroll view's to set) and shows its
+  // top.
   View& set_document_view(std::unique_ptr<View> document);
   View* document_view() const { return document_; }
 
@@ -31,6 +32,7 @@ class ScrollView : public View {
   const char* kind() const override;
   // "visible" (the document's visible rectangle).
   void describe_into(plist::Dictionary& shows) const override;
+  void frame_size_did_change() override;
 
  private:
   View* document_ = nullptr;

@@ -2,6 +2,7 @@
 // selected tab. A click on a label selects that tab.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,12 @@ class TabView : public View {
   const char* kind() const override;
   // "tabs" (labels), "selected" (index).
   void describe_into(plist::Dictionary& shows) const override;
+  void frame_size_did_change() override;
 
  private:
+  // Where the tabs' contents lie: all of the view below the label row.
+  Rect content_rect() const;
+
   struct Tab {
     std::string identifier;
     std::string label;
