@@ -65,6 +65,7 @@ class TableView : public View {
   // "rows" (number), "first_visible", "selected", "visible_rows" (the cells shown, an array
   // per row with one text per column).
   void describe_into(plist::Dictionary& shows) const override;
+  void frame_size_did_change() override;
 
  private:
   int rows_that_fit() const;
