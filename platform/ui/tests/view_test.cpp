@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/ui/controls.h"
+#include "platform/ui/panel.h"
 #include "platform/ui/tests/view_test_support.h"
 #include "platform/ui/tests/window_test_support.h"
 #include "platform/ui/window_registry.h"
@@ -233,6 +234,18 @@ TEST(ViewTest, AScrollGoesToTheDeepestViewThenItsSuperviews) {
   nested.log.clear();
   nested.window.handle_scroll(Point{150, 90}, -4);
   EXPECT_TRUE(nested.log.empty()) << "nothing under the pointer scrolls";
+}
+
+TEST(ViewTest, APanelFloatsAndBecomesKeyEvenWithoutATitle) {
+  WindowRegistry registry;
+  Panel panel("TestProgram", "tools", Rect{0, 0, 50, 50}, kBorderlessWindowMask);
+  Window document("TestProgram", "document", Rect{0, 0, 50, 50});
+  ASSERT_TRUE(registry.add(panel) && registry.add(document));
+  EXPECT_EQ(panel.level(), kFloatingWindowLevel);
+  document.make_key_and_order_front();
+  panel.make_key_and_order_front();
+  EXPECT_TRUE(panel.is_key());
+  EXPECT_FALSE(document.is_key());
 }
 
 }  // namespace
