@@ -39,7 +39,8 @@ class Animation {
   void set_current_progress(double progress);
 
   // Runs from the current progress to 1 over what is left of the duration, marking the frames;
-  // at 1, on_progress runs a last time, then on_end. A running animation starts over.
+  // at 1, on_progress runs a last time, then on_end. A running animation starts over. No
+  // callback runs inside start(): a zero duration ends at the first mark.
   void start();
   // Stops where it is; on_end does not run.
   void stop();
@@ -72,7 +73,8 @@ class AlphaAnimator {
  public:
   AlphaAnimator(RunLoop& loop, Window& window);
 
-  // A target outside 0..1 is clamped; NaN is ignored. A duration of zero sets it at once.
+  // A target outside 0..1 is clamped; NaN is ignored. A duration of zero (or one that cannot
+  // be) sets it and displays the window at once.
   void animate_to(double alpha, Animation::Seconds duration);
   void stop();
   bool is_animating() const { return animation_.is_animating(); }

@@ -151,9 +151,11 @@ class Window {
   void set_shows(plist::Dictionary shows);
   void show(std::string key, plist::Value value);
 
-  // Injected input. A mouse event goes to the content first, then to the window's handler of
-  // its type; a move also reports the tracking rectangles entered and left. The content
-  // handler may destroy the window when it takes the event; no other handler may.
+  // Injected input. A mouse event goes to the content view's views first (a down to the
+  // deepest view under the pointer, then its superviews; drags and the up to the view that took
+  // the down), then to the content handler, then to the window's handler of its type; a move
+  // also reports the tracking rectangles entered and left. A view or the content handler may
+  // destroy the window while it handles the event; the window's own handlers may not.
   void handle_mouse(const MouseEvent& event);
   // Reports an enter or exit of tracking rectangle `tag` as if the pointer crossed it; false
   // for an unknown tag.
