@@ -155,6 +155,10 @@ bool select_input_source(std::string_view source, std::error_code& error) {
   return record("select-input-source", {source}, error);
 }
 
+bool hide_cursor(std::error_code& error) { return record("hide-cursor", {}, error); }
+
+bool unhide_cursor(std::error_code& error) { return record("unhide-cursor", {}, error); }
+
 std::optional<std::filesystem::path> log_path(std::error_code& error) {
   auto folder = runtime::directory(error);
   if (!folder) return std::nullopt;

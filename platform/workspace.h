@@ -35,6 +35,11 @@ bool activate_application(std::string_view name, std::error_code& error);
 // "select-input-source SOURCE": the keyboard input source the user is switched to.
 bool select_input_source(std::string_view source, std::error_code& error);
 
+// "hide-cursor" and "unhide-cursor": the mouse pointer hidden while the user types, and shown
+// again.
+bool hide_cursor(std::error_code& error);
+bool unhide_cursor(std::error_code& error);
+
 // The log's path in the runtime folder; nullopt with `error` set when the folder is refused.
 std::optional<std::filesystem::path> log_path(std::error_code& error);
 

@@ -209,6 +209,9 @@ void sentence_seeds() {
     seed("candidate_message", {std::string(1, '\1') + page, std::string(1, '\0') + page, "\4name:text"});
   }
   seed("control_command", {"down candidate 10 5", "key alert  ", "enter candidate 3", "drag w 1e6 -2"});
+  seed("rtf", {shipped_file("server/ReleaseNote.rtf"),
+               "{\\rtf1\\ansi\\ansicpg936{\\fonttbl{\\f0 Song;}}{\\*\\generator W;}\\uc2 \\u20013\\'d6\\'d0\\'ce\\'c4\\par "
+               "caf\\'e9\\~\\_\\tab{\\pict\\bin2 }{}{\\uc1\\u-10179?\\u-8694?}}"});
   seed("text_clip", {"abc\xA3\xAC" "123", "word\rword", "\xD6\xD0\xB9\xFA\xC8\xCB\xC3\xF1"});
 
   // A three-syllable main library over the word_library target's character rows.

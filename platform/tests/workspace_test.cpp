@@ -90,6 +90,8 @@ TEST(WorkspaceTest, RequestsAreKeptInOrderWithTimeAndProgram) {
   ASSERT_TRUE(select_input_source("US", error));
   ASSERT_TRUE(open_url("https://kep.example.org/", error));
   ASSERT_TRUE(open_document("/a.rtf", "", error));
+  ASSERT_TRUE(hide_cursor(error));
+  ASSERT_TRUE(unhide_cursor(error));
 
   const auto log = requests();
   const std::vector<std::vector<std::string>> expected = {
@@ -98,6 +100,8 @@ TEST(WorkspaceTest, RequestsAreKeptInOrderWithTimeAndProgram) {
       {"select-input-source", "US"},
       {"open-url", "https://kep.example.org/"},
       {"open-document", "/a.rtf", ""},
+      {"hide-cursor"},
+      {"unhide-cursor"},
   };
   ASSERT_EQ(log.size(), expected.size());
   for (std::size_t i = 0; i < log.size(); ++i) {
@@ -119,6 +123,9 @@ TEST(WorkspaceTest, ARefusedRuntimeFolderRecordsNothingAndSaysWhy) {
   testing_support::ScopedEnv relative("KEP_RUNTIME_DIR", std::string("relative/folder"));
   std::error_code error;
   EXPECT_FALSE(select_input_source("US", error));
+  EXPECT_EQ(error, std::errc::invalid_argument);
+  error.clear();
+  EXPECT_FALSE(hide_cursor(error));
   EXPECT_EQ(error, std::errc::invalid_argument);
 }
 
