@@ -40,6 +40,7 @@ class ConnectionImpl final : public Connection {
   std::optional<std::string> composed_string(std::uint32_t context) override;
   std::optional<std::vector<MenuItem>> menu(std::uint32_t context) override;
   bool invoke_menu_item(std::uint32_t context, int tag) override;
+  bool serve_for(std::chrono::milliseconds duration) override;
   std::error_code error() const override { return error_; }
 
  private:
@@ -48,6 +49,11 @@ class ConnectionImpl final : public Connection {
   std::optional<std::string> call(MessageId id, std::string payload);
   bool call_ok(MessageId id, std::string payload) { return call(id, std::move(payload)).has_value(); }
   std::optional<std::string> call_text(MessageId id, std::uint32_t context);
+  // Serves the server's requests until `deadline` or until a reply arrives (into `reply`).
+  enum class Waited { Reply, DeadlinePassed, Failed };
+  Waited serve_until(wire::Clock::time_point deadline, ports::Message& reply);
+  // False, with error_ set, when there is no connection to use.
+  bool connected();
   // Applies or answers one message of the server; false when it was malformed.
   bool serve(const ports::Message& message);
   std::optional<std::string> serve_context(MessageId id, Document& document,
@@ -72,11 +78,41 @@ void ConnectionImpl::fail(std::errc reason) {
   fd_.reset();
 }
 
-std::optional<std::string> ConnectionImpl::call(MessageId id, std::string payload) {
-  if (!fd_) {
-    if (!error_) error_ = std::make_error_code(std::errc::not_connected);
-    return std::nullopt;
+bool ConnectionImpl::connected() {
+  if (fd_) return true;
+  if (!error_) error_ = std::make_error_code(std::errc::not_connected);
+  return false;
+}
+
+ConnectionImpl::Waited ConnectionImpl::serve_until(wire::Clock::time_point deadline,
+                                                   ports::Message& reply) {
+  while (true) {
+    ports::Message message;
+    switch (receiver_.next(fd_.get(), deadline, message)) {
+      case wire::Receiver::Result::Nothing:
+        return Waited::DeadlinePassed;
+      case wire::Receiver::Result::Closed:
+        fail(std::errc::connection_reset);
+        return Waited::Failed;
+      case wire::Receiver::Result::Malformed:
+        fail(std::errc::protocol_error);
+        return Waited::Failed;
+      case wire::Receiver::Result::Message:
+        break;
+    }
+    if (message.kind != ports::FrameKind::Request) {
+      reply = std::move(message);
+      return Waited::Reply;
+    }
+    if (!serve(message)) {
+      fail(std::errc::protocol_error);
+      return Waited::Failed;
+    }
   }
+}
+
+std::optional<std::string> ConnectionImpl::call(MessageId id, std::string payload) {
+  if (!connected()) return std::nullopt;
   const std::uint32_t sequence = next_sequence_++;
   ports::Message request{ports::FrameKind::Request, ports::kFlagWantsReply,
                          static_cast<std::int32_t>(id), sequence, std::move(payload)};
@@ -84,40 +120,43 @@ std::optional<std::string> ConnectionImpl::call(MessageId id, std::string payloa
     fail(std::errc::connection_reset);
     return std::nullopt;
   }
-  const auto deadline = wire::Clock::now() + kReplyTimeout;
-  while (true) {
-    ports::Message message;
-    switch (receiver_.next(fd_.get(), deadline, message)) {
-      case wire::Receiver::Result::Nothing:
-        fail(std::errc::timed_out);
-        return std::nullopt;
-      case wire::Receiver::Result::Closed:
-        fail(std::errc::connection_reset);
-        return std::nullopt;
-      case wire::Receiver::Result::Malformed:
-        fail(std::errc::protocol_error);
-        return std::nullopt;
-      case wire::Receiver::Result::Message:
-        break;
-    }
-    if (message.kind == ports::FrameKind::Request) {
-      if (!serve(message)) {
-        fail(std::errc::protocol_error);
-        return std::nullopt;
-      }
-      continue;
-    }
-    if (message.sequence != sequence || message.id != request.id || message.payload.empty()) {
-      fail(std::errc::protocol_error);
+  ports::Message message;
+  switch (serve_until(wire::Clock::now() + kReplyTimeout, message)) {
+    case Waited::DeadlinePassed:
+      fail(std::errc::timed_out);
       return std::nullopt;
-    }
-    if (static_cast<Status>(message.payload[0]) != Status::Ok) {
-      error_ = refused_error();
+    case Waited::Failed:
       return std::nullopt;
-    }
-    error_.clear();
-    return message.payload.substr(1);
+    case Waited::Reply:
+      break;
   }
+  if (message.sequence != sequence || message.id != request.id || message.payload.empty()) {
+    fail(std::errc::protocol_error);
+    return std::nullopt;
+  }
+  if (static_cast<Status>(message.payload[0]) != Status::Ok) {
+    error_ = refused_error();
+    return std::nullopt;
+  }
+  error_.clear();
+  return message.payload.substr(1);
+}
+
+bool ConnectionImpl::serve_for(std::chrono::milliseconds duration) {
+  if (!connected()) return false;
+  ports::Message unexpected;
+  switch (serve_until(wire::Clock::now() + duration, unexpected)) {
+    case Waited::DeadlinePassed:
+      error_.clear();
+      return true;
+    case Waited::Failed:
+      return false;
+    case Waited::Reply:
+      // Every call takes its own reply before it returns, so nothing is owed one now.
+      fail(std::errc::protocol_error);
+      return false;
+  }
+  return false;
 }
 
 bool ConnectionImpl::serve(const ports::Message& message) {

@@ -1,7 +1,8 @@
 // The client side of the input-method framework: what an application links to reach the input
 // method. A Connection talks to the server named by its connection name; each Document is one
-// input context. While a call waits for its answer, the library applies the server's marked and
-// inserted text to the document and answers the server's queries from it.
+// input context. While a call waits for its answer, or while serve_for() waits, the library
+// applies the server's marked and inserted text to the document and answers the server's
+// queries from it.
 #pragma once
 
 #include <chrono>
@@ -68,6 +69,10 @@ class Connection {
   virtual std::optional<std::string> composed_string(std::uint32_t context) = 0;
   virtual std::optional<std::vector<MenuItem>> menu(std::uint32_t context) = 0;
   virtual bool invoke_menu_item(std::uint32_t context, int tag) = 0;
+
+  // Stays with the server for `duration` with no call of its own, applying what the server
+  // sends meanwhile (marked and inserted text, queries) as while a call waits.
+  virtual bool serve_for(std::chrono::milliseconds duration) = 0;
 
   virtual std::error_code error() const = 0;
 };

@@ -1,5 +1,7 @@
 #include "platform/imk/gesture_player.h"
 
+#include <chrono>
+
 namespace platform::imk {
 
 std::optional<bool> GesturePlayer::play(const Gesture& gesture) {
@@ -34,6 +36,11 @@ std::optional<bool> GesturePlayer::play(const Gesture& gesture) {
       }
       return true;
     }
+    case Gesture::Kind::Wait:
+      if (!connection_.serve_for(std::chrono::milliseconds(gesture.wait_ms))) {
+        return std::nullopt;
+      }
+      return true;
   }
   return std::nullopt;
 }

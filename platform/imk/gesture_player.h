@@ -15,8 +15,9 @@ class GesturePlayer {
   GesturePlayer(Connection& connection, std::uint32_t context)
       : connection_(connection), context_(context) {}
 
-  // Sends `gesture`: the server's "handled" answer for a key or a modifier change, true for
-  // the rest; nullopt when the connection failed (its error() says why).
+  // Sends `gesture`, or for a wait serves the server for its time: the server's "handled"
+  // answer for a key or a modifier change, true for the rest; nullopt when the connection
+  // failed (its error() says why).
   std::optional<bool> play(const Gesture& gesture);
 
   bool caps_lock() const { return caps_lock_; }

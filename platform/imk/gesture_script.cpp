@@ -1,10 +1,14 @@
 #include "platform/imk/gesture_script.h"
 
 #include <charconv>
+#include <string>
 #include <utility>
 
 namespace platform::imk {
 namespace {
+
+// Ten minutes: long enough for any scripted pause, short enough that a typo cannot hang a run.
+constexpr int kMaxWaitMs = 600000;
 
 Gesture flags_changed(std::uint16_t key_code, std::uint64_t flags,
                       std::optional<bool> caps_lock = std::nullopt) {
@@ -34,6 +38,15 @@ std::optional<int> parse_tag(std::string_view text) {
   return tag;
 }
 
+std::optional<int> parse_wait(std::string_view text) {
+  if (text.empty() || text.find_first_not_of("0123456789") != std::string_view::npos) {
+    return std::nullopt;
+  }
+  std::optional<int> ms = parse_tag(text);
+  if (!ms || *ms < 1 || *ms > kMaxWaitMs) return std::nullopt;
+  return ms;
+}
+
 // Adds the gestures `name` (what stands between the angle brackets) stands for; false when it
 // names none.
 bool add_named_gesture(std::string_view name, std::vector<Gesture>& gestures) {
@@ -61,6 +74,39 @@ bool add_named_gesture(std::string_view name, std::vector<Gesture>& gestures) {
   return true;
 }
 
+enum class Numbered { Added, NotNumbered, Refused };
+
+// Adds the gesture of a name that carries a number (<menu:TAG>, <wait:MS>); Refused, with the
+// reason in `error`, when the number is not one the gesture takes.
+Numbered add_numbered_gesture(std::string_view name, std::vector<Gesture>& gestures,
+                              std::string* error) {
+  Gesture gesture;
+  if (name.starts_with("menu:")) {
+    std::optional<int> tag = parse_tag(name.substr(sizeof "menu:" - 1));
+    if (!tag) {
+      if (error) *error = "menu tag is not a number in <" + std::string(name) + ">";
+      return Numbered::Refused;
+    }
+    gesture = of_kind(Gesture::Kind::InvokeMenuItem);
+    gesture.menu_tag = *tag;
+  } else if (name.starts_with("wait:")) {
+    std::optional<int> ms = parse_wait(name.substr(sizeof "wait:" - 1));
+    if (!ms) {
+      if (error) {
+        *error = "wait is not a number of milliseconds from 1 to " + std::to_string(kMaxWaitMs) +
+                 " in <" + std::string(name) + ">";
+      }
+      return Numbered::Refused;
+    }
+    gesture = of_kind(Gesture::Kind::Wait);
+    gesture.wait_ms = *ms;
+  } else {
+    return Numbered::NotNumbered;
+  }
+  gestures.push_back(std::move(gesture));
+  return Numbered::Added;
+}
+
 }  // namespace
 
 std::optional<std::vector<Gesture>> parse_gesture_script(std::string_view script,
@@ -77,17 +123,14 @@ std::optional<std::vector<Gesture>> parse_gesture_script(std::string_view script
           at = next;
           continue;
         }
-        if (name.starts_with("menu:")) {
-          std::optional<int> tag = parse_tag(name.substr(sizeof "menu:" - 1));
-          if (!tag) {
-            if (error) *error = "menu tag is not a number in <" + std::string(name) + ">";
+        switch (add_numbered_gesture(name, gestures, error)) {
+          case Numbered::Added:
+            at = next;
+            continue;
+          case Numbered::Refused:
             return std::nullopt;
-          }
-          Gesture gesture = of_kind(Gesture::Kind::InvokeMenuItem);
-          gesture.menu_tag = *tag;
-          gestures.push_back(std::move(gesture));
-          at = next;
-          continue;
+          case Numbered::NotNumbered:
+            break;
         }
       }
     }

@@ -9,6 +9,8 @@
 //   <menu:TAG>              invoke the menu item TAG
 //   <activate>  <deactivate>  <deactivate:SOURCE>   focus came or went; the input source
 //                           changed to SOURCE
+//   <wait:MS>               no key for MS milliseconds (1 to 600000) while the server may still
+//                           write into the document, as a panel the user clicks does
 #pragma once
 
 #include <optional>
@@ -21,7 +23,7 @@
 namespace platform::imk {
 
 struct Gesture {
-  enum class Kind { Key, FlagsChanged, InvokeMenuItem, Activate, Deactivate };
+  enum class Kind { Key, FlagsChanged, InvokeMenuItem, Activate, Deactivate, Wait };
   Kind kind = Kind::Key;
   // Key: the key pressed. FlagsChanged: the modifier key's code and the flags after the change.
   KeyStroke key;
@@ -30,11 +32,12 @@ struct Gesture {
   int menu_tag = 0;
   // Deactivate: the input source switched to; none when the focus moved.
   std::optional<std::string> input_source;
+  int wait_ms = 0;
   friend bool operator==(const Gesture&, const Gesture&) = default;
 };
 
-// nullopt, with the reason in `error`, where parse_key_script would refuse the script or a
-// menu tag is not a number.
+// nullopt, with the reason in `error`, where parse_key_script would refuse the script, a menu
+// tag is not a number or a wait is not a whole number of milliseconds in its range.
 std::optional<std::vector<Gesture>> parse_gesture_script(std::string_view script,
                                                          std::string* error);
 

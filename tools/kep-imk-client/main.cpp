@@ -5,8 +5,10 @@
 //
 // Connects, creates and activates one context, plays the script (characters as typed, named
 // keys such as <space> or <opt-1> in angle brackets, and the gestures <shift-tap>, <lshift>,
-// <rshift>, <ctrl-tap>, <caps-on>, <caps-off>, <menu:TAG>, <activate>, <deactivate> and
-// <deactivate:SOURCE>), deactivates and exits 0. Prints one line per callback:
+// <rshift>, <ctrl-tap>, <caps-on>, <caps-off>, <menu:TAG>, <activate>, <deactivate>,
+// <deactivate:SOURCE> and <wait:MS>), deactivates and exits 0. A wait sends nothing for MS
+// milliseconds (1 to 600000) and prints nothing of its own; what the server writes meanwhile
+// is printed as it arrives. Prints one line per callback:
 // "marked: TEXT sel=LOC,LEN repl=LOC,LEN", "insert: TEXT", "query: NAME ... -> ANSWER",
 // "keyboard: LAYOUT", "handled: yes|no" for each key, "flags: 0xFLAGS handled: yes|no" for each
 // modifier change, "menu: TAG", "activated" and "deactivated"; with --menu, the context's menu
@@ -35,7 +37,9 @@ constexpr int kExitUsage = 2;
 int usage() {
   std::fprintf(stderr,
                "usage: kep-imk-client [--connection NAME] [--app PATH] [--bundle-id ID] "
-               "[--word-width 32|64] [--menu] SCRIPT\n");
+               "[--word-width 32|64] [--menu] SCRIPT\n"
+               "  SCRIPT: characters, <named-keys> and gestures; <wait:MS> takes what the "
+               "input method sends for MS milliseconds (1 to 600000)\n");
   return kExitUsage;
 }
 
@@ -65,6 +69,8 @@ void print_played(const Gesture& gesture, bool handled, std::uint64_t flags) {
     case Gesture::Kind::Deactivate:
       std::printf("deactivated\n");
       break;
+    case Gesture::Kind::Wait:
+      return;
   }
   std::fflush(stdout);
 }

@@ -39,11 +39,18 @@ Gesture deactivate(std::optional<std::string> source = std::nullopt) {
   return gesture;
 }
 
+Gesture wait(int ms) {
+  Gesture gesture = of_kind(Kind::Wait);
+  gesture.wait_ms = ms;
+  return gesture;
+}
+
 std::string describe(const Gesture& g) {
   return std::to_string(static_cast<int>(g.kind)) + " '" + g.key.characters + "' " +
          std::to_string(g.key.key_code) + " " + std::to_string(g.key.modifier_flags) + " caps=" +
          (g.caps_lock ? std::to_string(*g.caps_lock) : "-") + " tag=" +
-         std::to_string(g.menu_tag) + " source=" + g.input_source.value_or("-");
+         std::to_string(g.menu_tag) + " source=" + g.input_source.value_or("-") + " wait=" +
+         std::to_string(g.wait_ms);
 }
 
 TEST(GestureScriptTest, EachGestureBecomesItsEvents) {
@@ -65,6 +72,10 @@ TEST(GestureScriptTest, EachGestureBecomesItsEvents) {
       {"<deactivate:com.example.abc>", {deactivate("com.example.abc")}},
       {"a<shift-tap>b", {key("a", 0), flags(56, 0x20002), flags(56, 0), key("b", 11)}},
       {"<opt-1><lt>", {key("1", 18, kOptionFlag), key("<", 43, kShiftFlag)}},
+      {"<wait:1>", {wait(1)}},
+      {"<wait:600000>", {wait(600000)}},
+      {"<wait:0250>", {wait(250)}},
+      {"v<wait:300>1", {key("v", 9), wait(300), key("1", 18)}},
   };
   for (const auto& [script, expected] : cases) {
     SCOPED_TRACE(script);
@@ -86,6 +97,16 @@ TEST(GestureScriptTest, BadScriptsAreRefusedWithAReason) {
       {"<caps>", "unknown key <caps>"},
       {"<F16>", "unknown key <F16>"},
       {"a<activate", "without \">\""},
+      {"<wait:0>", "wait is not a number of milliseconds from 1 to 600000 in <wait:0>"},
+      {"<wait:600001>", "wait is not"},
+      {"<wait:99999999999>", "wait is not"},
+      {"<wait:>", "wait is not"},
+      {"<wait:-5>", "wait is not"},
+      {"<wait:+5>", "wait is not"},
+      {"<wait: 5>", "wait is not"},
+      {"<wait:1e3>", "wait is not"},
+      {"<wait:0x10>", "wait is not"},
+      {"<wait>", "unknown key <wait>"},
   };
   for (const auto& [script, reason] : cases) {
     SCOPED_TRACE(script);

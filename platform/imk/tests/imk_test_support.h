@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <cstdio>
+#include <functional>
 #include <future>
 #include <mutex>
 #include <string>
@@ -137,11 +138,16 @@ class RecordingMethod final : public InputMethod {
   explicit RecordingMethod(CallLog& log) : log_(log) {}
   std::unique_ptr<InputController> createController(Client& client) override {
     log_.set_info(client.info(), client.process_id());
+    last_client_ = &client;
     return std::make_unique<RecordingController>(log_);
   }
+  // The newest context's client, for writes the server makes on its own; use it only on the
+  // server's thread while that context lives.
+  Client* last_client() const { return last_client_; }
 
  private:
   CallLog& log_;
+  Client* last_client_ = nullptr;
 };
 
 // Records what the server writes; answers queries from a fixed text with the caret after it.
@@ -205,6 +211,11 @@ class ServerThread {
     thread_.join();
   }
   const std::error_code& error() const { return error_; }
+
+  // Runs `task` on the server's loop after `delay`, as a timer of the input method would.
+  void run_later(std::chrono::milliseconds delay, std::function<void()> task) {
+    loop_->perform_and_wait([&] { loop_->add_timer(delay, std::move(task)); });
+  }
 
   std::size_t context_count() {
     std::size_t count = 0;

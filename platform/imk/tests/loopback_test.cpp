@@ -256,6 +256,74 @@ TEST_F(LoopbackTest, ContextsEndWithDestroyAndWithTheirConnection) {
   EXPECT_NE(again->create_context(third), 0u);
 }
 
+TEST_F(LoopbackTest, WhatTheServerSendsUnaskedReachesTheDocumentWhileTheClientServes) {
+  ASSERT_FALSE(server_.error());
+  RecordingDocument document;
+  auto [connection, context] = open_context(document);
+  ASSERT_TRUE(connection);
+  ASSERT_TRUE(connection->activate(context, false));
+  const Range not_found{kNotFound64, 0};
+  server_.run_later(150ms, [this, not_found] {
+    Client& client = *method_.last_client();
+    client.set_marked_text("hao", {3, 0}, not_found);
+    client.insert_text("你好", not_found);
+    log_.add("query " + testing_support::describe(client.selected_range()));
+  });
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_TRUE(connection->serve_for(600ms)) << connection->error().message();
+  EXPECT_GE(std::chrono::steady_clock::now() - started, 600ms);
+  EXPECT_THAT(document.writes, ElementsAre(Write{"marked", "hao", {3, 0}, not_found},
+                                           Write{"insert", "你好", not_found, {}}));
+  EXPECT_THAT(log_.take(), ElementsAre("activate nocaps", "query 3,0"));
+  EXPECT_FALSE(connection->error());
+
+  // Sent between two calls: taken by the next wait, however short, and the connection goes on.
+  server_.run_later(0ms, [this, not_found] { method_.last_client()->insert_text("再", not_found); });
+  std::this_thread::sleep_for(100ms);
+  EXPECT_TRUE(connection->serve_for(0ms));
+  EXPECT_EQ(document.writes.back(), (Write{"insert", "再", not_found, {}}));
+  EXPECT_EQ(connection->key_down(context, *key_for_character('i')), true);
+  EXPECT_EQ(document.writes.size(), 4u);
+}
+
+TEST_F(LoopbackTest, ServingWithNothingToTakeLastsItsTime) {
+  ASSERT_FALSE(server_.error());
+  RecordingDocument document;
+  auto [connection, context] = open_context(document);
+  ASSERT_TRUE(connection);
+  for (const auto duration : {0ms, 1ms, 250ms}) {
+    SCOPED_TRACE(duration.count());
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(connection->serve_for(duration));
+    const auto took = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(took, duration);
+    EXPECT_LT(took, duration + 1s);
+  }
+  EXPECT_THAT(document.writes, IsEmpty());
+}
+
+TEST(ImkServeTest, AConnectionTheServerClosedFailsAtOnce) {
+  platform::testing_support::PrivateRuntimeDir runtime;
+  CallLog log;
+  RecordingMethod method(log);
+  auto server = std::make_unique<ServerThread>(kName, method);
+  ASSERT_FALSE(server->error());
+  std::error_code error;
+  auto connection = Connection::connect(kName, terminal_info(), error);
+  ASSERT_TRUE(connection) << error.message();
+  RecordingDocument document;
+  ASSERT_NE(connection->create_context(document), 0u);
+  server.reset();
+
+  const auto started = std::chrono::steady_clock::now();
+  EXPECT_FALSE(connection->serve_for(5s));
+  EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
+  EXPECT_EQ(connection->error(), std::errc::connection_reset);
+  // Once failed, it stays failed with its reason.
+  EXPECT_FALSE(connection->serve_for(10ms));
+  EXPECT_EQ(connection->error(), std::errc::connection_reset);
+}
+
 TEST(ImkConnectTest, NobodyServingIsRefused) {
   platform::testing_support::PrivateRuntimeDir runtime;
   std::error_code error;
