@@ -102,12 +102,12 @@ void KEPAppDelegate::buildMenu() {
   menu_.add_separator();
   add_group(kOutputItems);
   menu_.add_separator();
-  // Its fixed shortcut suits a panel of extra input; until there is one it does nothing.
   platform::ui::MenuItem accessory;
   accessory.tag = kMenuAccessory;
   accessory.title = LocalizedString(kServerBundleIdentifier, "MENU_ACCESSORY", "Accessory Panel");
   accessory.key_equivalent = "A";
   accessory.key_modifiers = platform::imk::kShiftFlag | platform::imk::kOptionFlag;
+  accessory.action = [this](platform::ui::MenuItem&) { showAccPanel(); };
   menu_.add(std::move(accessory));
   menu_.add_separator();
   addCommandItems();
@@ -169,6 +169,27 @@ void KEPAppDelegate::showHelp() { open_web_page("/wordpress/?page_id=15"); }
 void KEPAppDelegate::showOtherSoftware() { open_web_page("/wordpress/?page_id=477"); }
 
 void KEPAppDelegate::showBlog() { open_web_page("/wordpress/?cat=1"); }
+
+void KEPAppDelegate::createWindows(platform::RunLoop& loop,
+                                   platform::ui::WindowRegistry* registry) {
+  accessory_ = std::make_unique<KEPAccessory>(loop, registry);
+}
+
+void KEPAppDelegate::destroyWindows() { accessory_.reset(); }
+
+void KEPAppDelegate::showAccPanel() {
+  if (accessory_) accessory_->showAccPanel();
+}
+
+void KEPAppDelegate::closeAccPanel() {
+  if (accessory_) accessory_->closeAccPanel();
+}
+
+void KEPAppDelegate::reloadAccessoryLists() {
+  if (!accessory_ || !accessory_->hasAbbrDatasource()) return;
+  accessory_->reloadAccAbbr();
+  accessory_->reloadAccChar();
+}
 
 bool KEPAppDelegate::perform(int tag, KEPInputController& controller) {
   KEPInputController* previous = target_;

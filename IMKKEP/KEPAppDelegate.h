@@ -5,9 +5,11 @@
 #include <memory>
 #include <string>
 
+#include "IMKKEP/KEPAccessory.h"
 #include "platform/notify.h"
 #include "platform/runloop.h"
 #include "platform/ui/menu.h"
+#include "platform/ui/window_registry.h"
 
 namespace imkkep {
 
@@ -62,6 +64,18 @@ class KEPAppDelegate {
   // Power-off: everything the engine holds is written and released.
   void systemShutdown();
 
+  // Builds the server's own windows on `loop`, reachable through `registry` (nullptr: not
+  // reachable); destroyWindows() must run before `loop` ends.
+  void createWindows(platform::RunLoop& loop, platform::ui::WindowRegistry* registry);
+  void destroyWindows();
+  // nullptr before createWindows().
+  KEPAccessory* accessory() { return accessory_.get(); }
+  // The accessory panel opened, or closed when open; closed.
+  void showAccPanel();
+  void closeAccPanel();
+  // After a settings reload: the panel's lists are read again once it has been opened.
+  void reloadAccessoryLists();
+
  private:
   KEPAppDelegate();
   void buildMenu();
@@ -80,6 +94,8 @@ class KEPAppDelegate {
   // The controller whose menu is being used, while an item runs.
   KEPInputController* target_ = nullptr;
   std::unique_ptr<platform::notify::DistributedCenter> distributed_;
+  platform::notify::ObserverId close_accessory_observer_ = 0;
+  std::unique_ptr<KEPAccessory> accessory_;
 };
 
 // The name of the modifier key with HID usage `usage` (224 to 231, left then right Control,

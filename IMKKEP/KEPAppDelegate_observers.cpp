@@ -13,6 +13,8 @@ namespace imkkep {
 
 bool KEPAppDelegate::registerObservers(platform::RunLoop& loop) {
   std::error_code error;
+  close_accessory_observer_ = platform::notify::NotificationCenter::local().add_observer(
+      "CLOSEACC", std::nullopt, [this](const platform::notify::Notification&) { closeAccPanel(); });
   distributed_ = platform::notify::DistributedCenter::create(loop, error);
   if (!distributed_) {
     KEPLogAlways("IMKKEP: Notifications cannot be received: %s", error.message().c_str());
@@ -27,7 +29,13 @@ bool KEPAppDelegate::registerObservers(platform::RunLoop& loop) {
   return true;
 }
 
-void KEPAppDelegate::unregisterObservers() { distributed_.reset(); }
+void KEPAppDelegate::unregisterObservers() {
+  distributed_.reset();
+  if (close_accessory_observer_ != 0) {
+    platform::notify::NotificationCenter::local().remove_observer(close_accessory_observer_);
+    close_accessory_observer_ = 0;
+  }
+}
 
 void KEPAppDelegate::daruzDictUpdated() {
   KEPLogAlways("IMKKEP: Receive a daruz cell dictionary update notification.");

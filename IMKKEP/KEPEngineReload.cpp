@@ -17,6 +17,7 @@
 #include "CoreSource/start/config_reload.h"
 #include "CoreSource/text/punct.h"
 #include "CoreSource/user/imeuser2.h"
+#include "IMKKEP/KEPAppDelegate.h"
 #include "IMKKEP/KEPCompanions.h"
 #include "IMKKEP/KEPConvertEngine.h"
 #include "IMKKEP/KEPUserPhrases.h"
@@ -139,6 +140,7 @@ int IMEReload() {
   KEPLaunchSentenceParser();
   if (phrases_failed) return -1;
   switch_mode = switch_mode_of(ime_switch_key);
+  KEPAppDelegate::shared().reloadAccessoryLists();
   ime_valid = 1;
   return result;
 }

@@ -8,6 +8,7 @@
 #include "CoreSource/start/config_reload.h"
 #include "CoreSource/text/candidate_text.h"
 #include "IMKKEP/KEPActiveInputArea.h"
+#include "IMKKEP/KEPAppDelegate.h"
 #include "IMKKEP/KEPAppInputState.h"
 #include "IMKKEP/KEPCompanions.h"
 #include "IMKKEP/KEPConvertEngine.h"
@@ -17,6 +18,7 @@
 #include "IMKKEP/server_log.h"
 #include "IMKKEP/server_state.h"
 #include "platform/bundle.h"
+#include "platform/notify.h"
 
 namespace imkkep {
 namespace {
@@ -178,6 +180,7 @@ void KEPInputController::applySilentList(const platform::imk::ClientInfo& info) 
       const std::string& name =
           verdict.listed_path.empty() ? info.application_path : verdict.listed_path;
       PostGrowlLocalizedString("Silent Mode", name, "GO_SILENT_MODE", " enter silent mode.");
+      KEPAppDelegate::shared().closeAccPanel();
     }
   }
   KEPLog("Setup the silent menu item.");
@@ -196,6 +199,10 @@ void KEPInputController::deactivateServer(platform::imk::Client& client,
       (new_input_source.size() != std::string_view(kServerInputSourceName).size() ||
        strncasecmp(new_input_source.data(), kServerInputSourceName, new_input_source.size()) !=
            0)) {
+    KEPAccessory* accessory = KEPAppDelegate::shared().accessory();
+    if (accessory != nullptr && accessory->panel().is_visible()) {
+      platform::notify::NotificationCenter::local().post({"CLOSEACC", ""});
+    }
     SendMessageToUI2(kDeactivateMessage, {});
   }
   stopBeingActive();

@@ -14,6 +14,7 @@
 #include "platform/bundle.h"
 #include "platform/imk/input_method.h"
 #include "platform/runloop.h"
+#include "platform/ui/control_server.h"
 
 namespace {
 
@@ -51,6 +52,13 @@ int main() {
   kConvertEngine = engine.get();
   KEPAppDelegate& delegate = KEPAppDelegate::shared();
   delegate.registerObservers(loop);
+  // The server's own windows answer the control port like every program's with windows.
+  std::unique_ptr<platform::ui::ControlServer> controls =
+      platform::ui::ControlServer::create("IMKKEP", loop, error);
+  if (!controls) {
+    KEPLogAlways("The windows' control port cannot be served: %s", error.message().c_str());
+  }
+  delegate.createWindows(loop, controls ? &controls->windows() : nullptr);
 
   loop.on_power_off([&] {
     // The controllers go first: nothing may reach the engine once it is released.
@@ -59,6 +67,8 @@ int main() {
     loop.stop();
   });
   loop.run();
+  delegate.destroyWindows();
+  controls.reset();
   delegate.unregisterObservers();
   engine.reset();
   kConvertEngine = nullptr;
