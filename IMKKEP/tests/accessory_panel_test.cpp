@@ -1,0 +1,210 @@
+// The accessory panel inside the server: categories from the V-mode tables, the grid, the
+// abbreviation list, what a click inserts and into whom, the fade and the closing rules.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <string>
+
+#include "IMKKEP/KEPAccessory.h"
+#include "IMKKEP/KEPAppDelegate.h"
+#include "IMKKEP/KEPConvertEngine.h"
+#include "keyroad_fixture.h"
+#include "platform/notify.h"
+
+namespace keyroad_test {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string numbered_items(int count) {
+  std::string items;
+  for (int i = 0; i < count; ++i) items += (i ? "," : "") + std::string("字") + std::to_string(i);
+  return items;
+}
+
+class AccessoryPanelTest : public KeyRoadTest {
+ protected:
+  void SetUp() override {
+    KeyRoadTest::SetUp();
+    accessory_ = std::make_unique<imkkep::KEPAccessory>(loop_, nullptr);
+  }
+  void TearDown() override {
+    accessory_.reset();
+    KeyRoadTest::TearDown();
+  }
+
+  // Writes the user's tables and reloads them as an activation does.
+  void write_user_tables(const std::string& vmode, const std::string& abbr = "") {
+    const std::filesystem::path folder = home_.path() / "Library/KEP";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "vmode.txt") << vmode;
+    if (!abbr.empty()) std::ofstream(folder / "abbr.txt") << abbr;
+    ASSERT_EQ(imkkep::IMEReload(), 0);
+  }
+
+  // Chooses the pop-up's category with `key` as the user would.
+  void choose(const std::string& key) {
+    platform::ui::PopUpButton& selector = accessory_->charSelector();
+    for (int i = 0; i < static_cast<int>(selector.items().size()); ++i) {
+      const std::string& title = selector.items()[i].title;
+      if (title.size() > key.size() && title.ends_with(" " + key)) {
+        ASSERT_TRUE(selector.choose_item(i));
+        return;
+      }
+    }
+    FAIL() << "no category " << key;
+  }
+
+  std::unique_ptr<imkkep::KEPAccessory> accessory_;
+  engine_test::ScopedEnv screens_{"KEP_SCREENS", "0,0,1000,800,50,20,950,760"};
+};
+
+TEST_F(AccessoryPanelTest, TwentyFiveItemsMakeThreeRowsOfTenAndAClickInsertsItsItem) {
+  write_user_tables("zz 二十五 " + numbered_items(25) + "\n");
+  FakeClient client;
+  open(client);
+  accessory_->showAccPanel();
+  choose("zz");
+  const imkkep::CharAccMatrixView& grid = accessory_->charMatrix();
+  EXPECT_EQ(grid.rows(), 3);
+  EXPECT_EQ(grid.columns(), 10);
+  ASSERT_EQ(grid.buttons().size(), 25u);
+  for (int k = 0; k < 25; ++k) EXPECT_EQ(grid.buttons()[k]->title(), "字" + std::to_string(k));
+  // Row 1, column 2 of a grid hanging from the top of its 206 points.
+  EXPECT_EQ(grid.buttons()[12]->frame(), (platform::ui::Rect{66, 140, 32, 32}));
+
+  grid.buttons()[12]->perform_click();
+  EXPECT_EQ(client.inserted(), std::vector<std::string>{"字12"});
+}
+
+TEST_F(AccessoryPanelTest, ALongCategoryShowsItsFirst128ItemsInAScrolledGrid) {
+  write_user_tables("zz 长 " + numbered_items(200) + "\n");
+  accessory_->showAccPanel();
+  choose("zz");
+  const imkkep::CharAccMatrixView& grid = accessory_->charMatrix();
+  EXPECT_EQ(grid.count(), 128);
+  EXPECT_EQ(grid.rows(), 13);
+  EXPECT_EQ(grid.frame().height, 13 * 33);
+  EXPECT_EQ(grid.buttons().back()->title(), "字127");
+}
+
+TEST_F(AccessoryPanelTest, WithoutAnActiveApplicationAClickInsertsNothing) {
+  write_user_tables("zz 少 a,b\n");
+  FakeClient client;
+  imkkep::KEPInputController& controller = open(client);
+  accessory_->showAccPanel();
+  choose("zz");
+  controller.deactivateServer(client, platform::imk::DeactivationReason::FocusMoved, "");
+  accessory_->charMatrix().buttons()[0]->perform_click();
+  EXPECT_TRUE(client.inserted().empty());
+}
+
+TEST_F(AccessoryPanelTest, ADoubleClickedAbbreviationIsInsertedAndNeverEdited) {
+  write_user_tables("zz 少 a\n", "bj 北京市海淀区,北京\nsh 上海\n");
+  FakeClient client;
+  open(client);
+  accessory_->showAccPanel();
+  platform::ui::TableView& table = accessory_->abbrView();
+  ASSERT_EQ(table.number_of_rows(), 3);
+  EXPECT_EQ(table.data_source()->object_value(table, "TEXT", 1), "北京");
+  EXPECT_EQ(table.data_source()->object_value(table, "OTHER", 1), std::nullopt);
+  EXPECT_FALSE(table.data_source()->should_edit(table, "TEXT", 2));
+  EXPECT_FALSE(table.data_source()->should_edit(table, "TEXT", 3));
+  EXPECT_EQ(client.inserted(), std::vector<std::string>{"上海"});
+}
+
+TEST_F(AccessoryPanelTest, UserOnlyLeavesTheUserCategoriesAlone) {
+  write_user_tables("zz 甲 a\nyy 乙 b\n");
+  accessory_->showAccPanel();
+  platform::ui::CheckBox& user_only = accessory_->userOnly();
+  EXPECT_FALSE(user_only.is_hidden());
+  user_only.perform_click();
+  const platform::ui::PopUpItem* selected = accessory_->charSelector().selected_item();
+  ASSERT_NE(selected, nullptr);
+  EXPECT_EQ(selected->title, "甲 zz");
+  int shown = 0;
+  for (const platform::ui::PopUpItem& item : accessory_->charSelector().items()) {
+    if (!item.hidden) ++shown;
+  }
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(accessory_->charMatrix().buttons()[0]->title(), "a");
+}
+
+TEST_F(AccessoryPanelTest, OpensInTheLowerRightCornerAndDimsWhenThePointerStaysAway) {
+  write_user_tables("zz 少 a\n");
+  imkkep::KEPAccPanel& panel = accessory_->panel();
+  accessory_->showAccPanel();
+  ASSERT_TRUE(panel.is_visible());
+  EXPECT_EQ(panel.frame(), (platform::ui::Rect{50 + 950 - 350 - 6, 25, 350, 290}));
+  loop_.run_for(500ms);
+  EXPECT_DOUBLE_EQ(panel.alpha(), 1.0);
+  loop_.run_for(2000ms);
+  EXPECT_NEAR(panel.alpha(), 0.3, 1e-9);
+  EXPECT_EQ(accessory_->tracked(), 1);
+
+  // The pointer over it brightens it, leaving dims it again.
+  ASSERT_TRUE(panel.handle_tracking(1, true));
+  loop_.run_for(400ms);
+  EXPECT_DOUBLE_EQ(panel.alpha(), 1.0);
+  ASSERT_TRUE(panel.handle_tracking(1, false));
+  loop_.run_for(400ms);
+  EXPECT_NEAR(panel.alpha(), 0.3, 1e-9);
+}
+
+TEST_F(AccessoryPanelTest, ThePointerArrivingInTimeKeepsItBright) {
+  accessory_->showAccPanel();
+  imkkep::KEPAccPanel& panel = accessory_->panel();
+  loop_.run_for(300ms);
+  ASSERT_TRUE(panel.handle_tracking(1, true));
+  loop_.run_for(2500ms);
+  EXPECT_DOUBLE_EQ(panel.alpha(), 1.0);
+}
+
+TEST_F(AccessoryPanelTest, ReopeningSoonAfterClosingIsNotDimmedByTheEarlierTimer) {
+  accessory_->showAccPanel();
+  loop_.run_for(1500ms);
+  accessory_->showAccPanel();  // closes
+  EXPECT_FALSE(accessory_->panel().is_visible());
+  accessory_->showAccPanel();
+  loop_.run_for(1000ms);
+  EXPECT_DOUBLE_EQ(accessory_->panel().alpha(), 1.0);
+}
+
+TEST_F(AccessoryPanelTest, TheMenuItemTogglesAndCloseAccAndSilentApplicationsCloseIt) {
+  imkkep::KEPAppDelegate& delegate = imkkep::KEPAppDelegate::shared();
+  delegate.createWindows(loop_, nullptr);
+  ASSERT_TRUE(delegate.registerObservers(loop_));
+  FakeClient client;
+  imkkep::KEPInputController& controller = open(client);
+  imkkep::KEPAccPanel& panel = delegate.accessory()->panel();
+
+  EXPECT_TRUE(delegate.perform(imkkep::kMenuAccessory, controller));
+  EXPECT_TRUE(panel.is_visible());
+  EXPECT_TRUE(delegate.perform(imkkep::kMenuAccessory, controller));
+  EXPECT_FALSE(panel.is_visible());
+
+  delegate.showAccPanel();
+  platform::notify::NotificationCenter::local().post({"CLOSEACC", ""});
+  EXPECT_FALSE(panel.is_visible());
+
+  delegate.showAccPanel();
+  controller.deactivateServer(client, platform::imk::DeactivationReason::InputSourceChanged,
+                              "com.example.keylayout.US");
+  EXPECT_FALSE(panel.is_visible());
+
+  delegate.showAccPanel();
+  set_setting("KeepSilent", true);
+  set_setting("SilentLists", std::string("/Applications/Quiet.app"));
+  FakeClient quiet;
+  quiet.info_.application_path = "/Applications/Quiet.app";
+  quiet.info_.bundle_identifier = "com.example.quiet";
+  open(quiet);
+  EXPECT_FALSE(panel.is_visible());
+
+  delegate.unregisterObservers();
+  delegate.destroyWindows();
+}
+
+}  // namespace
+}  // namespace keyroad_test
