@@ -10,6 +10,7 @@
 #include "IMKKEP/KEPInputController.h"
 #include "IMKKEP/localized_strings.h"
 #include "IMKKEP/server_log.h"
+#include "platform/bundle.h"
 #include "platform/imk/keys.h"
 #include "platform/workspace.h"
 
@@ -60,6 +61,7 @@ constexpr CommandItem kCommandItems[] = {
     {kMenuHelp, "MENU_HELP", "Help"},
     {kMenuOtherSoftware, "MENU_OTHER_SOFTWARE", "Other Software"},
     {kMenuBlog, "MENU_BLOG", "Blog"},
+    {kMenuAbout, "MENU_ABOUT", "About"},
 };
 
 constexpr const char* kUserDictionaryManager = "com.corvana.jev2";
@@ -127,6 +129,9 @@ void KEPAppDelegate::addCommandItems() {
         case kMenuHelp: showHelp(); break;
         case kMenuOtherSoftware: showOtherSoftware(); break;
         case kMenuBlog: showBlog(); break;
+        case kMenuAbout:
+          if (about_) about_->showAbout();
+          break;
         default: break;
       }
     };
@@ -173,9 +178,15 @@ void KEPAppDelegate::showBlog() { open_web_page("/wordpress/?cat=1"); }
 void KEPAppDelegate::createWindows(platform::RunLoop& loop,
                                    platform::ui::WindowRegistry* registry) {
   accessory_ = std::make_unique<KEPAccessory>(loop, registry);
+  const std::optional<platform::Bundle> bundle = platform::Bundle::find(kServerBundleIdentifier);
+  about_ = std::make_unique<KEPAbout>(loop, registry,
+                                      bundle ? bundle->resources_path() : std::filesystem::path());
 }
 
-void KEPAppDelegate::destroyWindows() { accessory_.reset(); }
+void KEPAppDelegate::destroyWindows() {
+  about_.reset();
+  accessory_.reset();
+}
 
 void KEPAppDelegate::showAccPanel() {
   if (accessory_) accessory_->showAccPanel();

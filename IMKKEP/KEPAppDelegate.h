@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "IMKKEP/KEPAbout.h"
 #include "IMKKEP/KEPAccessory.h"
 #include "platform/notify.h"
 #include "platform/runloop.h"
@@ -33,6 +34,7 @@ enum KEPMenuTag : int {
   kMenuHelp = 1104,
   kMenuOtherSoftware = 1105,
   kMenuBlog = 1106,
+  kMenuAbout = 1107,
   kMenuAccessory = 1200,
 };
 
@@ -70,6 +72,7 @@ class KEPAppDelegate {
   void destroyWindows();
   // nullptr before createWindows().
   KEPAccessory* accessory() { return accessory_.get(); }
+  KEPAbout* about() { return about_.get(); }
   // The accessory panel opened, or closed when open; closed.
   void showAccPanel();
   void closeAccPanel();
@@ -96,6 +99,7 @@ class KEPAppDelegate {
   std::unique_ptr<platform::notify::DistributedCenter> distributed_;
   platform::notify::ObserverId close_accessory_observer_ = 0;
   std::unique_ptr<KEPAccessory> accessory_;
+  std::unique_ptr<KEPAbout> about_;
 };
 
 // The name of the modifier key with HID usage `usage` (224 to 231, left then right Control,

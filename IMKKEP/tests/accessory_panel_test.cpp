@@ -9,6 +9,7 @@
 #include "IMKKEP/KEPAccessory.h"
 #include "IMKKEP/KEPAppDelegate.h"
 #include "IMKKEP/KEPConvertEngine.h"
+#include "IMKKEP/server_state.h"
 #include "keyroad_fixture.h"
 #include "platform/notify.h"
 
@@ -31,6 +32,15 @@ class AccessoryPanelTest : public KeyRoadTest {
   }
   void TearDown() override {
     accessory_.reset();
+    // A silent application of a test must not leave the server silent for the next.
+    imkkep::silent_mode = 0;
+    // Activations put their modes in the shared menu: leave its check marks as a fresh
+    // server has them.
+    for (const platform::ui::MenuItem& item : imkkep::KEPAppDelegate::shared().menu().items()) {
+      if (platform::ui::MenuItem* found = imkkep::IMEGetMenuItem(item.tag)) {
+        found->state = platform::ui::kStateOff;
+      }
+    }
     KeyRoadTest::TearDown();
   }
 

@@ -72,11 +72,12 @@ TEST_F(MenuCommandsTest, TheCommandsAreListedAfterTheAccessoryItemBehindASeparat
   ASSERT_NE(accessory, items.end());
   std::vector<int> after;
   for (auto item = accessory + 1; item != items.end(); ++item) after.push_back(item->tag);
-  ASSERT_EQ(after.size(), 7u);
+  ASSERT_EQ(after.size(), 8u);
   EXPECT_TRUE((accessory + 1)->separator);
   EXPECT_EQ(std::vector<int>(after.begin() + 1, after.end()),
             (std::vector<int>{imkkep::kMenuPreferences, imkkep::kMenuUserDictionaryManager, imkkep::kMenuReleaseNote,
-                              imkkep::kMenuHelp, imkkep::kMenuOtherSoftware, imkkep::kMenuBlog}));
+                              imkkep::kMenuHelp, imkkep::kMenuOtherSoftware, imkkep::kMenuBlog,
+                              imkkep::kMenuAbout}));
   EXPECT_EQ(imkkep::IMEGetMenuItem(imkkep::kMenuReleaseNote)->title, "Release Notes");
 }
 

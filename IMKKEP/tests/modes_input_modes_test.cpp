@@ -154,7 +154,7 @@ TEST_F(ModesTest, TheMenuListsTheModeItemsAndItsActionsActOnTheirController) {
     }
   }
   EXPECT_EQ(tags, (std::vector<int>{1002, 1003, 1004, 1005, 1006, 1007, 1008, 1009, 1010, 1200,
-                                    1101, 1102, 1103, 1104, 1105, 1106}));
+                                    1101, 1102, 1103, 1104, 1105, 1106, 1107}));
 
   ime_conversation_t* c = controller.conversation();
   struct Case {
