@@ -5,6 +5,7 @@
 
 #include "IMKKEP/FliprGeometry.h"
 #include "IMKKEP/server_log.h"
+#include "IMKKEP/window_display.h"
 #include "platform/gfx/perspective.h"
 #include "platform/gfx/shadow.h"
 #include "platform/workspace.h"
@@ -17,13 +18,6 @@ constexpr platform::ui::Rect kFlippingFrame{128, 128, 512, 768};
 constexpr double kInsetX = 64;
 constexpr double kInsetY = 256;
 
-void display(platform::ui::Window& window) {
-  std::error_code error;
-  if (!window.display(error)) {
-    KEPLogAlways("The window %s could not be written: %s", window.name().c_str(),
-                 error.message().c_str());
-  }
-}
 
 void record_cursor(bool hidden) {
   std::error_code error;
@@ -74,8 +68,8 @@ void FliprView::setInitialWindowAndFinalWindow(platform::ui::Window& initial,
   final_image_ = final.render();
   final.set_alpha(0);
   initial.order_out();
-  display(initial);
-  display(final);
+  KEPDisplayWindow(initial);
+  KEPDisplayWindow(final);
 
   animation_.stop();
   flipping->set_level(final.level());
@@ -90,7 +84,7 @@ void FliprView::setInitialWindowAndFinalWindow(platform::ui::Window& initial,
 }
 
 void FliprView::displayFrame() {
-  if (platform::ui::Window* flipping = window()) display(*flipping);
+  if (platform::ui::Window* flipping = window()) KEPDisplayWindow(*flipping);
 }
 
 void FliprView::draw(platform::gfx::Canvas& canvas) const {
@@ -126,11 +120,11 @@ void FliprView::animationDidEnd() {
   platform::ui::Window* flipping = window();
   if (flipping != nullptr) {
     flipping->order_out();
-    display(*flipping);
+    KEPDisplayWindow(*flipping);
   }
   if (final_ != nullptr) {
     final_->set_alpha(1);
-    display(*final_);
+    KEPDisplayWindow(*final_);
   }
   initial_image_.reset();
   final_image_.reset();
@@ -180,8 +174,8 @@ void flipToShowWindow(platform::ui::Window& shown, platform::ui::Window& other, 
   }
   other.make_key_and_order_front();
   shown.order_out();
-  display(other);
-  display(shown);
+  KEPDisplayWindow(other);
+  KEPDisplayWindow(shown);
 }
 
 }  // namespace imkkep

@@ -9,6 +9,7 @@
 #include "IMKKEP/KEPConvertEngine.h"
 #include "IMKKEP/localized_strings.h"
 #include "IMKKEP/server_log.h"
+#include "IMKKEP/window_display.h"
 #include "platform/rtf.h"
 #include "platform/text.h"
 #include "platform/ui/screens.h"
@@ -48,13 +49,6 @@ std::string localized(const char* key, const char* fallback) {
   return LocalizedString(kServerBundleIdentifier, key, fallback);
 }
 
-void display(platform::ui::Window& window) {
-  std::error_code error;
-  if (!window.display(error)) {
-    KEPLogAlways("The window %s could not be written: %s", window.name().c_str(),
-                 error.message().c_str());
-  }
-}
 
 void open_page(const char* url) {
   std::error_code error;
@@ -190,7 +184,7 @@ void KEPAbout::showAbout() {
   about_window_->set_frame_origin({screen.x + (screen.width - face.width) * 0.5,
                                    screen.y + (screen.height - face.height) * 0.5 + 50});
   about_window_->make_key_and_order_front();
-  display(*about_window_);
+  KEPDisplayWindow(*about_window_);
 }
 
 void KEPAbout::showAck() { flipToShowWindow(*about_window_, *ack_window_, true); }
@@ -199,7 +193,7 @@ void KEPAbout::showBackAbout() { flipToShowWindow(*ack_window_, *about_window_, 
 
 void KEPAbout::closeAbout() {
   about_window_->order_out();
-  display(*about_window_);
+  KEPDisplayWindow(*about_window_);
 }
 
 void KEPAbout::gotoBlog() { open_page(kBlogPage); }

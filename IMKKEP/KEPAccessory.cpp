@@ -9,6 +9,7 @@
 #include "IMKKEP/localized_strings.h"
 #include "IMKKEP/server_log.h"
 #include "IMKKEP/server_state.h"
+#include "IMKKEP/window_display.h"
 #include "platform/text.h"
 #include "platform/ui/screens.h"
 
@@ -139,12 +140,7 @@ void KEPAccessory::closeAccPanel() {
   display();
 }
 
-void KEPAccessory::display() {
-  std::error_code error;
-  if (!panel_->display(error)) {
-    KEPLogAlways("The accessory panel could not be written: %s", error.message().c_str());
-  }
-}
+void KEPAccessory::display() { KEPDisplayWindow(*panel_); }
 
 void KEPAccessory::reloadAccChar() {
   char_selector_->remove_all_items();
