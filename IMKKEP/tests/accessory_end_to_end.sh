@@ -95,5 +95,11 @@ wait_for_state reopened "$visible"
 "$bin/kep-imk-client" --app /Applications/Quiet.app --bundle-id com.example.quiet '' >/dev/null 2>&1 ||
   fail "silent application"
 wait_for_state "closed by silent mode" "$hidden"
+# Power-off ends the server cleanly, its windows with it.
+kill -TERM "$server_pid"
+status=0
+wait "$server_pid" || status=$?
+[[ $status -eq 0 ]] || fail "the server ended with $status at power-off"
+if grep -q "Sanitizer" "$work/server.log"; then fail "the server's log has a sanitizer report"; fi
 [[ $failures -eq 0 ]] || exit 1
 echo "accessory end to end: ok"
