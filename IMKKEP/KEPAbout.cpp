@@ -1,7 +1,5 @@
 #include "IMKKEP/KEPAbout.h"
 
-#include <fstream>
-#include <sstream>
 #include <system_error>
 #include <vector>
 
@@ -10,6 +8,7 @@
 #include "IMKKEP/localized_strings.h"
 #include "IMKKEP/server_log.h"
 #include "IMKKEP/window_display.h"
+#include "platform/files.h"
 #include "platform/rtf.h"
 #include "platform/text.h"
 #include "platform/ui/screens.h"
@@ -34,15 +33,16 @@ constexpr const char* kBuiltInCredits[] = {
     nullptr,
 };
 
-std::optional<std::string> read_resource(const std::filesystem::path& path) {
+// A file of the bundle's resources (none without a bundle), refused when it is not a plain
+// file or implausibly large.
+std::optional<std::string> read_resource(const std::filesystem::path& resources,
+                                         const char* name) {
+  if (resources.empty()) return std::nullopt;
+  const std::filesystem::path path = resources / name;
   std::error_code error;
-  if (path.empty() || !std::filesystem::is_regular_file(path, error)) return std::nullopt;
+  if (!std::filesystem::is_regular_file(path, error)) return std::nullopt;
   if (std::filesystem::file_size(path, error) > kMaxResourceBytes || error) return std::nullopt;
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  if (!in && !in.eof()) return std::nullopt;
-  return bytes.str();
+  return platform::files::read_file(path, error);
 }
 
 std::string localized(const char* key, const char* fallback) {
@@ -80,8 +80,7 @@ std::unique_ptr<platform::ui::Button> push_button(Rect frame, const char* key,
 }  // namespace
 
 std::string KEPVersionString(const std::filesystem::path& resources) {
-  std::optional<std::string> text =
-      resources.empty() ? std::nullopt : read_resource(resources / "kepver.txt");
+  std::optional<std::string> text = read_resource(resources, "kepver.txt");
   if (!text || !platform::text::is_valid_utf8(*text)) return kUnknownVersion;
   while (!text->empty() && (text->back() == '\n' || text->back() == '\r')) text->pop_back();
   std::vector<std::string> parts;
@@ -97,11 +96,9 @@ std::string KEPVersionString(const std::filesystem::path& resources) {
 }
 
 std::string KEPCreditsText(const std::filesystem::path& resources) {
-  if (!resources.empty()) {
-    if (std::optional<std::string> rtf = read_resource(resources / "ack.rtf")) {
-      if (std::optional<std::string> text = platform::rtf_plain_text(*rtf); text && !text->empty()) {
-        return *text;
-      }
+  if (std::optional<std::string> rtf = read_resource(resources, "ack.rtf")) {
+    if (std::optional<std::string> text = platform::rtf_plain_text(*rtf); text && !text->empty()) {
+      return *text;
     }
   }
   std::string credits;

@@ -107,8 +107,8 @@ void KEPAccessory::showAccPanel() {
   // The right edge of the visible frame, wherever it starts.
   panel_->set_frame_origin({visible.x + visible.width - panel_->frame().width - kScreenMargin,
                             visible.y + kScreenBottom});
-  panel_->set_alpha(kShowingAlpha);
   panel_->animator().stop();
+  panel_->set_alpha(kShowingAlpha);
   panel_->make_key_and_order_front();
   display();
   panel_->animateFadeIn();

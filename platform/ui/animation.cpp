@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 
 namespace platform::ui {
@@ -105,18 +104,6 @@ AlphaAnimator::AlphaAnimator(RunLoop& loop, Window& window)
       from_(window.alpha()),
       target_(window.alpha()) {}
 
-namespace {
-
-void display_logged(Window& window) {
-  std::error_code error;
-  if (!window.display(error)) {
-    std::fprintf(stderr, "window %s/%s not written: %s\n", window.program().c_str(),
-                 window.name().c_str(), error.message().c_str());
-  }
-}
-
-}  // namespace
-
 void AlphaAnimator::animate_to(double alpha, Animation::Seconds duration) {
   if (std::isnan(alpha)) return;
   animation_.stop();
@@ -124,7 +111,7 @@ void AlphaAnimator::animate_to(double alpha, Animation::Seconds duration) {
   target_ = std::clamp(alpha, 0.0, 1.0);
   if (!animation_.set_duration(duration) || duration.count() == 0) {
     window_.set_alpha(target_);
-    display_logged(window_);
+    window_.display_reporting_errors();
     return;
   }
   // Back to the start without a frame: the window already shows `from_`.
@@ -132,7 +119,7 @@ void AlphaAnimator::animate_to(double alpha, Animation::Seconds duration) {
   animation_.set_current_progress(0);
   animation_.on_progress([this](Animation& animation) {
     window_.set_alpha(from_ + (target_ - from_) * animation.current_value());
-    display_logged(window_);
+    window_.display_reporting_errors();
   });
   animation_.start();
 }

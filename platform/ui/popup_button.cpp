@@ -1,6 +1,5 @@
 #include "platform/ui/popup_button.h"
 
-#include <cstdio>
 
 #include "platform/ui/control_drawing.h"
 #include "platform/ui/controls.h"
@@ -89,11 +88,7 @@ void PopUpButton::open_menu() {
                                                 frame().width);
   if (!window->registry()->add(*menu)) return;
   menu->order_front();
-  std::error_code error;
-  if (!menu->display(error)) {
-    std::fprintf(stderr, "window %s/%s not written: %s\n", menu->program().c_str(),
-                 menu->name().c_str(), error.message().c_str());
-  }
+  menu->display_reporting_errors();
   menu_ = std::move(menu);
   set_needs_display();
 }

@@ -1,7 +1,6 @@
 #include "platform/ui/popup_menu_window.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/gfx/canvas.h"
 #include "platform/ui/control_drawing.h"
@@ -54,11 +53,7 @@ void PopUpMenuWindow::close() {
   closed_ = true;
   order_out();
   // Out of the registry, nobody else displays it: write the hidden state here.
-  std::error_code error;
-  if (!display(error)) {
-    std::fprintf(stderr, "window %s/%s not written: %s\n", program().c_str(), name().c_str(),
-                 error.message().c_str());
-  }
+  display_reporting_errors();
   if (registry()) registry()->remove(*this);
 }
 

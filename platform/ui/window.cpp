@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/files.h"
@@ -384,6 +385,14 @@ bool Window::display(std::error_code& error) {
     return false;
   }
   return true;
+}
+
+void Window::display_reporting_errors() {
+  std::error_code error;
+  if (!display(error)) {
+    std::fprintf(stderr, "window %s/%s not written: %s\n", program_.c_str(), name_.c_str(),
+                 error.message().c_str());
+  }
 }
 
 bool Window::display_if_needed(std::error_code& error) {

@@ -177,6 +177,9 @@ class Window {
   // False with `error` set when a file could not be written or the picture could not be made
   // (std::errc::value_too_large); the state is written even then.
   bool display(std::error_code& error);
+  // display() for callers with nobody to tell: a failure is reported on stderr (the window
+  // keeps working; only its files are stale).
+  void display_reporting_errors();
   void set_needs_display() { needs_display_ = true; }
   bool needs_display() const { return needs_display_; }
   // display() when something changed since the last one; true when nothing had to be written.
