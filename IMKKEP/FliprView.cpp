@@ -1,6 +1,5 @@
 #include "IMKKEP/FliprView.h"
 
-#include <cstdio>
 #include <system_error>
 
 #include "IMKKEP/FliprGeometry.h"

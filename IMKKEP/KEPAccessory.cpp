@@ -1,7 +1,5 @@
 #include "IMKKEP/KEPAccessory.h"
 
-#include <cstdio>
-#include <system_error>
 
 #include "CoreSource/tables/vmode.h"
 #include "IMKKEP/KEPActiveInputArea.h"
