@@ -1,6 +1,5 @@
 #include "IMKKEP/KEPAccessory.h"
 
-
 #include "CoreSource/tables/vmode.h"
 #include "IMKKEP/KEPActiveInputArea.h"
 #include "IMKKEP/KEPConvertEngine.h"
