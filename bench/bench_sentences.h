@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
+#include <string>
 #include <vector>
 
 inline constexpr const char* kBenchSentences[] = {
@@ -28,6 +30,14 @@ inline constexpr const char* kBenchSentences[] = {
     "tadehuashuodefeichangqingchu",
     "yinhangdefuwushijianshijiudiandaowudian",
 };
+
+// Whether every sentence has 10-40 letters, as the typing benchmarks promise.
+inline bool bench_sentences_fit() {
+  return std::all_of(std::begin(kBenchSentences), std::end(kBenchSentences), [](const char* s) {
+    const std::size_t letters = std::char_traits<char>::length(s);
+    return letters >= 10 && letters <= 40;
+  });
+}
 
 // The value below which `fraction` of the values lie (0.5 the median, 1.0 the largest).
 inline double percentile(std::vector<double> values, double fraction) {

@@ -2,7 +2,6 @@
 // engine's client for sentences of 2 to 30 syllables. Reports the median and 99th percentile
 // of one request.
 #include <benchmark/benchmark.h>
-#include <signal.h>
 #include <stdlib.h>
 
 #include <algorithm>
@@ -10,17 +9,13 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "CoreSource/services/sentence_client.h"
-#include "platform/files.h"
-#include "platform/ports.h"
-#include "platform/process.h"
+#include "bench/staged_program.h"
 
 namespace {
 
-using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 // Everyday syllables; a request of n syllables takes the first n.
@@ -38,38 +33,7 @@ std::string request_of(int syllables) {
   return pinyin;
 }
 
-// The staged program in a private runtime folder, for the benchmark run.
-class RunningService {
- public:
-  RunningService() {
-    std::error_code error;
-    runtime_ = *platform::files::make_temp_directory({}, "kep-bench-run-", error);
-    ::setenv("KEP_RUNTIME_DIR", runtime_.c_str(), 1);
-    ::setenv("KEP_ROOT", KEP_STAGE_ROOT, 1);
-    pid_ = platform::process::launch(KEP_SENTENCE_PROGRAM, {}, error);
-    for (int i = 0; i < 500 && pid_ && !serving_; ++i) {
-      serving_ = platform::ports::RemotePort::open("KEPCPServerPort", error).has_value();
-      if (!serving_) std::this_thread::sleep_for(10ms);
-    }
-  }
-  ~RunningService() {
-    if (pid_) {
-      std::error_code error;
-      platform::process::send_signal(*pid_, SIGTERM, error);
-      platform::process::wait_for_exit(*pid_, 5s);
-    }
-    std::error_code error;
-    std::filesystem::remove_all(runtime_, error);
-  }
-  bool serving() const { return serving_; }
-
- private:
-  std::filesystem::path runtime_;
-  std::optional<pid_t> pid_;
-  bool serving_ = false;
-};
-
-const RunningService* service = nullptr;
+const StagedProgram* service = nullptr;
 
 double percentile(std::vector<double>& samples, double share) {
   std::sort(samples.begin(), samples.end());
@@ -108,7 +72,8 @@ int main(int argc, char** argv) {
   ::setenv("HOME", home, 1);
   benchmark::Initialize(&argc, argv);
   {
-    RunningService running;
+    PrivateRuntime runtime;
+    StagedProgram running(KEP_SENTENCE_PROGRAM, "KEPCPServerPort");
     service = &running;
     benchmark::RunSpecifiedBenchmarks();
     service = nullptr;
