@@ -24,7 +24,12 @@ class EngineConverter : public Converter {
 
   const char* name() const override { return "engine"; }
 
-  std::string convert(const std::vector<std::string>& syllables) override {
+  std::string convert(const std::vector<std::string>& pieces) override {
+    return converted_by_runs(pieces, [this](const std::vector<std::string>& syllables) { return sentence(syllables); });
+  }
+
+ private:
+  std::string sentence(const std::vector<std::string>& syllables) {
     session_.cancel();
     kep_session::KeyOutcome last;
     for (char key : typed_keys(syllables)) last = session_.type({kep_session::KeyKind::Character, key});
@@ -32,7 +37,6 @@ class EngineConverter : public Converter {
     return last.candidates.empty() ? std::string() : last.candidates.front();
   }
 
- private:
   kep_session::TypingSession session_;
   const platform::plist::Dictionary* engine_settings_;
   platform::plist::Dictionary settings_;

@@ -5,6 +5,8 @@
 
 #include "CoreSource/query/readings.h"
 #include "platform/text.h"
+#include "converter.h"
+#include "sentence_score.h"
 
 namespace sentence_accuracy {
 
@@ -37,6 +39,29 @@ std::optional<std::vector<std::string>> engine_syllables(const std::string& sent
   }
   if (syllables.size() != static_cast<std::size_t>(count)) return std::nullopt;
   return syllables;
+}
+
+std::optional<std::vector<std::string>> engine_pieces(const std::string& sentence) {
+  std::vector<std::string> pieces;
+  std::string run;
+  const auto read_run = [&] {
+    if (run.empty()) return true;
+    std::optional<std::vector<std::string>> syllables = engine_syllables(run);
+    if (!syllables) return false;
+    pieces.insert(pieces.end(), syllables->begin(), syllables->end());
+    run.clear();
+    return true;
+  };
+  for (const std::string& character : utf8_characters(sentence)) {
+    if (!typed_as_is(character)) {
+      run += character;
+      continue;
+    }
+    if (!read_run()) return std::nullopt;
+    pieces.push_back(character);
+  }
+  if (!read_run()) return std::nullopt;
+  return pieces;
 }
 
 }  // namespace sentence_accuracy

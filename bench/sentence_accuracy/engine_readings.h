@@ -12,4 +12,9 @@ namespace sentence_accuracy {
 // the sentence is not GB18030 text, or a character has no reading.
 std::optional<std::vector<std::string>> engine_syllables(const std::string& sentence);
 
+// The pieces of a UTF-8 sentence, one per character: the syllable of each hanzi, read within
+// its run of hanzi (engine_syllables), and every character typed as it is (typed_as_is);
+// nullopt when a run has no reading.
+std::optional<std::vector<std::string>> engine_pieces(const std::string& sentence);
+
 }  // namespace sentence_accuracy

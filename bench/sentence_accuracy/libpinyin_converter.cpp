@@ -19,7 +19,12 @@ class LibpinyinConverter : public Converter {
 
   const char* name() const override { return "libpinyin"; }
 
-  std::string convert(const std::vector<std::string>& syllables) override {
+  std::string convert(const std::vector<std::string>& pieces) override {
+    return converted_by_runs(pieces, [this](const std::vector<std::string>& syllables) { return sentence(syllables); });
+  }
+
+ private:
+  std::string sentence(const std::vector<std::string>& syllables) {
     pinyin_reset(instance_);
     pinyin_parse_more_full_pinyins(instance_, typed_keys(syllables).c_str());
     std::string first;
@@ -32,7 +37,6 @@ class LibpinyinConverter : public Converter {
     return first;
   }
 
- private:
   pinyin_context_t* context_;
   pinyin_instance_t* instance_;
 };

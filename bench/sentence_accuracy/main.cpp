@@ -1,8 +1,8 @@
 // Character accuracy of whole-sentence conversion on the development set (devset.txt): each
-// sentence's pinyin, from the engine's own readings, converted by the sentence service, by the
-// engine's own sentence composition, and by the open libraries the build found. One line per
-// converter; with --verbose every sentence some converter got wrong, each output with its wrong
-// characters in brackets.
+// sentence's pinyin, from the engine's own readings (digits and marks given as they are),
+// converted by the sentence service, by the engine's own sentence composition, and by the open
+// libraries the build found. One line per converter; with --verbose every sentence some
+// converter got wrong, each output with its wrong characters in brackets.
 //   sentence_accuracy [--verbose] [devset.txt]
 // Runs on the staged root, in a scratch HOME and runtime folder removed afterwards.
 #include <stdlib.h>
@@ -32,7 +32,7 @@ using namespace sentence_accuracy;
 struct Sentence {
   std::string text;
   std::vector<std::string> characters;
-  std::vector<std::string> syllables;
+  std::vector<std::string> pieces;  // a syllable per hanzi, digits and marks as they are
 };
 
 struct Result {
@@ -59,16 +59,16 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
-std::string joined(const std::vector<std::string>& syllables) {
+std::string joined(const std::vector<std::string>& pieces) {
   std::string text;
-  for (const std::string& syllable : syllables) text += (text.empty() ? "" : " ") + syllable;
+  for (const std::string& piece : pieces) text += (text.empty() ? "" : " ") + piece;
   return text;
 }
 
 Result run(Converter& converter, const std::vector<Sentence>& sentences) {
   Result result{converter.name(), {}, {}};
   for (const Sentence& sentence : sentences) {
-    std::string output = converter.convert(sentence.syllables);
+    std::string output = converter.convert(sentence.pieces);
     result.tally.add(sentence.characters, utf8_characters(output));
     result.outputs.push_back(std::move(output));
   }
@@ -88,7 +88,7 @@ void print_differences(const std::vector<Sentence>& sentences, const std::vector
     bool missed = false;
     for (const Result& result : results) missed |= result.outputs[i] != sentence.text;
     if (!missed) continue;
-    std::printf("%s\t%s\n", sentence.text.c_str(), joined(sentence.syllables).c_str());
+    std::printf("%s\t%s\n", sentence.text.c_str(), joined(sentence.pieces).c_str());
     for (const Result& result : results) {
       const std::vector<std::string> produced = utf8_characters(result.outputs[i]);
       std::printf("  %-20s %2zu/%zu  %s\n", result.name.c_str(),
@@ -173,14 +173,14 @@ int main(int argc, char** argv) {
   std::vector<Sentence> sentences;
   std::size_t unread = 0;
   for (const std::string& text : *texts) {
-    std::optional<std::vector<std::string>> syllables = engine_syllables(text);
+    std::optional<std::vector<std::string>> pieces = engine_pieces(text);
     std::vector<std::string> characters = utf8_characters(text);
-    if (!syllables || syllables->size() != characters.size()) {
+    if (!pieces || pieces->size() != characters.size()) {
       ++unread;
       if (verbose) std::printf("no pinyin: %s\n", text.c_str());
       continue;
     }
-    sentences.push_back({text, std::move(characters), std::move(*syllables)});
+    sentences.push_back({text, std::move(characters), std::move(*pieces)});
   }
   if (unread > 0) std::printf("%zu sentences left out: the engine has no reading for them\n", unread);
   if (sentences.empty()) {

@@ -1,15 +1,23 @@
 #!/usr/bin/env python3
-"""Extracts the sentence development set from the Simplified Chinese manual pages (Debian
-package manpages-zh, GFDL-1.2+; the three pages the package lists under other licences are
-skipped).
+"""Extracts the sentence development set from two Debian packages of Simplified Chinese text.
 
-A sentence is a run of 4-30 GB2312 hanzi between anything else (punctuation, digits, Latin,
-markup); a run that only the source's line wrapping splits is one run. Runs are deduplicated
-and a fixed sample is chosen by a hash of the text, so every run of the script picks the same
-sentences.
+From the manual pages (manpages-zh, GFDL-1.2+; the three pages the package lists under other
+licences are skipped): runs of 4-30 GB2312 hanzi between anything else (punctuation, digits,
+Latin, markup); a run that only the source's line wrapping splits is one run.
 
-    apt-get install manpages-zh
+From the Debian Reference (debian-reference-zh-cn, GPL-2+): runs of 4-30 characters that are
+GB2312 hanzi, ASCII digits or the marks of MARKS, at least 4 of them hanzi, either holding a
+digit or a mark between two characters. A number set off from the hanzi by a blank, as the
+source writes it, joins them; marks at the ends of a run that end nothing (a leading mark, a
+trailing opening bracket) are cut off.
+
+Runs are deduplicated and each kind's fixed sample is chosen by a hash of the text, so every run
+of the script picks the same sentences. The set holds the hanzi runs first, then the runs with
+digits, then those with marks:
+
+    apt-get install manpages-zh debian-reference-zh-cn
     python3 make_devset.py > devset.txt
+    python3 make_devset.py --marked >> devset.txt
 """
 import gzip
 import hashlib
@@ -18,7 +26,12 @@ import re
 import sys
 
 MAN_ROOT = "/usr/share/man/zh_CN"
+REFERENCE = "/usr/share/debian-reference/debian-reference.zh-cn.txt.gz"
 SAMPLE_SIZE = int(os.environ.get("DEVSET_SIZE", "400"))
+DIGIT_SAMPLE_SIZE = int(os.environ.get("DEVSET_DIGIT_SIZE", "150"))
+MARK_SAMPLE_SIZE = int(os.environ.get("DEVSET_MARK_SIZE", "100"))
+MARKS = "，。：；？！、（）"
+SHORTEST_HANZI = 4
 OTHER_LICENCES = {"man1/kill.1.gz", "man6/intro.6.gz", "man7/epoll.7.gz"}
 SHORTEST, LONGEST = 4, 30
 
@@ -57,24 +70,63 @@ def plain_text(raw):
     return re.sub(r"([\u4e00-\u9fa5])\n([\u4e00-\u9fa5])", r"\1\2", text)
 
 
-def runs(text):
+def runs(text, belongs=is_gb2312_hanzi):
+    """The runs of characters that `belongs` takes, empty ones too."""
     run = []
     for char in text + "\n":
-        if is_gb2312_hanzi(char):
+        if belongs(char):
             run.append(char)
             continue
-        if SHORTEST <= len(run) <= LONGEST:
-            yield "".join(run)
+        yield "".join(run)
         run = []
 
 
-def main():
+def hanzi_runs(text):
+    return (run for run in runs(text) if SHORTEST <= len(run) <= LONGEST)
+
+
+def is_marked_text(char):
+    return is_gb2312_hanzi(char) or "0" <= char <= "9" or char in MARKS
+
+
+def reference_text(text):
+    cjk = "[\u4e00-\u9fa5" + MARKS + "]"
+    text = re.sub(f"(?<={cjk})\n\\s*(?={cjk})", "", text)  # line wrapping
+    return re.sub(f"(?<={cjk}) ?([0-9]+) ?(?={cjk})", r"\1", text)
+
+
+def marked_runs(text):
+    for run in runs(text, is_marked_text):
+        sentence = run.lstrip(MARKS).rstrip("（")
+        hanzi = sum(is_gb2312_hanzi(c) for c in sentence)
+        if SHORTEST <= len(sentence) <= LONGEST and hanzi >= SHORTEST_HANZI and hanzi < len(sentence):
+            yield sentence
+
+
+def digest(text):
+    return hashlib.sha1(text.encode("utf-8")).hexdigest()
+
+
+def manual_page_sentences():
     sentences = set()
     for page in manual_pages():
         with open(page, "rb") as handle:
-            sentences.update(runs(plain_text(gzip.decompress(handle.read()))))
-    digest = lambda text: hashlib.sha1(text.encode("utf-8")).hexdigest()
-    for sentence in sorted(sentences, key=digest)[:SAMPLE_SIZE]:
+            sentences.update(hanzi_runs(plain_text(gzip.decompress(handle.read()))))
+    return sorted(sentences, key=digest)[:SAMPLE_SIZE]
+
+
+def reference_sentences():
+    with gzip.open(REFERENCE, "rt", encoding="utf-8") as handle:
+        marked = set(marked_runs(reference_text(handle.read())))
+    with_digits = [s for s in marked if re.search("[0-9]", s)]
+    with_marks = [s for s in marked if not re.search("[0-9]", s) and re.search(f"[{MARKS}].", s)]
+    return (sorted(with_digits, key=digest)[:DIGIT_SAMPLE_SIZE] +
+            sorted(with_marks, key=digest)[:MARK_SAMPLE_SIZE])
+
+
+def main():
+    sentences = reference_sentences() if sys.argv[1:] == ["--marked"] else manual_page_sentences()
+    for sentence in sentences:
         sys.stdout.write(sentence + "\n")
 
 

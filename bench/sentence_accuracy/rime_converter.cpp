@@ -22,7 +22,12 @@ class RimeConverter : public Converter {
 
   const char* name() const override { return "librime pinyin_simp"; }
 
-  std::string convert(const std::vector<std::string>& syllables) override {
+  std::string convert(const std::vector<std::string>& pieces) override {
+    return converted_by_runs(pieces, [this](const std::vector<std::string>& syllables) { return sentence(syllables); });
+  }
+
+ private:
+  std::string sentence(const std::vector<std::string>& syllables) {
     rime_->clear_composition(session_);
     rime_->simulate_key_sequence(session_, typed_keys(syllables).c_str());
     std::string first;
@@ -38,7 +43,6 @@ class RimeConverter : public Converter {
     return first;
   }
 
- private:
   RimeApi* rime_;
   RimeSessionId session_;
 };

@@ -25,15 +25,17 @@ class ServiceConverter : public Converter {
   ~ServiceConverter() override { stop(pid_); }
   const char* name() const override { return "service"; }
 
-  std::string convert(const std::vector<std::string>& syllables) override {
+  // Digits and marks go in as they are, GBK like the rest of the request: fixed items.
+  std::string convert(const std::vector<std::string>& pieces) override {
     std::string request;
-    for (const std::string& syllable : syllables) {
+    for (const std::string& piece : pieces) {
       if (!request.empty()) request += '_';
-      request += syllable;
+      request += piece;
     }
+    const std::optional<std::string> gbk = platform::text::from_utf8(request, platform::text::Encoding::Gbk);
     std::string text;
     std::string flags;
-    if (QAConvertStream(request.c_str(), &text, &flags) != QCP_CONVERT_OK) return {};
+    if (!gbk || QAConvertStream(gbk->c_str(), &text, &flags) != QCP_CONVERT_OK) return {};
     return platform::text::to_utf8(text, platform::text::Encoding::Gbk).value_or(std::string());
   }
 
