@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
-# Builds what is needed and starts the system's main job on the staged default data: the
-# input-method server IMKKEP and the terminal client kep-type attached to it (type pinyin;
-# Escape with nothing typed quits, and the server is stopped). With arguments, runs that
-# kep-engine subcommand instead ("scripts/run.sh keys nihao,", "scripts/run.sh paths").
+# Builds the optimised programs (build-release/, see build-release.sh) and starts the system's
+# main job on the staged default data: the input-method server IMKKEP and the terminal client
+# kep-type attached to it (type pinyin; Escape with nothing typed quits, and the server is
+# stopped). With arguments, runs that kep-engine subcommand instead ("scripts/run.sh keys nihao,",
+# "scripts/run.sh paths").
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh >/dev/null
-export KEP_ROOT="$PWD/build/root"
+bash scripts/build-release.sh >/dev/null
+build=build-release
+export KEP_ROOT="$PWD/$build/root"
 if [[ $# -gt 0 ]]; then
-  exec build/bin/kep-engine "$@"
+  exec "$build/bin/kep-engine" "$@"
 fi
 
 bundle="$KEP_ROOT/Library/Input Methods/IMKKEP.app/Contents"
@@ -43,4 +45,4 @@ sleep 0.3
 if ! kill -0 "$server_pid" 2>/dev/null; then
   echo "run.sh: IMKKEP did not start (see $log_dir/IMKKEP.log); using a server already running, if any" >&2
 fi
-build/bin/kep-type
+"$build/bin/kep-type"
