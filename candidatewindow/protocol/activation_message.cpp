@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "candidatewindow/protocol/label_format.h"
+
 namespace kepcandidate {
 
 namespace {

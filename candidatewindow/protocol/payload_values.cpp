@@ -52,23 +52,4 @@ std::optional<RgbColour> KEPSGetRGBColor(std::string_view text) {
   return RgbColour{components[0] / 255.0, components[1] / 255.0, components[2] / 255.0};
 }
 
-bool isLabelFormat(std::string_view format) {
-  int integers = 0;
-  int objects = 0;
-  for (std::size_t i = 0; i < format.size(); ++i) {
-    if (format[i] != '%') continue;
-    if (i + 1 >= format.size()) return false;
-    const char conversion = format[++i];
-    if (conversion == '%') continue;
-    if (conversion == 'd' && objects == 0) {
-      ++integers;
-    } else if (conversion == '@' && integers == 1) {
-      ++objects;
-    } else {
-      return false;
-    }
-  }
-  return integers == 1 && objects == 1;
-}
-
 }  // namespace kepcandidate

@@ -33,8 +33,4 @@ struct RgbColour {
 // six are not all hexadecimal digits.
 std::optional<RgbColour> KEPSGetRGBColor(std::string_view text);
 
-// A candidate label format: exactly one "%d" followed later by exactly one "%@", other '%' only
-// as "%%". Anything else could make a formatter read arguments that are not there.
-bool isLabelFormat(std::string_view format);
-
 }  // namespace kepcandidate

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "candidatewindow/skin/label_format.h"
+#include "candidatewindow/protocol/label_format.h"
 #include "candidatewindow/skin/q_borderless_view.h"
 #include "candidatewindow/skin/screen_placement.h"
 #include "platform/gfx/text.h"
@@ -72,7 +72,8 @@ std::vector<std::string> QBorderlessView::candidateLabels(const std::vector<std:
   for (std::size_t i = 0; i < count; ++i) {
     const int number = static_cast<int>(i) + 1;
     const std::string label =
-        fixedNumbering ? format_label("%d.%@", number, candidates[i]) : format_label(labelFormat, number, candidates[i]);
+        fixedNumbering ? kepcandidate::formatLabel("%d.%@", number, candidates[i])
+                       : kepcandidate::formatLabel(labelFormat, number, candidates[i]);
     labels.push_back(i == 0 || vertical ? label : " " + label);
   }
   return labels;

@@ -6,6 +6,7 @@
 
 #include "candidatewindow/protocol/ComData.h"
 #include "candidatewindow/protocol/activation_message.h"
+#include "candidatewindow/protocol/label_format.h"
 #include "candidatewindow/protocol/message_ids.h"
 #include "candidatewindow/protocol/payload_values.h"
 #include "candidatewindow/protocol/status_message.h"
@@ -142,6 +143,31 @@ TEST(ActivationMessageReader, SentValuesAreTaken) {
   EXPECT_FLOAT_EQ(message->alpha, 0.5f);
   EXPECT_EQ(message->hideStatusBar, false);
   EXPECT_EQ(readStatusFlags(message->status).english, true);
+}
+
+TEST(ActivationMessageReader, TakesEveryFormatTheLabelFormatterTakes) {
+  struct Case {
+    const char* format;
+    const char* label;  // of candidate 7 "x" when the format is taken; nullptr: refused
+  };
+  const Case cases[] = {
+      {"%2d.%@", " 7.x"},      {"%i%@", "7x"},       {"%u:%@", "7:x"},
+      {"%-3d%@", "7  x"},      {"%03d%@", "007x"},   {"%+d%@", "+7x"},
+      {"% d%@", " 7x"},        {"%#d%@", "7x"},      {"[%d] %@ 100%%", "[7] x 100%"},
+      {"%%%d%%%@%%", "%7%x%"}, {"%d%@", "7x"},
+      {"", nullptr},           {"%@%d", nullptr},    {"%d", nullptr},
+      {"%d%@%@", nullptr},     {"%5.2d%@", nullptr}, {"%ld%@", nullptr},
+      {"%123d%@", nullptr},    {"%*d%@", nullptr},   {"%s%@", nullptr},
+      {"%d%@%", nullptr},      {"%d%n%@", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.format);
+    auto message = readActivationMessage(with({{"PROCESS_ID", 1}, {"FORMAT_STRING", c.format}}));
+    ASSERT_TRUE(message);
+    EXPECT_EQ(message->formatString, c.label ? c.format : "%d%@");
+    EXPECT_EQ(isLabelFormat(c.format), c.label != nullptr);
+    if (c.label) EXPECT_EQ(formatLabel(message->formatString, 7, "x"), c.label);
+  }
 }
 
 TEST(ActivationMessageReader, HostileValuesFallBackToDefaults) {

@@ -1,11 +1,11 @@
-#include "candidatewindow/skin/label_format.h"
+#include "candidatewindow/protocol/label_format.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace kepskin {
+namespace kepcandidate {
 
 namespace {
 
@@ -105,7 +105,9 @@ std::string render_number(const NumberConversion& wanted, int number) {
 
 }  // namespace
 
-std::string format_label(std::string_view format, int number, std::string_view text) {
+bool isLabelFormat(std::string_view format) { return parse(format).has_value(); }
+
+std::string formatLabel(std::string_view format, int number, std::string_view text) {
   auto pieces = parse(format);
   if (!pieces) pieces = parse(kDefaultFormat);
   std::string label;
@@ -119,4 +121,4 @@ std::string format_label(std::string_view format, int number, std::string_view t
   return label;
 }
 
-}  // namespace kepskin
+}  // namespace kepcandidate

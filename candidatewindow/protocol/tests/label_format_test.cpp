@@ -1,4 +1,4 @@
-#include "candidatewindow/skin/label_format.h"
+#include "candidatewindow/protocol/label_format.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 
 namespace {
 
-using kepskin::format_label;
+using kepcandidate::formatLabel;
 
 TEST(LabelFormatTest, AcceptedFormats) {
   const struct {
@@ -34,7 +34,7 @@ TEST(LabelFormatTest, AcceptedFormats) {
       {"%u%@", -1, "4294967295候选"},
   };
   for (const auto& item : cases) {
-    const std::string label = format_label(item.format, item.number, "候选");
+    const std::string label = formatLabel(item.format, item.number, "候选");
     if (item.expected) {
       EXPECT_EQ(label, item.expected) << item.format;
     } else {
@@ -50,13 +50,13 @@ TEST(LabelFormatTest, RejectedFormatsFallBackToNumberThenText) {
       "%d%@%",     "%d %@ 100%", "%123d%@",   "%d%",       "%",         "%d%@%n",    "%*d%@",
   };
   for (const char* format : rejected) {
-    EXPECT_EQ(format_label(format, 3, "ab"), "3ab") << format;
+    EXPECT_EQ(formatLabel(format, 3, "ab"), "3ab") << format;
   }
 }
 
 TEST(LabelFormatTest, TextIsNeverReadAsAFormat) {
-  EXPECT_EQ(format_label("%d %@", 2, "%s%n%d%@"), "2 %s%n%d%@");
-  EXPECT_EQ(format_label("%d%@", 1, std::string_view("a\0b", 3)), std::string("1a\0b", 4));
+  EXPECT_EQ(formatLabel("%d %@", 2, "%s%n%d%@"), "2 %s%n%d%@");
+  EXPECT_EQ(formatLabel("%d%@", 1, std::string_view("a\0b", 3)), std::string("1a\0b", 4));
 }
 
 }  // namespace
