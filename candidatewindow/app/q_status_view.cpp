@@ -190,11 +190,13 @@ QStatusItem* QStatusView::item(std::string_view name) {
 }
 
 int QStatusView::setSkinFile(const fs::path& folder) {
-  if (!filePath_.empty() && folder == filePath_) return kepskin::kSkinLoaded;
+  if (loaded_ && kepskin::skin_source(folder) == *loaded_) return kepskin::kSkinLoaded;
 
   kepskin::SkinIni skin;
   if (const int read = kepskin::read_skin_ini(folder, skin); read != kepskin::kSkinLoaded) return read;
   const kepskin::IniHandle* ini = skin.dictionary.get();
+  // Pictures come from the folder whose skin.ini was read.
+  const fs::path& pictures = skin.source.folder;
 
   TransparentColour transparent;
   transparent.enabled = kepskin::ini_getint(ini, "StatusBar:transparent_color_enable", 0) != 0;
@@ -207,7 +209,7 @@ int QStatusView::setSkinFile(const fs::path& folder) {
 
   const char* pic = kepskin::ini_getstring(ini, "StatusBar:pic", nullptr);
   if (!pic) return kStatusNoBackground;
-  std::optional<Surface> background = load_picture(folder, pic, transparent);
+  std::optional<Surface> background = load_picture(pictures, pic, transparent);
   if (!background) return kStatusBackgroundUnreadable;
 
   const double width = background->width() + kShadowRoom;
@@ -215,7 +217,7 @@ int QStatusView::setSkinFile(const fs::path& folder) {
   std::vector<QStatusItem> loaded;
   for (const char* name : kStatusItemNames) {
     QStatusItem each;
-    if (each.load(name, ini, folder, transparent) != 0) {
+    if (each.load(name, ini, pictures, transparent) != 0) {
       kepskin::skin_log("status bar button \"%s\" left out: its picture list is missing or refused", name);
       continue;
     }
@@ -235,6 +237,7 @@ int QStatusView::setSkinFile(const fs::path& folder) {
   image_ = std::move(background);
   transparent_ = transparent;
   filePath_ = folder;
+  loaded_ = std::move(skin.source);
   window_.set_tool_tip("");
   for (QStatusItem& each : items_) {
     if (!each.enabled) continue;

@@ -18,6 +18,7 @@
 
 #include "candidatewindow/skin/ini_values.h"
 #include "candidatewindow/skin/q_round_window.h"
+#include "candidatewindow/skin/skin_ini.h"
 #include "platform/gfx/surface.h"
 #include "platform/plist.h"
 #include "platform/ui/geometry.h"
@@ -96,9 +97,10 @@ class QStatusView {
   QStatusView(const QStatusView&) = delete;
   QStatusView& operator=(const QStatusView&) = delete;
 
-  // Loads the skin in `folder`: 0 on success (also when it is the folder loaded already), else
-  // a skin.ini code of skin_ini.h or a StatusSkinCode. A failed load changes nothing: the
-  // previous skin's buttons, background and folder stay.
+  // Loads the skin in `folder`: 0 on success, and at once when the same skin.ini of the same
+  // folder is loaded already (the candidate view's rule: a skin reinstalled over its folder is
+  // read again); else a skin.ini code of skin_ini.h or a StatusSkinCode. A failed load changes
+  // nothing: the previous skin's buttons, background and folder stay.
   int setSkinFile(const std::filesystem::path& folder);
 
   // Sets the state buttons from the server's STATUS dictionary.
@@ -133,6 +135,7 @@ class QStatusView {
 
   kepskin::QRoundWindow& window_;
   std::filesystem::path filePath_;
+  std::optional<kepskin::SkinSource> loaded_;
   TransparentColour transparent_;
   std::optional<platform::gfx::Surface> image_;
   std::vector<QStatusItem> items_;  // load order

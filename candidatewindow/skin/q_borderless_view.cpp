@@ -50,14 +50,12 @@ int QBorderlessView::setSkinFile(const fs::path& folder) {
   if (!fs::is_directory(folder, error)) return kSkinNoFolder;
   const fs::path canonical = fs::canonical(folder, error);
   if (error) return kSkinNoFolder;
-  const auto identity = file_identity(canonical / "skin.ini");
-  if (dictionary && canonical == loadedFolder_ && identity && *identity == loadedIdentity_) return kSkinLoaded;
+  if (dictionary && skin_source(canonical) == loadedSource_) return kSkinLoaded;
 
   SkinIni ini;
   if (const int code = read_skin_ini(canonical, ini); code != kSkinLoaded) return code;
   dictionary = std::move(ini.dictionary);
-  loadedIdentity_ = ini.identity;
-  loadedFolder_ = canonical;
+  loadedSource_ = std::move(ini.source);
   filePath = folder;
   skinChanged = true;
   readGeneral();
@@ -125,7 +123,7 @@ void QBorderlessView::loadButtons() {
   const int count = std::min(_iniparser_getint(dictionary.get(), schemeIndex, "custom_cnt", 0), kMaxButtons);
   for (int index = 0; index < count; ++index) {
     DaruzSkinButton button;
-    if (button.loadWithParser(dictionary.get(), loadedFolder_, index, schemeIndex)) _buttons.push_back(std::move(button));
+    if (button.loadWithParser(dictionary.get(), loadedSource_.folder, index, schemeIndex)) _buttons.push_back(std::move(button));
   }
 }
 
@@ -158,7 +156,7 @@ void QBorderlessView::loadPicture() {
   std::optional<platform::gfx::Surface> picture;
   if (!pic.empty()) {
     std::string reason;
-    picture = CreateImageFromPath(loadedFolder_, pic, &reason);
+    picture = CreateImageFromPath(loadedSource_.folder, pic, &reason);
     if (!picture) skin_log("skin picture '%s': %s", pic.c_str(), reason.c_str());
   }
   if (picture) {

@@ -195,8 +195,7 @@ class QBorderlessView {
   void loadButtons();
   void loadPicture();
 
-  std::filesystem::path loadedFolder_;  // canonical; pictures are read from here
-  FileIdentity loadedIdentity_;
+  SkinSource loadedSource_;  // pictures are read from its folder
 };
 
 }  // namespace kepskin

@@ -31,6 +31,15 @@ std::optional<FileIdentity> file_identity(const fs::path& path) {
                       static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
 }
 
+std::optional<SkinSource> skin_source(const fs::path& folder) {
+  std::error_code error;
+  fs::path canonical = fs::canonical(folder, error);
+  if (error) return std::nullopt;
+  const auto identity = file_identity(canonical / "skin.ini");
+  if (!identity) return std::nullopt;
+  return SkinSource{std::move(canonical), *identity};
+}
+
 int decode_skin_ini(std::string_view bytes, std::string& utf8) {
   std::optional<std::string> decoded;
   const auto mark = platform::text::detect_bom(bytes);
@@ -50,7 +59,9 @@ int decode_skin_ini(std::string_view bytes, std::string& utf8) {
 int read_skin_ini(const fs::path& folder, SkinIni& result) {
   std::error_code error;
   if (!fs::is_directory(folder, error)) return kSkinNoFolder;
-  const fs::path ini = folder / "skin.ini";
+  fs::path canonical = fs::canonical(folder, error);
+  if (error) return kSkinNoFolder;
+  const fs::path ini = canonical / "skin.ini";
   if (!fs::exists(ini, error)) return kSkinNoIni;
   const auto identity = file_identity(ini);
   if (!identity || identity->size > kMaxSkinIniBytes) return kSkinUnreadable;
@@ -61,7 +72,7 @@ int read_skin_ini(const fs::path& folder, SkinIni& result) {
   IniDictionary dictionary = parse_ini_text(text);
   if (!dictionary) return kSkinUnreadable;
   result.dictionary = std::move(dictionary);
-  result.identity = *identity;
+  result.source = SkinSource{std::move(canonical), *identity};
   return kSkinLoaded;
 }
 

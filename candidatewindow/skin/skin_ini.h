@@ -38,13 +38,25 @@ struct FileIdentity {
 
 std::optional<FileIdentity> file_identity(const std::filesystem::path& path);
 
+// Which skin a view has loaded: the skin folder (canonical) and its skin.ini's identity. Every
+// view that loads skins decides "same skin" by this, so a skin reinstalled over its folder is
+// read again by all of them alike.
+struct SkinSource {
+  std::filesystem::path folder;
+  FileIdentity identity;
+  bool operator==(const SkinSource&) const = default;
+};
+
+// What `folder`/skin.ini is now; nullopt when the folder or the file is not there.
+std::optional<SkinSource> skin_source(const std::filesystem::path& folder);
+
 // skin.ini bytes to UTF-8: a UTF-16 mark (LE or BE) or UTF-8 mark decides, valid UTF-8 is taken
 // as it is, anything else is GB18030. Answers kSkinLoaded or the failure code.
 int decode_skin_ini(std::string_view bytes, std::string& utf8);
 
 struct SkinIni {
   IniDictionary dictionary;
-  FileIdentity identity;
+  SkinSource source;  // the file that was read
 };
 
 // Reads and parses `folder`/skin.ini; writes nothing. Answers kSkinLoaded or the failure code.

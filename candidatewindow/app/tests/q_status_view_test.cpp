@@ -286,12 +286,35 @@ TEST_F(QStatusViewTest, FailedReloadKeepsThePreviousSkin) {
   EXPECT_EQ(view_.filePath(), work_ / "badpic");
 }
 
-TEST_F(QStatusViewTest, SameFolderIsNotReread) {
-  write_standard_skin(work_ / "skin");
-  ASSERT_EQ(view_.setSkinFile(work_ / "skin"), 0);
-  fixture::write_file(work_ / "skin" / "skin.ini", "[StatusBar]\npic=bar.png\n");
-  EXPECT_EQ(view_.setSkinFile(work_ / "skin"), 0);
-  EXPECT_TRUE(view_.item("cn_en")->enabled);
+// A picture for cn_en's state 0 that no fixture button has.
+constexpr platform::gfx::Pixel kRepaintedColour{250, 10, 10, 255};
+
+void repaint_cn_en(const fs::path& folder) {
+  fixture::write_picture(folder / "cn_en_0.png",
+                         fixture::plain_picture(fixture::kButtonSide, fixture::kButtonSide, kRepaintedColour));
+}
+
+TEST_F(QStatusViewTest, SameSkinIniIsNotReadAgainButAReinstalledOneIs) {
+  const fs::path skin = work_ / "skin";
+  write_standard_skin(skin);
+  fs::create_directory_symlink(skin, work_ / "link");
+  ASSERT_EQ(view_.setSkinFile(skin), 0);
+  const platform::gfx::Pixel first = fixture::button_colour(button_number("cn_en"), 0);
+
+  // The same skin.ini, by any path to its folder: the loaded pictures stay.
+  repaint_cn_en(skin);
+  for (const fs::path& same : {skin, work_ / "link", skin / "."}) {
+    EXPECT_EQ(view_.setSkinFile(same), 0) << same;
+    EXPECT_EQ(shown_pixel("cn_en"), first) << same;
+  }
+
+  // Reinstalled over the folder (the same text in a new file): everything is read again.
+  fixture::write_file(skin / "skin.ini", skin_ini());
+  EXPECT_EQ(view_.setSkinFile(skin), 0);
+  EXPECT_EQ(shown_pixel("cn_en"), kRepaintedColour);
+  fixture::write_file(skin / "skin.ini", "[StatusBar]\npic=bar.png\n");
+  EXPECT_EQ(view_.setSkinFile(skin), 0);
+  EXPECT_FALSE(view_.item("cn_en")->enabled);
 }
 
 TEST_F(QStatusViewTest, PictureListsDecideWhichButtonsExist) {
@@ -369,6 +392,16 @@ TEST_F(QStatusViewTest, TransparentColourIsMaskedFromEveryPicture) {
   EXPECT_EQ(view_.item("menu")->image()->pixel(5, 5), fixture::button_colour(button_number("menu"), 0));
 }
 
+// Message 100 for the horizontal skin in `folder` with the status bar shown.
+std::string skin_activation(const fs::path& folder) {
+  kepcandidate::ComData activation;
+  activation.setObject(1, "SCHEME_MODE");
+  activation.setObject(static_cast<std::int64_t>(1), "PROCESS_ID");
+  activation.setObject(folder.string(), "SKIN");
+  activation.setObject(false, "HIDE_STATUS_BAR");
+  return activation.data();
+}
+
 TEST_F(QStatusViewTest, ControllerLoadsTheBarOnActivationAndAppliesStatusMessages) {
   const fs::path work = work_;
   write_standard_skin(work / "skin");
@@ -376,12 +409,7 @@ TEST_F(QStatusViewTest, ControllerLoadsTheBarOnActivationAndAppliesStatusMessage
   platform::ui::WindowRegistry registry;
   CandidateController controller;
   controller.awakeFromNib(registry);
-  kepcandidate::ComData activation;
-  activation.setObject(1, "SCHEME_MODE");
-  activation.setObject(static_cast<std::int64_t>(1), "PROCESS_ID");
-  activation.setObject((work / "skin").string(), "SKIN");
-  activation.setObject(false, "HIDE_STATUS_BAR");
-  controller.handleMessage(kepcandidate::kKEPSMessageActivated, activation.data());
+  controller.handleMessage(kepcandidate::kKEPSMessageActivated, skin_activation(work / "skin"));
   EXPECT_EQ(controller.statusView.filePath(), work / "skin");
   EXPECT_TRUE(controller.statusWindow.is_visible());
   EXPECT_EQ(controller.statusView.item("fan_jian")->status, 1);  // empty STATUS: simplified
@@ -392,6 +420,36 @@ TEST_F(QStatusViewTest, ControllerLoadsTheBarOnActivationAndAppliesStatusMessage
   update.setObject(status, "STATUS");
   controller.handleMessage(kepcandidate::kKEPSUpdateStatus, update.data());
   EXPECT_EQ(controller.statusView.item("fan_jian")->status, 0);
+}
+
+TEST_F(QStatusViewTest, ReinstalledSkinRefreshesTheCandidateViewAndTheStatusBarAlike) {
+  const fs::path skin = work_ / "skin";
+  write_standard_skin(skin);
+  fixture::write_file(skin / "skin.ini", "[general]\nskin_name=First\n" + skin_ini());
+
+  platform::ui::WindowRegistry registry;
+  CandidateController controller;
+  controller.awakeFromNib(registry);
+  const std::string activation = skin_activation(skin);
+  auto cn_en_pixel = [&] {
+    auto picture = controller.statusWindow.render();
+    if (!picture) throw std::runtime_error("no status picture");
+    const platform::ui::Point centre = centre_of("cn_en");
+    return picture->pixel(static_cast<int>(centre.x), static_cast<int>(kWindowHeight - centre.y));
+  };
+  controller.handleMessage(kepcandidate::kKEPSMessageActivated, activation);
+  ASSERT_EQ(controller.view.name, "First");
+  ASSERT_EQ(cn_en_pixel(), fixture::button_colour(button_number("cn_en"), 0));
+
+  // A new picture alone is not a new skin: neither view reads the folder again.
+  repaint_cn_en(skin);
+  controller.handleMessage(kepcandidate::kKEPSMessageActivated, activation);
+  EXPECT_EQ(cn_en_pixel(), fixture::button_colour(button_number("cn_en"), 0));
+
+  fixture::write_file(skin / "skin.ini", "[general]\nskin_name=Second\n" + skin_ini());
+  controller.handleMessage(kepcandidate::kKEPSMessageActivated, activation);
+  EXPECT_EQ(controller.view.name, "Second");
+  EXPECT_EQ(cn_en_pixel(), kRepaintedColour);
 }
 
 }  // namespace
