@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <unordered_set>
@@ -27,6 +29,8 @@ using platform::plist::Value;
 
 // The panel sits this far below the spot the placement rule gives, clear of the caret line.
 constexpr double kPanelDrop = 5;
+// Wide enough for the longest shipped key; the description takes the rest of the panel.
+constexpr double kKeyColumnWidth = 60;
 
 Dictionary row_of(const ime_vmode_entry_t& entry) {
   Array items;
@@ -86,10 +90,18 @@ Array mergeVModeRows() {
 
 VModePanel::VModePanel(platform::ui::Window& window, BundleLocator locator, Logger log)
     : window_(window), locator_(std::move(locator)), log_(std::move(log)) {
+  window_.set_content_view(std::make_unique<platform::ui::TableView>(platform::ui::Rect{}));
+  table_ = static_cast<platform::ui::TableView*>(window_.content_view());
+  const double width = window_.frame().width;
+  table_->add_column({kVModeKeyColumn, "", std::min(kKeyColumnWidth, width)});
+  table_->add_column({kVModeDescriptionColumn, "", std::max(0.0, width - kKeyColumnWidth)});
+  table_->set_data_source(this);
   setScriptRowTarget(&rows_);
 }
 
 VModePanel::~VModePanel() {
+  // The window may hold a later panel's table by now; this one's is then gone already.
+  if (window_.content_view() == table_) table_->set_data_source(nullptr);
   if (scriptRowTarget() == &rows_) setScriptRowTarget(nullptr);
   if (loaded_) QAVModeRelease();
 }
@@ -106,7 +118,6 @@ void VModePanel::loadVMode() {
   loaded_ = true;
   userTableTime_ = userTableTime();
   rows_.clear();
-  selected_.reset();
   // Released first: the engine reads the shipped table once per process and the user's only
   // when its time in whole seconds moved, and a change within one second must still show.
   QAVModeRelease();
@@ -114,7 +125,13 @@ void VModePanel::loadVMode() {
     QAVModeInit(&*bundle);
     rows_ = mergeVModeRows();
   }
-  publishRows();
+  // Reloaded even when empty: the table must not go on asking for rows that are gone.
+  table_->reload_data();
+  if (rows_.empty()) {
+    table_->select_row(-1);
+  } else {
+    select(0);
+  }
 }
 
 std::optional<fs::file_time_type> VModePanel::userTableTime() const {
@@ -153,25 +170,52 @@ void VModePanel::showFor(const kepcandidate::VModeShowMessage& message, bool ski
 }
 
 void VModePanel::selectPrevious() {
-  if (selected_ && *selected_ > 0) select(*selected_ - 1);
+  const std::optional<std::size_t> selected = selectedRow();
+  if (selected && *selected > 0) select(*selected - 1);
 }
 
 void VModePanel::selectNext() {
   if (rows_.empty()) return;
-  if (!selected_) {
+  const std::optional<std::size_t> selected = selectedRow();
+  if (!selected) {
     select(0);
-  } else if (*selected_ + 1 < rows_.size()) {
-    select(*selected_ + 1);
+  } else if (*selected + 1 < rows_.size()) {
+    select(*selected + 1);
   }
 }
 
 void VModePanel::chooseSelected() {
-  if (selected_ && *selected_ < rows_.size()) sendMatched(*selected_);
+  const std::optional<std::size_t> selected = selectedRow();
+  if (selected && *selected < rows_.size()) sendMatched(*selected);
+}
+
+std::optional<std::size_t> VModePanel::selectedRow() const {
+  const int row = table_->selected_row();
+  if (row < 0) return std::nullopt;
+  return static_cast<std::size_t>(row);
 }
 
 void VModePanel::select(std::size_t row) {
-  selected_ = row;
-  window_.show("selected", static_cast<std::int64_t>(row));
+  table_->select_row(static_cast<int>(row));
+  table_->scroll_row_to_visible(static_cast<int>(row));
+}
+
+int VModePanel::number_of_rows(const platform::ui::TableView&) {
+  return static_cast<int>(std::min<std::size_t>(rows_.size(), std::numeric_limits<int>::max()));
+}
+
+std::optional<std::string> VModePanel::object_value(const platform::ui::TableView&,
+                                                    std::string_view column, int row) {
+  if (row < 0 || static_cast<std::size_t>(row) >= rows_.size()) return std::nullopt;
+  if (column == kVModeKeyColumn) return text_of(rows_[row], kVModeRowKey);
+  if (column == kVModeDescriptionColumn) return text_of(rows_[row], kVModeRowDescription);
+  return std::nullopt;
+}
+
+bool VModePanel::should_edit(platform::ui::TableView&, std::string_view, int row) {
+  // The list is never edited: the edit gesture chooses the row instead.
+  if (row >= 0 && static_cast<std::size_t>(row) < rows_.size()) sendMatched(row);
+  return false;
 }
 
 void VModePanel::sendMatched(std::size_t row) const {
@@ -188,16 +232,6 @@ void VModePanel::sendMatched(std::size_t row) const {
   data.setObject(bytes_of(text_of(rows_[row], kVModeRowKey)), "KEY");
   data.setObject(std::move(values), "VALUE");
   kepcandidate::SendMessageToIM(kepcandidate::kKEPSVModeMatched, data.data());
-}
-
-void VModePanel::publishRows() {
-  Array shown;
-  shown.reserve(rows_.size());
-  for (const Value& row : rows_) {
-    shown.emplace_back(Array{text_of(row, kVModeRowKey), text_of(row, kVModeRowDescription)});
-  }
-  window_.show("rows", std::move(shown));
-  window_.show("selected", selected_ ? static_cast<std::int64_t>(*selected_) : std::int64_t{-1});
 }
 
 void VModePanel::place(const kepcandidate::VModeShowMessage::Caret& caret, std::int32_t fh,

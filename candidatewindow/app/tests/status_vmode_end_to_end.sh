@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # The window program's status bar and V-mode panel under the real server, typed into through
 # kep-type: a V-mode trigger shows the panel, Down moves its selection and Space offers the
-# chosen entry's items; a click on the status bar's cn_en button switches the server to English.
+# chosen entry's items; the panel's picture holds the list, and a double click on a row offers
+# that row's items to kep-imk-client; a click on the status bar's cn_en button switches the
+# server to English.
 #
-#   status_vmode_end_to_end.sh STAGED_ROOT BIN_DIR
+#   status_vmode_end_to_end.sh STAGED_ROOT BIN_DIR WINDOW_CHECK
 set -uo pipefail
 export LC_ALL=C.UTF-8
 root=$1
 bin=$2
+check=$3
 server="$root/Library/Input Methods/IMKKEP.app/Contents/MacOS/IMKKEP"
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../../scripts/lib/e2e_scratch.sh"
@@ -36,6 +39,15 @@ PLIST
 # One line per fact of a window's state: the plist without its layout.
 state_of() { tr -d '\t\n' <"$windows/$1.state" 2>/dev/null; }
 
+# Waits up to ten seconds for the state of window $1 to hold the text $2.
+wait_for_state() {
+  for _ in $(seq 100); do
+    grep -qF "$2" <<<"$(state_of "$1")" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 "$server" 2>>"$work/server.log" &
 server_pid=$!
 pids+=("$server_pid")
@@ -61,6 +73,32 @@ grep -q '<key>selected</key><integer>1<' <<<"$(state_of vmode)" ||
   fail "Down did not move the V-mode panel to its second row: $(state_of vmode)"
 # The second row of the shipped table is "bh" (strokes): its items become the candidates.
 grep -q '1一' <<<"$shown" || fail "Space did not offer the chosen entry's items:"$'\n'"$shown"
+
+# vbd: the panel shows the list from its first row, selected, with text on every row of its
+# picture; bd is an exact key, so its items are offered at once. A double click on the third row
+# (bq) then offers that row's items instead.
+"$bin/kep-imk-client" 'vbd<wait:20000>' >"$work/client.log" 2>&1 &
+client=$!
+pids+=("$client")
+wait_for_state candidate '<string>1，</string>' ||
+  fail "vbd did not offer bd's items: $(state_of candidate)"
+grep -q '<key>selected</key><integer>0<' <<<"$(state_of vmode)" ||
+  fail "the V-mode panel's first row is not selected: $(state_of vmode)"
+for row in 0 1 2 3 4 5 6 7; do
+  "$check" ink "$windows/vmode.png" 0 $((row * 18)) 240 18 >/dev/null ||
+    fail "row $row of the V-mode panel's picture holds no text"
+done
+"$bin/kep-ui" IMKKEPCandidateWindow double vmode 100 115 >/dev/null ||
+  fail "kep-ui could not double-click the V-mode panel"
+wait_for_state candidate '<string>1^_^</string>' ||
+  fail "the double click did not offer bq's items: $(state_of candidate)"
+grep -q '<key>selected</key><integer>2<' <<<"$(state_of vmode)" ||
+  fail "the double click did not select the third row: $(state_of vmode)"
+for _ in $(seq 50); do grep -q '^marked: vbq' "$work/client.log" && break; sleep 0.1; done
+grep -q '^marked: vbq' "$work/client.log" ||
+  fail "the client was not told the chosen key:"$'\n'"$(cat "$work/client.log")"
+kill -TERM "$client" 2>/dev/null
+wait "$client" 2>/dev/null
 
 status=$(state_of status)
 grep -q '<key>visible</key><true/>' <<<"$status" || fail "the status bar is not shown: $status"

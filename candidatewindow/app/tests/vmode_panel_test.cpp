@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -158,12 +159,16 @@ TEST_F(VModePanelTest, RowsAreSortedIgnoringCaseAndUserEntriesHideShippedOnes) {
   EXPECT_EQ(*first.find(kVModeRowDescription)->as_string(), "first");
   EXPECT_EQ(first.find(kVModeRowItems)->as_array()->size(), 2u);
 
-  const Value* shown = window_.shows().find("rows");
-  ASSERT_TRUE(shown && shown->as_array());
-  ASSERT_EQ(shown->as_array()->size(), 4u);
-  EXPECT_EQ((*shown->as_array())[3], Value(Array{"zz", "last"}));
-  EXPECT_EQ(window_.shows().find("selected")->integer_value(), -1);
-  EXPECT_FALSE(panel.selectedRow());
+  // The table shows key and description of every row, and the first row is selected.
+  const platform::ui::TableView& table = panel.table();
+  ASSERT_EQ(table.number_of_rows(), 4);
+  EXPECT_EQ(panel.object_value(table, kVModeKeyColumn, 3), "zz");
+  EXPECT_EQ(panel.object_value(table, kVModeDescriptionColumn, 3), "last");
+  EXPECT_EQ(panel.object_value(table, "ITEMS", 3), std::nullopt);
+  EXPECT_EQ(panel.object_value(table, kVModeKeyColumn, 4), std::nullopt);
+  EXPECT_EQ(panel.object_value(table, kVModeKeyColumn, -1), std::nullopt);
+  EXPECT_EQ(table.selected_row(), 0);
+  EXPECT_EQ(panel.selectedRow(), 0u);
 }
 
 TEST_F(VModePanelTest, TypedTextSelectsTheFirstRowItBeginsAndSendsExactMatches) {
@@ -178,8 +183,8 @@ TEST_F(VModePanelTest, TypedTextSelectsTheFirstRowItBeginsAndSendsExactMatches) 
       {"vAb", 1, std::nullopt},        // case counts, and Abc is longer than the typed key
       {"vabd", 2, "abd"},
       {"vz", 3, std::nullopt},
-      {"v", std::nullopt, std::nullopt},
-      {"vq", std::nullopt, std::nullopt},
+      {"v", 0, std::nullopt},   // the first row, selected by the load
+      {"vq", 0, std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);
@@ -212,36 +217,112 @@ TEST_F(VModePanelTest, ExactMatchSendsTheRowItemsAsUtf8) {
 TEST_F(VModePanelTest, UpAndDownStopAtTheEnds) {
   VModePanel panel(window_, locator(), logger());
   panel.showFor(typed("v"), false);
-  panel.selectPrevious();
-  EXPECT_FALSE(panel.selectedRow());
-  panel.selectNext();
   EXPECT_EQ(panel.selectedRow(), 0u);
   panel.selectPrevious();
   EXPECT_EQ(panel.selectedRow(), 0u);
-  for (int step = 0; step < 3; ++step) panel.selectNext();
+  panel.selectNext();
+  EXPECT_EQ(panel.selectedRow(), 1u);
+  for (int step = 0; step < 2; ++step) panel.selectNext();
   EXPECT_EQ(panel.selectedRow(), 3u);
   panel.selectNext();
   EXPECT_EQ(panel.selectedRow(), 3u);
-  EXPECT_EQ(window_.shows().find("selected")->integer_value(), 3);
+  EXPECT_EQ(panel.table().selected_row(), 3);
   panel.selectPrevious();
+  EXPECT_EQ(panel.selectedRow(), 2u);
+  // Text that begins no key leaves the selection where it was.
+  panel.showFor(typed("vq"), false);
   EXPECT_EQ(panel.selectedRow(), 2u);
 }
 
-TEST_F(VModePanelTest, ChoosingSendsTheSelectedRowAndNothingWithoutOne) {
+TEST_F(VModePanelTest, ChoosingSendsTheSelectedRow) {
   FakeServer server;
   VModePanel panel(window_, locator(), logger());
   panel.showFor(typed("vq"), false);
-  panel.chooseSelected();
   EXPECT_TRUE(server.received().empty());
-  EXPECT_TRUE(server.ids().empty());
+  panel.chooseSelected();  // the first row, selected by the load
+  ASSERT_EQ(server.received(std::chrono::milliseconds(5000)).size(), 1u);
 
   panel.showFor(typed("vAb"), false);
   panel.selectNext();
   panel.chooseSelected();
   const std::vector<Matched>& received = server.received(std::chrono::milliseconds(5000));
+  ASSERT_EQ(received.size(), 2u);
+  EXPECT_EQ(received[0].key, "ab");
+  EXPECT_EQ(received[1].key, "abd");
+  EXPECT_EQ(received[1].items, std::vector<std::string>{"d1"});
+}
+
+// Pixels of the rendered panel, rows counted from the top as the table shows them.
+class PanelPicture {
+ public:
+  explicit PanelPicture(const platform::ui::Window& window) : picture_(window.render()) {
+    if (!picture_) throw std::runtime_error("the panel cannot be drawn");
+  }
+  // The colour of row `row`'s band where no text reaches: its right end.
+  platform::gfx::Pixel bandColour(int row) const { return picture_->pixel(picture_->width() - 2, top(row) + 1); }
+  // How many pixels of row `row` between x = `left` and `right` differ from the band's colour.
+  int marks(int row, int left, int right) const {
+    const platform::gfx::Pixel band = bandColour(row);
+    int count = 0;
+    for (int y = top(row); y < top(row) + kRow; ++y) {
+      for (int x = left; x < right; ++x) count += picture_->pixel(x, y) == band ? 0 : 1;
+    }
+    return count;
+  }
+
+ private:
+  static constexpr int kRow = static_cast<int>(platform::ui::TableView::kRowHeight);
+  static int top(int row) { return row * kRow; }
+  std::optional<platform::gfx::Surface> picture_;
+};
+
+TEST_F(VModePanelTest, PanelDrawsKeysDescriptionsAndTheSelection) {
+  constexpr platform::gfx::Pixel kWhite{255, 255, 255, 255};
+  VModePanel panel(window_, locator(), logger());
+  PanelPicture empty(window_);
+  EXPECT_EQ(empty.marks(0, 0, 240), 0);
+  EXPECT_EQ(empty.bandColour(0), kWhite);
+
+  panel.showFor(typed("v"), false);
+  PanelPicture shown(window_);
+  EXPECT_NE(shown.bandColour(0), kWhite);  // the selected first row
+  for (int row = 1; row < 4; ++row) EXPECT_EQ(shown.bandColour(row), kWhite) << row;
+  for (int row = 0; row < 4; ++row) {
+    EXPECT_GT(shown.marks(row, 0, 60), 0) << "key of row " << row;
+    EXPECT_GT(shown.marks(row, 60, 240), 0) << "description of row " << row;
+  }
+  EXPECT_EQ(shown.marks(4, 0, 240), 0);  // below the last row
+
+  panel.selectNext();
+  PanelPicture moved(window_);
+  EXPECT_EQ(moved.bandColour(0), kWhite);
+  EXPECT_EQ(moved.bandColour(1), shown.bandColour(0));
+}
+
+TEST_F(VModePanelTest, DoubleClickOnARowSelectsAndSendsIt) {
+  FakeServer server;
+  VModePanel panel(window_, locator(), logger());
+  panel.showFor(typed("v"), false);
+  const platform::ui::Point third{100, 160 - 2.5 * platform::ui::TableView::kRowHeight};
+
+  // One click only selects.
+  window_.handle_mouse({platform::ui::MouseEventType::Down, third, 1});
+  window_.handle_mouse({platform::ui::MouseEventType::Up, third, 1});
+  EXPECT_EQ(panel.selectedRow(), 2u);
+  EXPECT_TRUE(server.received().empty());
+
+  window_.handle_mouse({platform::ui::MouseEventType::Down, third, 2});
+  window_.handle_mouse({platform::ui::MouseEventType::Up, third, 2});
+  const std::vector<Matched>& received = server.received(std::chrono::milliseconds(5000));
   ASSERT_EQ(received.size(), 1u);
   EXPECT_EQ(received[0].key, "abd");
   EXPECT_EQ(received[0].items, std::vector<std::string>{"d1"});
+  EXPECT_EQ(panel.selectedRow(), 2u);
+
+  // A click below the rows chooses nothing.
+  window_.handle_mouse({platform::ui::MouseEventType::Down, {100, 20}, 2});
+  EXPECT_EQ(server.received().size(), 1u);
+  EXPECT_EQ(panel.selectedRow(), 2u);
 }
 
 TEST_F(VModePanelTest, ChangedUserTableReloadsOncePerChange) {

@@ -8,6 +8,9 @@
 //                       box adds to it); otherwise says what differs and exits 1.
 //   state STATE         prints "visible=true|false", "frame=X,Y,W,H" and one "label=TEXT" line
 //                       per label the window shows; exits 1 when the file is no window state.
+//   ink PNG X Y W H     prints how many pixels of the rectangle (pixels from the top-left) differ
+//                       from its top-right pixel (text on a row's background); exits 0 when some
+//                       do, 1 when the rectangle is one colour or not inside the picture.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -27,7 +30,9 @@ constexpr double kMinBackgroundShare = 0.3;
 bool near(int a, int b) { return std::abs(a - b) <= kTolerance; }
 
 int usage() {
-  std::fprintf(stderr, "usage: kep-candidate-window-check picture PNG RRGGBB ALPHA | state STATE\n");
+  std::fprintf(stderr,
+               "usage: kep-candidate-window-check picture PNG RRGGBB ALPHA | state STATE |\n"
+               "       ink PNG X Y W H\n");
   return 2;
 }
 
@@ -115,11 +120,45 @@ int check_picture(const char* path, const char* colour, const char* alpha) {
   return 0;
 }
 
+bool parse_side(const char* text, int& value) {
+  char* end = nullptr;
+  const long parsed = std::strtol(text, &end, 10);
+  if (end == text || *end != '\0' || parsed < 0 || parsed > 1 << 16) return false;
+  value = static_cast<int>(parsed);
+  return true;
+}
+
+int check_ink(const char* path, char** sides) {
+  int x0 = 0, y0 = 0, width = 0, height = 0;
+  if (!parse_side(sides[0], x0) || !parse_side(sides[1], y0) || !parse_side(sides[2], width) ||
+      !parse_side(sides[3], height) || width == 0 || height == 0) {
+    return usage();
+  }
+  std::string error;
+  std::optional<platform::gfx::Surface> picture = platform::gfx::load_image(path, &error);
+  if (!picture) {
+    std::fprintf(stderr, "%s: %s\n", path, error.c_str());
+    return 1;
+  }
+  if (x0 + width > picture->width() || y0 + height > picture->height()) {
+    std::fprintf(stderr, "the rectangle leaves the %dx%d picture\n", picture->width(), picture->height());
+    return 1;
+  }
+  const platform::gfx::Pixel ground = picture->pixel(x0 + width - 1, y0);
+  long marks = 0;
+  for (int y = y0; y < y0 + height; ++y) {
+    for (int x = x0; x < x0 + width; ++x) marks += picture->pixel(x, y) == ground ? 0 : 1;
+  }
+  std::printf("%ld\n", marks);
+  return marks > 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "picture" && argc == 5) return check_picture(argv[2], argv[3], argv[4]);
   if (command == "state" && argc == 3) return check_state(argv[2]);
+  if (command == "ink" && argc == 7) return check_ink(argv[2], argv + 3);
   return usage();
 }
