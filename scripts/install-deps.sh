@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   libplist-dev libcmph-dev libdb5.3-dev libsqlite3-dev
-  libbz2-dev unicode-data rime-data-pinyin-simp pinyin-database friso-dict opencc libopencc1.1
+  libbz2-dev unicode-data rime-data-pinyin-simp pinyin-database friso-dict opencc libopencc1.1 python3-jieba
   libcairo2-dev libpixman-1-dev libpango1.0-dev libzip-dev libiniparser-dev libjpeg-dev libpng-dev
   fonts-wqy-microhei fonts-dejavu-core liblua5.1-0-dev
 )

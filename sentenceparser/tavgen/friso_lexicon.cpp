@@ -1,6 +1,6 @@
 #include "friso_lexicon.h"
 
-#include "platform/files.h"
+#include "source_text.h"
 
 namespace tavgen {
 
@@ -22,12 +22,8 @@ std::vector<std::string> parse_friso_lexicon(std::string_view text) {
 }
 
 bool load_friso_lexicon(const std::filesystem::path& path, std::vector<std::string>* words, std::string* error) {
-  std::error_code ec;
-  std::optional<std::string> text = platform::files::read_file(path, ec);
-  if (!text) {
-    *error = "cannot read " + path.string() + ": " + ec.message();
-    return false;
-  }
+  const std::optional<std::string> text = read_source_text(path, error);
+  if (!text) return false;
   *words = parse_friso_lexicon(*text);
   return true;
 }

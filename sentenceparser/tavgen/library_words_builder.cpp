@@ -8,6 +8,7 @@
 
 #include "library_key.h"
 #include "library_weights.h"
+#include "row_positions.h"
 #include "sentenceparser/core/syllable_list.h"
 #include "sources/utf8.h"
 
@@ -35,41 +36,6 @@ struct Candidate {
 bool heavier(const Candidate& a, const Candidate& b) {
   return std::tie(b.weight, a.characters, a.syllables) < std::tie(a.weight, b.characters, b.syllables);
 }
-
-// Where each character stands in its syllable's row.
-class RowPositions {
- public:
-  RowPositions(const DanRows& rows, const CharacterWeights& weights) : rows_(rows), weights_(weights) {
-    for (int n = 0; n < kDanLines; ++n) {
-      number_of_[rows.texts[n]] = n;
-      for (std::size_t i = 0; i < rows.characters[n].size(); ++i) positions_[n].emplace(rows.characters[n][i], i);
-    }
-  }
-
-  enum class Miss { None, NoRow, BeyondRow, NotInRow };
-
-  // The position of `character` read as `syllable`, or the reason there is none.
-  Miss position(const std::string& syllable, GbkChar character, int* position) const {
-    std::optional<KeyedSyllable> keyed = keyed_syllable(syllable);
-    if (!keyed) return Miss::NoRow;
-    auto row = number_of_.find(keyed->marked);
-    if (row == number_of_.end()) return Miss::NoRow;
-    auto at = positions_[row->second].find(character);
-    if (at != positions_[row->second].end()) {
-      *position = at->second;
-      return Miss::None;
-    }
-    const auto& all = weights_.syllables();
-    auto source = all.find(source_syllable(rows_.texts[row->second]));
-    return source != all.end() && source->second.count(character) != 0 ? Miss::BeyondRow : Miss::NotInRow;
-  }
-
- private:
-  const DanRows& rows_;
-  const CharacterWeights& weights_;
-  std::unordered_map<std::string, int> number_of_;
-  std::array<std::unordered_map<GbkChar, int>, kDanLines> positions_;
-};
 
 // Positions of every character, or false with the miss counted.
 bool place(const Candidate& candidate, const RowPositions& rows, Gb2312Cache& gb2312, std::vector<int>* positions,
@@ -208,12 +174,14 @@ void trim_index_entries(std::vector<Candidate>* words, LibraryWordsReport* repor
   *words = std::move(kept);
 }
 
+// Two syllables, three, and four or more: each pool keeps its own heaviest phrases, so that the
+// common short words do not crowd out the set phrases.
+std::size_t whole_pool(std::size_t syllables) { return std::min<std::size_t>(syllables, 4); }
+
 std::vector<const Candidate*> whole_phrases(const std::vector<Candidate>& words) {
   std::map<std::string, std::vector<const Candidate*>> by_key;
-  for (const Candidate& c : words) {
-    if (c.syllables.size() >= 4) by_key[c.key].push_back(&c);
-  }
-  std::vector<const Candidate*> phrases;
+  for (const Candidate& c : words) by_key[c.key].push_back(&c);
+  std::map<std::size_t, std::vector<const Candidate*>> pools;
   for (auto& [key, homophones] : by_key) {
     std::sort(homophones.begin(), homophones.end(), [](const Candidate* a, const Candidate* b) { return heavier(*a, *b); });
     // A spelling copy is the same word: compare with the words of other characters only.
@@ -225,10 +193,16 @@ std::vector<const Candidate*> whole_phrases(const std::vector<Candidate>& words)
         break;
       }
     }
-    if (rival == nullptr || first->weight >= kWholePhraseDominance * rival->weight) phrases.push_back(first);
+    if (rival == nullptr || first->weight >= kWholePhraseDominance * rival->weight) {
+      pools[whole_pool(first->syllables.size())].push_back(first);
+    }
   }
-  std::sort(phrases.begin(), phrases.end(), [](const Candidate* a, const Candidate* b) { return heavier(*a, *b); });
-  if (phrases.size() > kWholePhraseCount) phrases.resize(kWholePhraseCount);
+  std::vector<const Candidate*> phrases;
+  for (auto& [pool, members] : pools) {
+    std::sort(members.begin(), members.end(), [](const Candidate* a, const Candidate* b) { return heavier(*a, *b); });
+    if (members.size() > kWholePhraseCount) members.resize(kWholePhraseCount);
+    phrases.insert(phrases.end(), members.begin(), members.end());
+  }
   return phrases;
 }
 

@@ -7,9 +7,9 @@
 // is stored under both spellings, the copy without 0x40 and with no abbreviation share, so that
 // neither the abbreviation search nor its listing counts it twice.
 //
-// The whole-input library holds set phrases: the 3000 heaviest words of 4..7 characters that
-// outweigh every other word of their syllables at least three times, so that the phrase is what
-// those syllables typed alone mean.
+// The whole-input library holds set phrases: the words that outweigh every other word of their
+// syllables at least three times, so that the word is what those syllables typed alone mean; the
+// 3000 heaviest of 2 characters, of 3, and of 4..7 each.
 #pragma once
 
 #include <array>

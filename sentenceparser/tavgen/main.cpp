@@ -1,11 +1,13 @@
 // kep-tavgen: generates the sentence service's data from open data (Unihan, a Rime pinyin
-// dictionary, a phrase database, friso's lexicons), all from the same character weights: the
-// tables compiled into the service's core, its single-character table pydan.tab, and its
-// word-library folder.
+// dictionary, a phrase database, friso's lexicons, jieba's tagged words), all from the same
+// character weights: the tables compiled into the service's core, its single-character table
+// pydan.tab, and its word-library folder.
+#include <array>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,15 +15,20 @@
 #include "accent_additions_builder.h"
 #include "certainty_builder.h"
 #include "character_readings_writer.h"
+#include "context_words_builder.h"
 #include "cz_libraries.h"
 #include "dan_rows.h"
 #include "friso_lexicon.h"
+#include "gap_evidence.h"
+#include "head_end_words_builder.h"
+#include "jieba_dictionary.h"
 #include "letter_list_builder.h"
 #include "library_words_builder.h"
 #include "name_lists_builder.h"
 #include "platform/files.h"
 #include "position_weights_writer.h"
 #include "reading_libraries_writer.h"
+#include "row_positions.h"
 #include "sentenceparser/core/reading_library_layout.h"
 #include "split_libraries_builder.h"
 #include "tables_source_writer.h"
@@ -45,12 +52,15 @@ struct Options {
   fs::path pydan;
   fs::path tav;
   fs::path friso = tavgen::kFrisoLexiconFolder;
+  fs::path jieba = tavgen::kJiebaDictionary;
 };
 
 // friso's lexicons the generator reads, by file name.
 struct FrisoLexicons {
   std::vector<std::string> main;
   std::vector<std::string> places;
+  std::vector<std::string> units;
+  std::vector<std::string> letter_words;  // Latin letters, then hanzi
   tavgen::NameLexicons names;
 };
 
@@ -58,10 +68,11 @@ void usage() {
   std::fprintf(stderr,
                "usage: kep-tavgen --tables FILE.cpp --pydan FILE --tav DIR\n"
                "                  [--unihan DIR] [--words FILE] [--phrases FILE] [--friso DIR]\n"
+               "                  [--jieba FILE]\n"
                "Writes the sentence service's generated tables (C++ source), its pydan.tab, and\n"
                "the folders cz, main, mpp, py and tools (the word, reading and split libraries,\n"
                "danmodi.inx and danmodi.lib)\n"
-               "under DIR; --friso names the folder of friso's lexicons.\n");
+               "under DIR; --friso names the folder of friso's lexicons, --jieba jieba's dict.txt.\n");
 }
 
 bool parse_options(int argc, char** argv, Options* options) {
@@ -75,6 +86,7 @@ bool parse_options(int argc, char** argv, Options* options) {
     else if (arg == "--words") target = &options->sources.word_dictionary;
     else if (arg == "--phrases") target = &options->sources.phrase_database;
     else if (arg == "--friso") target = &options->friso;
+    else if (arg == "--jieba") target = &options->jieba;
     if (target == nullptr || i + 1 >= argc) return false;
     *target = argv[++i];
   }
@@ -94,17 +106,29 @@ bool write_file(const fs::path& path, const std::string& bytes, std::string* err
   return true;
 }
 
-// The main, whole-input, head-and-end and context libraries under `tav`. The head-and-end and
-// context libraries are written without words.
-bool write_word_libraries(const fs::path& tav, tavgen::LibraryWords words, std::string* error) {
+// The main, whole-input, head-and-end and context libraries under `tav`.
+bool write_word_libraries(const fs::path& tav, tavgen::LibraryWords words,
+                          std::array<std::vector<tavgen::LibraryWord>, tavgen::kHeadEndWordMax + 1> head_end,
+                          const tavgen::ContextLibraryWords& context, std::string* error) {
   for (int n = 2; n <= tavgen::kLibraryWordMax; ++n) {
     if (!tavgen::write_main_library(tav, n, std::move(words.main[n]), error) ||
         !tavgen::write_whole_library(tav, n, std::move(words.whole[n]), error) ||
-        (n <= 6 && !tavgen::write_head_end_library(tav, n, {}, error))) {
+        (n <= tavgen::kHeadEndWordMax && !tavgen::write_head_end_library(tav, n, std::move(head_end[n]), error))) {
       return false;
     }
   }
-  return tavgen::write_empty_context_libraries(tav, error);
+  return tavgen::write_context_libraries(tav, context, error);
+}
+
+void print_context_report(const tavgen::HeadEndReport& head_end, const tavgen::ContextWordsReport& context,
+                          const tavgen::ContextLibraryWords& words) {
+  std::printf("  head and end  %zu head words, %zu end words; left out: %zu not in the main library, %zu below a "
+              "homophone\n",
+              head_end.heads, head_end.ends, head_end.not_in_main, head_end.below_rivals);
+  std::printf("  context       words after numbers %zu, between numbers %zu, after letters %zu (%zu not placed); "
+              "records bd1:%zu bd2:%zu bdj2:%zu\n",
+              context.after_numbers, context.between_numbers, context.after_letters, context.not_placed,
+              words.one.size(), words.two.size(), words.abbreviated.size());
 }
 
 void print_library_report(const tavgen::LibraryWordsReport& report) {
@@ -114,7 +138,7 @@ void print_library_report(const tavgen::LibraryWordsReport& report) {
   std::printf("                main");
   for (int n = 2; n <= tavgen::kLibraryWordMax; ++n) std::printf(" %d:%zu", n, report.main[n]);
   std::printf(" (%zu second spellings); whole-input", report.spelling_copies);
-  for (int n = 4; n <= tavgen::kLibraryWordMax; ++n) std::printf(" %d:%zu", n, report.whole[n]);
+  for (int n = 2; n <= tavgen::kLibraryWordMax; ++n) std::printf(" %d:%zu", n, report.whole[n]);
   std::printf("\n");
 }
 
@@ -122,6 +146,8 @@ bool load_friso_lexicons(const fs::path& folder, FrisoLexicons* lexicons, std::s
   const std::pair<const char*, std::vector<std::string>*> files[] = {
       {"lex-main.lex", &lexicons->main},
       {"lex-cn-place.lex", &lexicons->places},
+      {"lex-units.lex", &lexicons->units},
+      {"lex-ecmixed.lex", &lexicons->letter_words},
       {"lex-lname.lex", &lexicons->names.surnames},
       {"lex-sname.lex", &lexicons->names.single_given},
       {"lex-dname-1.lex", &lexicons->names.double_first},
@@ -247,7 +273,22 @@ int run(const Options& options) {
   tavgen::LibraryWordsReport library_report;
   tavgen::LibraryWords library_words =
       tavgen::build_library_words(sources.vocabulary, rows, sources.weights, &library_report);
-  if (!write_word_libraries(options.tav, std::move(library_words), &error)) return fail(error);
+  std::vector<tavgen::TaggedWord> tagged;
+  if (!tavgen::load_jieba_dictionary(options.jieba, &tagged, &error)) return fail(error);
+  tavgen::HeadEndReport head_end_report;
+  auto head_end = tavgen::build_head_end_words(tagged, library_words, rows, &head_end_report);
+  tavgen::GapEvidence gaps;
+  const std::set<std::string> idioms = tavgen::texts_tagged(tagged, tavgen::kIdiomTags);
+  tavgen::add_numeral_compounds(sources.vocabulary, idioms, &gaps);
+  tavgen::add_numeral_compounds(sources.numeral_phrases, idioms, &gaps);
+  tavgen::add_units(friso.units, sources.weights, &gaps);
+  tavgen::add_letter_words(friso.letter_words, sources.vocabulary, sources.weights, &gaps);
+  tavgen::ContextWordsReport context_report;
+  const tavgen::ContextLibraryWords context_words =
+      tavgen::build_context_words(gaps, tavgen::RowPositions(rows, sources.weights), &context_report);
+  if (!write_word_libraries(options.tav, std::move(library_words), std::move(head_end), context_words, &error)) {
+    return fail(error);
+  }
 
   const tavgen::CharacterReadings readings = tavgen::write_character_readings(sources.weights);
   const tavgen::ReadingLibraries reading_libraries = tavgen::build_reading_libraries(sources.vocabulary, gb2312);
@@ -269,6 +310,7 @@ int run(const Options& options) {
   std::printf("  danmodi       %zu index bytes, %zu library bytes, from %zu words (%zu phrases)\n",
               danmodi.index.size(), danmodi.library.size(), sources.words.size(), sources.phrases_added);
   print_library_report(library_report);
+  print_context_report(head_end_report, context_report, context_words);
   print_cz_report(cz, names);
   print_reading_report(readings, reading_libraries, position_weights.size(), splits);
   return 0;

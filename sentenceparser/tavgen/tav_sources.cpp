@@ -1,5 +1,9 @@
 #include "tav_sources.h"
 
+#include <algorithm>
+#include <unordered_set>
+
+#include "gap_evidence.h"
 #include "model/characters.h"
 #include "sources/utf8.h"
 
@@ -48,6 +52,20 @@ bool load_tav_sources(const mkdata::SourcePaths& paths, const mkdata::MergeRules
     if (word.syllables.size() >= 2) sources->vocabulary.push_back(std::move(word));
   }
   sources->vocabulary.insert(sources->vocabulary.end(), phrases.begin(), phrases.end());
+
+  const auto starts_with_numeral = [](const std::string& text) {
+    const std::optional<std::vector<std::string>> characters = mkdata::characters_of(text);
+    return characters && !characters->empty() && is_numeral(characters->front());
+  };
+  std::unordered_set<std::string> known;
+  for (const mkdata::RimeEntry& word : sources->vocabulary) {
+    if (starts_with_numeral(word.text)) known.insert(word.text);
+  }
+  for (mkdata::DatabasePhrase& phrase : read.database_phrases) {
+    if (!starts_with_numeral(phrase.text) || known.count(phrase.text) != 0) continue;
+    if (std::find(phrase.syllables.begin(), phrase.syllables.end(), "") != phrase.syllables.end()) continue;
+    sources->numeral_phrases.push_back({std::move(phrase.text), std::move(phrase.syllables), phrase.frequency});
+  }
   return true;
 }
 

@@ -21,6 +21,10 @@ struct TavSources {
   // The words of two or more characters of the word source and the merged phrases, on the word
   // source's weight scale: what the word libraries hold.
   std::vector<mkdata::RimeEntry> vocabulary;
+  // The phrase database's phrases that start with a numeral and that the vocabulary lacks (the
+  // merge's cap leaves most of them out), weighed by the database's frequency: more numeral
+  // compounds for the words between numbers (gap_evidence.h).
+  std::vector<mkdata::RimeEntry> numeral_phrases;
 };
 
 // Word-source entries as context words; entries with a character outside GB2312, or without one

@@ -5,6 +5,7 @@
 #include <optional>
 #include <tuple>
 
+#include "context_library_writer.h"
 #include "library_key.h"
 #include "platform/files.h"
 #include "sentenceparser/core/library_layout.h"
@@ -21,24 +22,7 @@ constexpr long kPy4Numbers = 26L * 26 * 26 * 26;
 
 enum class Library { Main, Whole, HeadEnd };
 
-struct Record {
-  long bucket = 0;
-  std::string compared;  // the bytes a reader's binary search compares
-  std::string bytes;     // the whole record
-  int weight = 0;        // homophones: heaviest first
-  int marker_rank = 0;   // head-and-end: "h" before "e"
-};
-
-// Base-26 number of `count` lower-case letters of `key` from `offset`; -1 for another byte.
-long letter_number(const std::string& key, std::size_t offset, int count) {
-  long number = 0;
-  for (int i = 0; i < count; ++i) {
-    const char c = key[offset + i];
-    if (c < 'a' || c > 'z') return -1;
-    number = number * 26 + (c - 'a');
-  }
-  return number;
-}
+using Record = LibraryRecord;
 
 std::string describe(const LibraryWord& word) {
   std::string text;
@@ -214,6 +198,22 @@ bool make_records(Library library, int n, const std::vector<LibraryWord>& words,
 
 }  // namespace
 
+long letter_number(const std::string& key, std::size_t offset, int count) {
+  if (offset + count > key.size()) return -1;
+  long number = 0;
+  for (int i = 0; i < count; ++i) {
+    const char c = key[offset + i];
+    if (c < 'a' || c > 'z') return -1;
+    number = number * 26 + (c - 'a');
+  }
+  return number;
+}
+
+bool write_library_records(const fs::path& tav, const std::string& index_name, const std::string& data_name,
+                           long numbers, std::vector<LibraryRecord> records, std::string* error) {
+  return write_library(tav, index_name, data_name, numbers, std::move(records), error);
+}
+
 bool write_main_library(const fs::path& tav, int n, std::vector<LibraryWord> words, std::string* error) {
   if (sentence::main_record_width(n) == 0) {
     *error = "the main library holds no words of " + std::to_string(n) + " syllables";
@@ -261,15 +261,7 @@ bool write_head_end_library(const fs::path& tav, int n, std::vector<LibraryWord>
 }
 
 bool write_empty_context_libraries(const fs::path& tav, std::string* error) {
-  const std::pair<const char*, long> libraries[] = {
-      {"mpp/bd1", kPy3Numbers}, {"mpp/bd2", kPy3Numbers}, {"mpp/bdj2", kPy4Numbers}};
-  for (const auto& [name, numbers] : libraries) {
-    const std::string base = name;
-    if (!write_index_only(tav / (base + ".inx"), tav / (base + ".dat"), empty_index(numbers), error)) {
-      return false;
-    }
-  }
-  return true;
+  return write_context_libraries(tav, {}, error);
 }
 
 }  // namespace tavgen

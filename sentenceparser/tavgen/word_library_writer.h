@@ -46,4 +46,25 @@ bool write_head_end_library(const std::filesystem::path& tav, int n,
 // mpp/bd1, mpp/bd2 and mpp/bdj2 as valid libraries without words.
 bool write_empty_context_libraries(const std::filesystem::path& tav, std::string* error);
 
+// One record of a library in the layout all word libraries share: an index entry per bucket
+// number, the bucket's records sorted by the bytes a reader compares.
+struct LibraryRecord {
+  long bucket = 0;
+  std::string compared;  // the bytes a reader's binary search compares
+  std::string bytes;     // the whole record
+  int weight = 0;        // equal compared bytes: heaviest first
+  int marker_rank = 0;   // head-and-end: "h" before "e"
+};
+
+// Base-26 number of `count` lower-case letters of `key` from `offset`; -1 for another byte or a
+// key too short.
+long letter_number(const std::string& key, std::size_t offset, int count);
+
+// `index_name` with `numbers` index entries and `data_name` under `tav` for the records, or the
+// index alone when there are none; false, with the reason in `error`, for a bucket of more than
+// kBucketRecordMax records or a file that cannot be written.
+bool write_library_records(const std::filesystem::path& tav, const std::string& index_name,
+                           const std::string& data_name, long numbers, std::vector<LibraryRecord> records,
+                           std::string* error);
+
 }  // namespace tavgen

@@ -153,7 +153,7 @@ TEST(LibraryWordsTest, TheVocabularyBecomesLibraryWords) {
   EXPECT_EQ(report.main[2], 7u);
 }
 
-TEST(LibraryWordsTest, WholeInputPhrasesAreLongAndOutweighTheirHomophones) {
+TEST(LibraryWordsTest, WholeInputPhrasesOutweighTheirHomophones) {
   CharacterWeights weights = fixture_weights();
   const DanRows rows = build_dan_rows(weights);
   const std::vector<mkdata::RimeEntry> vocabulary = {
@@ -162,7 +162,11 @@ TEST(LibraryWordsTest, WholeInputPhrasesAreLongAndOutweighTheirHomophones) {
       {"中国人民", {"zhong", "guo", "ren", "min"}, 30000},
       {"重国人民", {"zhong", "guo", "ren", "min"}, 9999},  // three times lighter
       {"中华人民共和国", {"zhong", "hua", "ren", "min", "gong", "he", "guo"}, 40},
-      {"中国人", {"zhong", "guo", "ren"}, 50000},  // too short
+      {"中国人", {"zhong", "guo", "ren"}, 50000},
+      {"重果人", {"zhong", "guo", "ren"}, 20000},  // less than three times lighter
+      {"人民", {"ren", "min"}, 50000},              // alone under its syllables
+      {"中华", {"zhong", "hua"}, 30000},
+      {"重话", {"zhong", "hua"}, 10000},            // three times lighter
   };
   LibraryWordsReport report;
   const LibraryWords words = build_library_words(vocabulary, rows, weights, &report);
@@ -171,7 +175,13 @@ TEST(LibraryWordsTest, WholeInputPhrasesAreLongAndOutweighTheirHomophones) {
   EXPECT_EQ(words.whole[4][0].positions, (std::vector<int>{0, 0, 0, 0}));
   EXPECT_EQ(words.whole[7].size(), 1u);
   EXPECT_TRUE(words.whole[3].empty());
+  ASSERT_EQ(words.whole[2].size(), 2u);
+  for (const LibraryWord& word : words.whole[2]) {
+    EXPECT_TRUE(word.syllables == split("ren min") || word.syllables == split("zhong hua")) << word.syllables[0];
+    EXPECT_EQ(word.positions, (std::vector<int>{0, 0}));
+  }
   EXPECT_EQ(words.main[4].size(), 4u);
+  EXPECT_EQ(report.whole[2], 2u);
 }
 
 TEST(LibraryWordsTest, HomophonesKeepTheirOrderAfterRounding) {

@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "sentenceparser/tavgen/character_weights.h"
 #include "sentenceparser/tavgen/gb2312.h"
+#include "sources/utf8.h"
 
 namespace tavgen::testing {
 
@@ -30,6 +33,17 @@ inline GbkChar gb2312_by_sequence(int sequence) {
   const int index = sequence <= 3755 ? sequence - 1 : sequence - 3756;
   const int first_row = sequence <= 3755 ? 0xB0 : 0xD8;
   return static_cast<GbkChar>(((first_row + index / 94) << 8) | (0xA1 + index % 94));
+}
+
+// Character weights of a few syllables: each row's characters heaviest first.
+inline CharacterWeights weights_of_rows(const std::vector<std::pair<const char*, const char*>>& rows) {
+  CharacterWeights weights;
+  for (const auto& [syllable, characters] : rows) {
+    std::uint64_t weight = 1000;
+    const std::vector<std::string> each = mkdata::characters_of(characters).value_or(std::vector<std::string>{});
+    for (const std::string& c : each) weights.add(syllable, gb(c.c_str()), weight--);
+  }
+  return weights;
 }
 
 }  // namespace tavgen::testing
