@@ -107,10 +107,11 @@ hex=$(reply_hex 100 ni_hao)
 [[ $("$kep_port" send "$port" 99 x) == "no reply" ]] || fail "99 was answered"
 
 # Word segmentation over the generated word libraries, once the generator fills them: words,
-# abbreviations and number words, with one word-end flag per item.
+# abbreviations and number words, and the measure word after a digit and the word between two
+# digits from the context libraries, with one word-end flag per item.
 if [[ -s $KEP_ROOT/Library/TAV/main/mgrm0.dat ]]; then
   declare -A expected=([wo_men_shi_zhong_guo_ren]=我们是中国人 [W_M_S_Z_G_R]=我们是中国人 [Z_G]=中国
-                       [yi_er_san_si]=一二三四)
+                       [yi_er_san_si]=一二三四 [3_ge_,]=3个, [1_dao_2]=1到2)
   for pinyin in "${!expected[@]}"; do
     reply=$("$kep_port" send "$port" 100 "$pinyin")
     text=${reply%%$'\xff'*}
