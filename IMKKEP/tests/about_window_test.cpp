@@ -2,7 +2,6 @@
 // the flip to the credits and back, and its links.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -10,14 +9,13 @@
 #include "CoreSource/tests/engine_test_support.h"
 #include "IMKKEP/FliprView.h"
 #include "IMKKEP/KEPAbout.h"
+#include "loop_wait.h"
 #include "platform/runloop.h"
 #include "workspace_requests.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
-
 class AboutWindowTest : public ::testing::Test {
  protected:
   void write(const std::string& name, const std::string& text) {
@@ -103,8 +101,8 @@ TEST_F(AboutWindowTest, TheFlipEndsOnTheCreditsFaceAndTurnsBack) {
   EXPECT_EQ(flipping->view().originalRect().width, 360);
   EXPECT_TRUE(fs::exists(picture("flip")));
 
-  loop_.run_for(1500ms);
-  EXPECT_FALSE(flipping->view().isFlipping());
+  // The flip ends when its animation reaches its end, however long that takes here.
+  ASSERT_TRUE(server_test::run_until(loop_, [&] { return !flipping->view().isFlipping(); }));
   EXPECT_FALSE(flipping->window().is_visible());
   const platform::ui::Window& back = about.ackWindow();
   EXPECT_TRUE(back.is_visible());
@@ -118,7 +116,10 @@ TEST_F(AboutWindowTest, TheFlipEndsOnTheCreditsFaceAndTurnsBack) {
   EXPECT_EQ(requests[1], std::vector<std::string>{"unhide-cursor"});
 
   about.showBackAbout();
-  loop_.run_for(1500ms);
+  imkkep::FlippingWindow* back_flip = imkkep::FlippingWindow::shared();
+  ASSERT_NE(back_flip, nullptr);
+  EXPECT_TRUE(back_flip->view().isFlipping());
+  ASSERT_TRUE(server_test::run_until(loop_, [&] { return !back_flip->view().isFlipping(); }));
   EXPECT_TRUE(about.aboutWindow().is_visible());
   EXPECT_FALSE(back.is_visible());
 }

@@ -35,13 +35,22 @@ PLIST
 
 panel="$KEP_RENDER_DIR/windows/IMKKEP/accessory.state"
 state() { tr -d '\t\n' 2>/dev/null <"$panel"; }
-# wait_for_state WHAT PATTERN: the panel's state comes to match within 5 s.
+# wait_for_state WHAT PATTERN: the panel's state comes to match within a minute, however busy
+# the machine is.
 wait_for_state() {
-  for _ in $(seq 50); do
+  for _ in $(seq 600); do
     grep -qE -- "$2" <<<"$(state)" && return 0
     sleep 0.1
   done
   fail "$1: the panel's state does not match '$2': $(state | head -c 600)"
+}
+# wait_for_insert TEXT: the application reports TEXT inserted within a minute.
+wait_for_insert() {
+  for _ in $(seq 600); do
+    grep -qxF "insert: $1" "$work/app.out" && return 0
+    sleep 0.1
+  done
+  fail "nothing inserted '$1':"$'\n'"$(cat "$work/app.out")"
 }
 ui() { "$bin/kep-ui" IMKKEP "$@" >/dev/null || fail "kep-ui $*"; }
 click() { ui down accessory "$1" "$2"; ui up accessory "$1" "$2"; }
@@ -55,16 +64,20 @@ wait_for_file "$KEP_RUNTIME_DIR/IMKKEP.control.port"
 mapfile -t companions < <(children_of "$server_pid")
 pids+=("${companions[@]}")
 
-# The application stays active while the panel is used.
-"$bin/kep-imk-client" '<menu:1200><wait:12000>' >"$work/app.out" 2>&1 &
+# The application stays active while the panel is used; it is ended once the panel is closed.
+"$bin/kep-imk-client" '<menu:1200><wait:600000>' >"$work/app.out" 2>&1 &
 app=$!
 pids+=("$app")
 wait_for_state opened "$visible"
 frame='<key>frame</key><dict><key>x</key><real>1084.0</real><key>y</key><real>5.0</real><key>width</key><real>350.0</real><key>height</key><real>290.0</real></dict>'
 grep -qF "$frame" <<<"$(state)" || fail "not at the lower right of the visible frame: $(state | head -c 600)"
-wait_for_state brightened '<key>alpha</key><real>1.0</real>'
-# No pointer: dimmed two seconds after opening.
+# No pointer: dimmed two seconds after opening. The pointer over it brightens it, leaving dims
+# it again.
 wait_for_state dimmed '<key>alpha</key><real>0.3'
+ui enter accessory 1
+wait_for_state brightened '<key>alpha</key><real>1.0</real>'
+ui exit accessory 1
+wait_for_state "dimmed again" '<key>alpha</key><real>0.3'
 
 # "User only" leaves the 25 characters as the one category: three rows of ten.
 click 260 248
@@ -75,15 +88,14 @@ click 90 180
 click 130 278
 wait_for_state abbreviations '<string>Abbreviations</string></array><key>selected</key><integer>1</integer>'
 ui double accessory 100 241
-sleep 0.5
+wait_for_insert 字12
+wait_for_insert 北京市海淀区
 
 # The menu again closes the panel.
 "$bin/kep-imk-client" '<menu:1200>' >/dev/null 2>&1 || fail "second menu choice"
 wait_for_state closed "$hidden"
-wait "$app"
-out=$(cat "$work/app.out")
-grep -qx 'insert: 字12' <<<"$out" || fail "button 12 inserted nothing:"$'\n'"$out"
-grep -qx 'insert: 北京市海淀区' <<<"$out" || fail "the abbreviation was not inserted:"$'\n'"$out"
+kill -TERM "$app" 2>/dev/null || true
+wait "$app" 2>/dev/null || true
 
 # A switch to another input source closes it.
 "$bin/kep-imk-client" '<menu:1200><wait:500><deactivate:com.example.keylayout.US>' >/dev/null 2>&1 ||

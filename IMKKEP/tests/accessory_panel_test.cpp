@@ -11,6 +11,7 @@
 #include "IMKKEP/KEPConvertEngine.h"
 #include "IMKKEP/server_state.h"
 #include "keyroad_fixture.h"
+#include "loop_wait.h"
 #include "platform/notify.h"
 
 namespace keyroad_test {
@@ -34,13 +35,6 @@ class AccessoryPanelTest : public KeyRoadTest {
     accessory_.reset();
     // A silent application of a test must not leave the server silent for the next.
     imkkep::silent_mode = 0;
-    // Activations put their modes in the shared menu: leave its check marks as a fresh
-    // server has them.
-    for (const platform::ui::MenuItem& item : imkkep::KEPAppDelegate::shared().menu().items()) {
-      if (platform::ui::MenuItem* found = imkkep::IMEGetMenuItem(item.tag)) {
-        found->state = platform::ui::kStateOff;
-      }
-    }
     KeyRoadTest::TearDown();
   }
 
@@ -51,6 +45,17 @@ class AccessoryPanelTest : public KeyRoadTest {
     std::ofstream(folder / "vmode.txt") << vmode;
     if (!abbr.empty()) std::ofstream(folder / "abbr.txt") << abbr;
     ASSERT_EQ(imkkep::IMEReload(), 0);
+  }
+
+  // Whether the panel dimmed because the pointer stayed away, and its fade has ended.
+  bool faded() {
+    return accessory_->tracked() == 1 && !accessory_->panel().animator().is_animating() &&
+           accessory_->panel().animator().target() < 1.0;
+  }
+  // Runs the loop until the panel's running fade has ended.
+  bool settle() {
+    return server_test::run_until(loop_,
+                                  [&] { return !accessory_->panel().animator().is_animating(); });
   }
 
   // Chooses the pop-up's category with `key` as the user would.
@@ -144,41 +149,58 @@ TEST_F(AccessoryPanelTest, UserOnlyLeavesTheUserCategoriesAlone) {
 TEST_F(AccessoryPanelTest, OpensInTheLowerRightCornerAndDimsWhenThePointerStaysAway) {
   write_user_tables("zz 少 a\n");
   imkkep::KEPAccPanel& panel = accessory_->panel();
+  const auto shown_at = std::chrono::steady_clock::now();
   accessory_->showAccPanel();
   ASSERT_TRUE(panel.is_visible());
   EXPECT_EQ(panel.frame(), (platform::ui::Rect{50 + 950 - 350 - 6, 25, 350, 290}));
-  loop_.run_for(500ms);
-  EXPECT_DOUBLE_EQ(panel.alpha(), 1.0);
-  loop_.run_for(2000ms);
+  EXPECT_DOUBLE_EQ(panel.animator().target(), 1.0) << "it brightens as it opens";
+  ASSERT_TRUE(server_test::run_until(loop_, [&] { return faded(); }));
+  EXPECT_GE(std::chrono::steady_clock::now() - shown_at, imkkep::KEPAccessory::kFadeDelay)
+      << "dimmed before the pointer had its time to come";
   EXPECT_NEAR(panel.alpha(), 0.3, 1e-9);
   EXPECT_EQ(accessory_->tracked(), 1);
 
   // The pointer over it brightens it, leaving dims it again.
   ASSERT_TRUE(panel.handle_tracking(1, true));
-  loop_.run_for(400ms);
+  ASSERT_TRUE(settle());
   EXPECT_DOUBLE_EQ(panel.alpha(), 1.0);
   ASSERT_TRUE(panel.handle_tracking(1, false));
-  loop_.run_for(400ms);
+  ASSERT_TRUE(settle());
   EXPECT_NEAR(panel.alpha(), 0.3, 1e-9);
 }
 
 TEST_F(AccessoryPanelTest, ThePointerArrivingInTimeKeepsItBright) {
   accessory_->showAccPanel();
   imkkep::KEPAccPanel& panel = accessory_->panel();
-  loop_.run_for(300ms);
+  // Due with the panel's own fade, after it.
+  server_test::DeadlineMark fade_due(loop_, imkkep::KEPAccessory::kFadeDelay);
   ASSERT_TRUE(panel.handle_tracking(1, true));
-  loop_.run_for(2500ms);
+  ASSERT_TRUE(fade_due.wait());
+  ASSERT_TRUE(settle());
   EXPECT_DOUBLE_EQ(panel.alpha(), 1.0);
 }
 
 TEST_F(AccessoryPanelTest, ReopeningSoonAfterClosingIsNotDimmedByTheEarlierTimer) {
+  imkkep::KEPAccPanel& panel = accessory_->panel();
   accessory_->showAccPanel();
-  loop_.run_for(1500ms);
+  // Comes due with the first showing's fade, before the second showing's: what the panel is
+  // then is what the earlier timer left of the second showing.
+  double target_then = 0;
+  int tracked_then = -1;
+  server_test::DeadlineMark first_fade_due(loop_, imkkep::KEPAccessory::kFadeDelay, [&] {
+    target_then = panel.animator().target();
+    tracked_then = accessory_->tracked();
+  });
+  loop_.run_for(500ms);  // the second showing's fade comes due at least this much later
   accessory_->showAccPanel();  // closes
-  EXPECT_FALSE(accessory_->panel().is_visible());
+  EXPECT_FALSE(panel.is_visible());
   accessory_->showAccPanel();
-  loop_.run_for(1000ms);
-  EXPECT_DOUBLE_EQ(accessory_->panel().alpha(), 1.0);
+  ASSERT_TRUE(first_fade_due.wait());
+  EXPECT_EQ(target_then, 1.0);
+  EXPECT_EQ(tracked_then, 0) << "the second showing was faded by the first one's timer";
+  // Its own fade still comes.
+  ASSERT_TRUE(server_test::run_until(loop_, [&] { return faded(); }));
+  EXPECT_NEAR(panel.alpha(), 0.3, 1e-9);
 }
 
 TEST_F(AccessoryPanelTest, TheMenuItemTogglesAndCloseAccAndSilentApplicationsCloseIt) {

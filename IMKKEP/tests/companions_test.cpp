@@ -49,12 +49,32 @@ std::string read_text(const fs::path& path) {
   return text.str();
 }
 
+// Whether `condition` comes to hold within a bound generous for a loaded machine.
 bool eventually(const std::function<bool()>& condition) {
-  for (int i = 0; i < 200; ++i) {
-    if (condition()) return true;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(25));
   }
-  return condition();
+  return true;
+}
+
+// The processes this one started that have not been reaped, ended ones included.
+std::vector<pid_t> children() {
+  std::vector<pid_t> found;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    std::ifstream stat(entry.path() / "stat");
+    std::string text;
+    if (!std::getline(stat, text)) continue;
+    // "pid (name) state ppid ...": the name may hold blanks and parentheses.
+    const std::size_t name_end = text.rfind(')');
+    if (name_end == std::string::npos) continue;
+    std::istringstream rest(text.substr(name_end + 1));
+    std::string state;
+    pid_t parent = 0;
+    if (rest >> state >> parent && parent == ::getpid()) found.push_back(std::stoi(text));
+  }
+  return found;
 }
 
 // The stub companion copied as program `name` of the folder the server launches from.
@@ -162,9 +182,12 @@ TEST_F(CompanionLauncher, StartsAProgramOnceAndBringsItForwardWhenAskedAgain) {
   ASSERT_EQ(imkkep::KEPLaunchApp(name_ + ".app"), 0);
   ASSERT_TRUE(eventually([&] { return imkkep::IsRunningApp(name_); }));
 
+  // A launch forks before it returns: a second copy would be a child at once, however slowly
+  // it then starts.
+  const std::vector<pid_t> before = children();
   EXPECT_EQ(imkkep::KEPLaunchApp(name_ + ".app"), 0);
   EXPECT_EQ(imkkep::KEPLaunchApp2(name_), 0);
-  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_EQ(children(), before);
   EXPECT_EQ(platform::process::find_running(name_).size(), 1u);
   EXPECT_TRUE(ServerLogCapture::logged("Bring " + name_ + " to the front."));
   EXPECT_EQ(server_test::workspace_requests(),
@@ -233,7 +256,7 @@ TEST_F(CellDictUpdater, IsLaunchedWhenWantedAndAskedToShutDownWhenNot) {
   ASSERT_EQ(imkkep::IMEInit(), 0);
 
   EXPECT_TRUE(ServerLogCapture::logged("Shutdown KepCellDictUpdater.app..."));
-  std::optional<int> status = platform::process::wait_for_exit(stub_, std::chrono::seconds(10));
+  std::optional<int> status = platform::process::wait_for_exit(stub_, std::chrono::seconds(60));
   ASSERT_TRUE(status) << "the updater did not end";
   stub_ = 0;
   EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0);
@@ -250,9 +273,12 @@ TEST_F(CellDictUpdater, AReloadLogsItsDecisionWhateverTheLogSetting) {
   companions_test::launches().clear();
   ServerLogCapture::lines().clear();
 
-  // The settings change on disk: the next reload launches the updater and says so.
-  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  // The settings change on disk: the next reload launches the updater and says so. The file
+  // is dated later than the one loaded, however quickly it was rewritten.
+  const fs::path settings_file = data_folder() / "imkkep.plist";
+  const fs::file_time_type loaded = fs::last_write_time(settings_file);
   write_settings(data_folder(), settings_with("DaruzDictAutoUpdate", true));
+  fs::last_write_time(settings_file, loaded + std::chrono::seconds(2));
   imkkep::_log_flag = 0;
   ASSERT_EQ(imkkep::IMEReload(), 0);
   EXPECT_EQ(launched_names(), (Names{"KepCellDictUpdater", "IMKKEPSentenceParser"}));

@@ -46,14 +46,15 @@ class ServerProgramTest : public ::testing::Test {
     if (pid) started_.push_back(*pid);
     return pid;
   }
-  // Whether a client reaches the server within a few seconds.
+  // Whether a client reaches the server within a bound generous for a loaded machine.
   bool reachable() {
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    const auto deadline = std::chrono::steady_clock::now() + 60s;
+    while (true) {
       std::error_code error;
       if (platform::imk::Connection::connect("KEPInputConnectionName", {}, error)) return true;
+      if (std::chrono::steady_clock::now() >= deadline) return false;
       std::this_thread::sleep_for(50ms);
     }
-    return false;
   }
   static std::optional<int> exit_code(std::optional<int> status) {
     if (!status || !WIFEXITED(*status)) return std::nullopt;
@@ -75,7 +76,7 @@ TEST_F(ServerProgramTest, ASecondServerLeavesAndPowerOffEndsTheFirst) {
 
   std::optional<pid_t> second = start();
   ASSERT_TRUE(second);
-  std::optional<int> second_code = exit_code(wait(*second, 10s));
+  std::optional<int> second_code = exit_code(wait(*second, 60s));
   ASSERT_TRUE(second_code) << "the second server does not stay";
   EXPECT_NE(*second_code, 0);
   EXPECT_TRUE(reachable()) << "the first one keeps serving";
@@ -86,7 +87,7 @@ TEST_F(ServerProgramTest, ASecondServerLeavesAndPowerOffEndsTheFirst) {
   EXPECT_FALSE(fs::exists(suggestions)) << "the second server wrote into the data folder";
   std::error_code error;
   ASSERT_TRUE(platform::process::send_signal(*first, SIGTERM, error));
-  EXPECT_EQ(exit_code(wait(*first, 10s)), 0);
+  EXPECT_EQ(exit_code(wait(*first, 60s)), 0);
   EXPECT_TRUE(fs::exists(suggestions)) << "power-off saved what the engine kept";
 }
 

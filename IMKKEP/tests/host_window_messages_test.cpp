@@ -172,16 +172,19 @@ TEST_F(WindowMessagesTest, TheServersPortTakesTheWindowsMessagesWithoutAnswering
   std::thread window([&] {
     std::error_code error;
     std::optional<platform::ports::RemotePort> port = platform::ports::RemotePort::open(name, error);
-    if (!port) return;
+    if (!port) {
+      loop.stop();
+      return;
+    }
     const std::pair<std::int32_t, std::string> messages[] = {
         {113, "not a property list"}, {115, "<plist><dict><key>VALUE</key>"},
         {256, "12"}, {256, ""}, {999, "x"}};
     for (const auto& [id, data] : messages) {
-      replies.push_back(port->send(id, data, std::chrono::seconds(2), std::chrono::seconds(2)));
+      replies.push_back(port->send(id, data, std::chrono::seconds(20), std::chrono::seconds(20)));
     }
     loop.stop();
   });
-  loop.run_for(std::chrono::seconds(10));
+  loop.run_for(std::chrono::seconds(120));  // the window thread stops it when done
   window.join();
   ASSERT_EQ(replies.size(), 5u) << "the port is served under the server's process id";
   for (const platform::ports::Reply& reply : replies) {

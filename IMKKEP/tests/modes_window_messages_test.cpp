@@ -58,10 +58,13 @@ TEST_F(ModesTest, AStatusClickOnTheServersPortChangesTheActiveConversationWithou
     std::error_code error;
     auto port = platform::ports::RemotePort::open(
         "com.corvana.inputmethod.kep.imkcandishow." + std::to_string(getpid()), error);
-    if (port) sent = port->send(113, click.data(), std::chrono::seconds(2), std::chrono::seconds(2)).status;
+    if (port) {
+      sent = port->send(113, click.data(), std::chrono::seconds(20), std::chrono::seconds(20))
+                 .status;
+    }
     loop_.perform([this] { loop_.stop(); });
   });
-  loop_.run_for(std::chrono::seconds(10));
+  loop_.run_for(std::chrono::seconds(60));  // the sender stops it when done
   sender.join();
   ASSERT_EQ(sent, platform::ports::SendStatus::Success);
 

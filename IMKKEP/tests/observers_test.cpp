@@ -2,15 +2,18 @@
 // changed by the user dictionary manager, or needed on disk by it.
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "CoreSource/record/conversation.h"
 #include "CoreSource/tests/engine_test_support.h"
 #include "CoreSource/user/imeuser2.h"
 #include "IMKKEP/KEPAppDelegate.h"
 #include "IMKKEP/tests/host_engine_fixture.h"
+#include "IMKKEP/tests/loop_wait.h"
 #include "platform/notify.h"
 #include "platform/runloop.h"
 
@@ -29,6 +32,7 @@ class ServerObservers : public host_test::StagedEngine {
     ASSERT_TRUE(manager_) << error.message();
     manager_->add_observer("KEPUDBSaved", "KEP",
                            [this](const platform::notify::Notification&) { ++saved_; });
+    manager_->add_observer(kMark, "KEP", [this](const platform::notify::Notification&) { ++marks_; });
   }
   void TearDown() override {
     manager_.reset();
@@ -36,11 +40,27 @@ class ServerObservers : public host_test::StagedEngine {
     host_test::StagedEngine::TearDown();
   }
 
-  // Posts as another program would, and lets the server's loop take it in.
+  // Posts as another program would; the server's loop takes it in while the test waits.
   void post(const char* name, const char* object) {
     std::error_code error;
     ASSERT_TRUE(platform::notify::post_distributed({name, object}, error)) << error.message();
-    loop_.run_for(std::chrono::milliseconds(150));
+  }
+
+  // Runs the server's loop until `done` holds.
+  bool until(const std::function<bool()>& done) { return server_test::run_until(loop_, done); }
+
+  // Runs the loop until what the server posted so far has reached the test's own observer: a
+  // program's datagrams arrive in the order they were sent, so a mark posted now comes after.
+  bool drained() {
+    const int marks = marks_;
+    std::error_code error;
+    if (!platform::notify::post_distributed({kMark, "KEP"}, error)) return false;
+    return until([&] { return marks_ > marks; });
+  }
+
+  static std::size_t times_logged(const std::string& line) {
+    const std::vector<std::string>& lines = ServerLogCapture::lines();
+    return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
   }
 
   // A two-syllable word of the current page.
@@ -65,16 +85,18 @@ class ServerObservers : public host_test::StagedEngine {
   platform::RunLoop loop_;
   std::unique_ptr<platform::notify::DistributedCenter> manager_;
   int saved_ = 0;
+  int marks_ = 0;
+  static constexpr const char* kMark = "KEPTestMark";
 };
 
 TEST_F(ServerObservers, AStagedDictionaryIsTakenInAtTheNextReload) {
   ASSERT_EQ(imkkep::dict_needs_update, 0);
   post("DARUZ_DICT_UPDATED", "KEP");  // another object: not for the server
-  EXPECT_EQ(imkkep::dict_needs_update, 0);
   post("DARUZ_DICT_UPDATED", "IMKKEP");
-  EXPECT_EQ(imkkep::dict_needs_update, 1);
-  EXPECT_TRUE(ServerLogCapture::logged(
-      "IMKKEP: Receive a daruz cell dictionary update notification."));
+  // The two reach the server in the order posted: once the second is in, so was the first.
+  ASSERT_TRUE(until([] { return imkkep::dict_needs_update == 1; }));
+  EXPECT_EQ(times_logged("IMKKEP: Receive a daruz cell dictionary update notification."), 1u)
+      << "the notice for another object was taken";
 }
 
 TEST_F(ServerObservers, ASaveIsAnsweredOnlyOnceTheFileHoldsThePhrases) {
@@ -87,12 +109,17 @@ TEST_F(ServerObservers, ASaveIsAnsweredOnlyOnceTheFileHoldsThePhrases) {
   fs::create_directory(udb());
   ASSERT_EQ(ime_udb_add(word), -2);
 
+  const std::string received = "IMKKEP: Receive a udb database save notification.";
   post("KEPUDBSave", "JEV");
+  ASSERT_TRUE(until([&] { return times_logged(received) == 1; }));
+  ASSERT_TRUE(drained());
   EXPECT_EQ(saved_, 0) << "a failed save must not be answered";
   EXPECT_TRUE(holds_user_phrase(text)) << "a failed save keeps the phrases";
 
   fs::remove(udb());
   post("KEPUDBSave", "JEV");
+  ASSERT_TRUE(until([&] { return saved_ >= 1; }));
+  ASSERT_TRUE(drained());
   EXPECT_EQ(saved_, 1);
   EXPECT_NE(engine_test::read_file(udb()).find(text), std::string::npos);
   EXPECT_TRUE(holds_user_phrase(text)) << "the saved phrases are offered again";
@@ -124,7 +151,7 @@ TEST_F(ServerObservers, AReloadOffersWhatTheManagerAddedAndEndsCompositionsShowi
   ASSERT_TRUE(shows_user_word);
 
   post("KEPUDBReload", "JEV");
-  EXPECT_TRUE(holds_user_phrase(added));
+  ASSERT_TRUE(until([&] { return holds_user_phrase(added); }));
   EXPECT_TRUE(holds_user_phrase(text));
   EXPECT_EQ(convs_->ncand, 0) << "the composition showing a user phrase ended";
   imkkep::kConvsTable.clear();

@@ -33,9 +33,10 @@ children_of() {
   done
 }
 
-# Waits up to ten seconds for the file $1; a failure when it never appears.
+# Waits up to a minute (programs start slowly on a busy machine) for the file $1; a failure
+# when it never appears.
 wait_for_file() {
-  for _ in $(seq 100); do
+  for _ in $(seq 600); do
     if [[ -e $1 ]]; then return 0; fi
     sleep 0.1
   done
