@@ -11,11 +11,11 @@ namespace sentence {
 
 namespace {
 
+constexpr int kNoValue = -1;
 // Certainty of an initial letter typed alone; i, u and v start no syllable of their own.
-constexpr int kNoLetterValue = -1;
 constexpr int kLetterCertainty[26] = {
-    18, 14, 7,  23, 34, 15, 15, 10, kNoLetterValue, 4, 22, 12, 11,
-    27, 85, 14, 8,  38, 7,  9,  kNoLetterValue, kNoLetterValue, 15, 7, 10, 7,
+    18, 14, 7,  23, 34, 15, 15, 10, kNoValue, 4, 22, 12, 11,
+    27, 85, 14, 8,  38, 7,  9,  kNoValue, kNoValue, 15, 7, 10, 7,
 };
 
 int syllable_certainty(const char* syllable) {
@@ -24,19 +24,20 @@ int syllable_certainty(const char* syllable) {
   const auto* found = std::lower_bound(begin, end, syllable, [](const auto& row, const char* text) {
     return std::strcmp(row.syllable, text) < 0;
   });
-  return found != end && std::strcmp(found->syllable, syllable) == 0 ? found->value : 0;
+  return found != end && std::strcmp(found->syllable, syllable) == 0 ? found->value : kNoValue;
 }
 
 }  // namespace
 
-void GetDanPl(const char* key, int* result) {
-  if (result == nullptr) return;
-  *result = 0;
-  if (key == nullptr || key[0] == '\0') return;
+void GetDanPl(char* key, int* result) {
+  if (key == nullptr || result == nullptr || key[0] == '\0') return;
   if (IsCharUpper(key[0])) {
+    for (char* c = key; *c != '\0'; ++c) {
+      if (IsCharUpper(*c)) *c = static_cast<char>(*c - 'A' + 'a');
+    }
     if (key[1] != '\0') return;  // only a single letter has a value
-    const int value = kLetterCertainty[key[0] - 'A'];
-    if (value != kNoLetterValue) *result = value;
+    const int value = kLetterCertainty[key[0] - 'a'];
+    if (value != kNoValue) *result = value;
     return;
   }
   if (!IsCharLower(key[0]) || key[1] == '\0') return;
@@ -45,7 +46,8 @@ void GetDanPl(const char* key, int* result) {
   if (ime_trans_ym(final_code, syllable + 1, 1) != 0) return;
   char plain[8] = {};
   ime_dan_to_shuang(syllable, plain, 0);  // the table knows "a", not "aP"
-  *result = syllable_certainty(plain);
+  const int value = syllable_certainty(plain);
+  if (value != kNoValue) *result = value;
 }
 
 }  // namespace sentence

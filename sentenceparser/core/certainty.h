@@ -5,7 +5,8 @@
 namespace sentence {
 
 // key: a two-byte syllable code (initial + final code letter) or an upper-case letter. Writes
-// the certainty into `result`, or 0 when the key has none. The key is not changed.
-void GetDanPl(const char* key, int* result);
+// the certainty into `result` only when the key has one, so the caller's value stands as the
+// default. A key starting with an upper-case letter is folded to lower case in place.
+void GetDanPl(char* key, int* result);
 
 }  // namespace sentence

@@ -43,7 +43,7 @@ struct WordLookups {
   int (*jp_word)(const char* key, int n, char* text, int* weight);
   int (*dot_word)(int first, int last, int n, const char* classes, char* text);
   int (*dot_jp_word)(int first, int last, const char* classes, char* text);
-  void (*dan_weight)(const char* key, int* weight);
+  void (*dan_weight)(char* key, int* weight);  // may fold the key to lower case
 };
 extern WordLookups Lookups;
 // The readers of the word libraries, as Lookups holds them at start-up.

@@ -32,7 +32,8 @@ int one_syllable(const char* key, char* text, int* weight, unsigned char* flags)
     *weight = 0;
     return 0;
   }
-  GetDanPl(key, weight);
+  char folded[3] = {key[0], key[1], '\0'};  // the certainty folds its key; ours is the caller's
+  GetDanPl(folded, weight);
   std::memcpy(text, character, 3);
   return found;
 }

@@ -125,9 +125,9 @@ inline int scripted_dot_jp(int first, int last, const char* classes, char* text)
   return 1;
 }
 
-inline void scripted_dan(const char* key, int* weight) {
+inline void scripted_dan(char* key, int* weight) {
   auto found = active_script->dan.find(std::string(key, 2));
-  *weight = found == active_script->dan.end() ? 0 : found->second;
+  if (found != active_script->dan.end()) *weight = found->second;
 }
 
 class SegmentationTest : public DanTableFixture {

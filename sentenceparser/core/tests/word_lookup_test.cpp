@@ -43,7 +43,8 @@ TEST_F(OneSyllableWordTest, CharacterWithItsCertainty) {
     EXPECT_EQ(IsMyWord(0, 0, key.c_str(), 1, text, &weight, &flags, 0), 1) << c.syllable;
     EXPECT_EQ(utf8(text), c.character);
     int certainty = -1;
-    GetDanPl(key.c_str(), &certainty);
+    std::string probe = key;
+    GetDanPl(probe.data(), &certainty);
     EXPECT_EQ(weight, certainty) << c.syllable;
     EXPECT_EQ(flags, 0x80);
   }
