@@ -21,9 +21,13 @@ std::string_view up_to_nul(std::string_view bytes) { return bytes.substr(0, byte
 // and one line says so until it answers again.
 bool sending_fails = false;
 
+// How a reply with an error status is logged.
+enum class Refusal { Error, Normal };
+
 // Sends a request and checks the reply's header and status; the payload on success. The
 // failure is logged with the texts the engine's log has always used.
-std::optional<std::string> request_payload(std::int32_t msgid, std::string_view request) {
+std::optional<std::string> request_payload(std::int32_t msgid, std::string_view request,
+                                           Refusal refusal = Refusal::Error) {
   std::optional<std::string> reply;
   if (QCPSendDataWithReply(msgid, request, &reply) != 0) {
     if (!sending_fails) IME_ERROR("Send data failed!");
@@ -37,13 +41,20 @@ std::optional<std::string> request_payload(std::int32_t msgid, std::string_view 
     return std::nullopt;
   }
   if (parsed->status != 0) {
-    IME_ERROR("Code in valid.");
+    if (refusal == Refusal::Normal) {
+      IME_DEBUG("Code in valid: %.*s", static_cast<int>(parsed->payload.size()),
+                parsed->payload.data());
+    } else {
+      IME_ERROR("Code in valid.");
+    }
     return std::nullopt;
   }
   return std::string(parsed->payload);
 }
 
 }  // namespace
+
+void ime_sentence_client_reset_for_testing() { sending_fails = false; }
 
 int QCPSendDataWithReply(std::int32_t msgid, std::string_view request,
                          std::optional<std::string>* reply) {
@@ -59,7 +70,10 @@ int QAConvertStream(const char* pinyin, std::string* text_out, std::string* flag
   if (flags_out != nullptr) flags_out->clear();
   if (pinyin == nullptr || text_out == nullptr || flags_out == nullptr) return -1;
   IME_DEBUG("==>ConvertStream");
-  std::optional<std::string> payload = request_payload(QCP_MSG_CONVERT_STREAM, pinyin);
+  // The service refuses every input it cannot convert whole, such as one ending inside a
+  // syllable, as typing gives on most keys: the caller composes its own sentence then.
+  std::optional<std::string> payload =
+      request_payload(QCP_MSG_CONVERT_STREAM, pinyin, Refusal::Normal);
   if (!payload) return -1;
   std::size_t separator = payload->find(QCP_PART_SEPARATOR);
   if (separator == std::string::npos) {

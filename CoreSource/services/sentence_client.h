@@ -35,7 +35,8 @@ int QCPSendDataWithReply(std::int32_t msgid, std::string_view request,
 // Converts `pinyin` (syllables joined by "_", a bare initial as its upper-case letter) into a
 // sentence. QCP_CONVERT_OK with the GBK text in `text_out` and one split mark per sentence
 // item in `flags_out` ('_' ends a word, '0' does not); -1 on any failure (no service, time-out,
-// malformed reply, error status, no 0xFF separator), outputs left empty.
+// malformed reply, error status, no 0xFF separator), outputs left empty. An error status is
+// the service refusing the input, an ordinary answer while typing, and is logged at debug level.
 int QAConvertStream(const char* pinyin, std::string* text_out, std::string* flags_out);
 
 // Teaches the service a corrected sentence: `pinyin` ("*" before a changed syllable, "_"
@@ -46,3 +47,7 @@ int QALearnText(const char* pinyin, const char* text);
 // The pinyin of a GBK `text` whose characters are joined by "_": 0 with the syllables,
 // separated by "-", in `pinyin_out`; -1 on any failure (output left empty).
 int QAFillPY(const char* text, std::string* pinyin_out);
+
+// Forgets that the service could not be reached, so that the next failure is logged again
+// (tests, which each start without a service).
+void ime_sentence_client_reset_for_testing();

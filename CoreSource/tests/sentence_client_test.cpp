@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -54,6 +55,7 @@ class SentenceClientTest : public ::testing::Test {
   void SetUp() override {
     ime_log_func = [](const char*) {};  // the failures below are expected; keep them quiet
     ime_sentence_timeout_ms = 200;
+    ime_sentence_client_reset_for_testing();
   }
   void TearDown() override {
     ime_log_func = nullptr;
@@ -203,6 +205,50 @@ TEST_F(SentenceClientTest, AMissingServiceIsLoggedOnceUntilItAnswers) {
   lines.clear();
   EXPECT_EQ(QAConvertStream("zhong_guo", &text, &flags), -1);
   EXPECT_EQ(lines.size(), 1u);
+}
+
+// The service refusing a conversion (an input ending inside a syllable, on most keys while
+// typing) is worth a debug line; refused learning or filling, and a broken reply, stay errors.
+TEST_F(SentenceClientTest, ARefusedConversionIsLoggedAtDebugLevelOnly) {
+  static std::vector<std::string> lines;
+  lines.clear();
+  ime_log_func = [](const char* line) { lines.emplace_back(line); };
+  struct DebugLevel {
+    int kept = ime_debug_level;
+    DebugLevel() { ime_debug_level = 1; }
+    ~DebugLevel() { ime_debug_level = kept; }
+  } debug_level;
+  FakeSentenceService service(
+      {{"wo_men_shi_zho", std::string("003:Convert stream 'wo_men_shi_zho' failed.")},
+       {"short", std::string("00")},
+       {"x", std::string("002:Fill failed.")}});
+  ASSERT_TRUE(service.serving());
+  auto logged = [](const char* level_word) {
+    return std::count_if(lines.begin(), lines.end(), [&](const std::string& line) {
+      return line.rfind(level_word, 0) == 0 && line.find("==>") == std::string::npos;
+    });
+  };
+  struct Case {
+    const char* what;
+    std::function<int()> call;
+    long errors;
+    long debug_lines;
+  };
+  std::string text;
+  std::string flags;
+  const Case cases[] = {
+      {"refused conversion",
+       [&] { return QAConvertStream("wo_men_shi_zho", &text, &flags); }, 0, 1},
+      {"short reply", [&] { return QAConvertStream("short", &text, &flags); }, 1, 0},
+      {"refused fill", [&] { return QAFillPY("x", &text); }, 1, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    lines.clear();
+    EXPECT_EQ(c.call(), -1);
+    EXPECT_EQ(logged("ERROR"), c.errors);
+    EXPECT_EQ(logged("DEBUG"), c.debug_lines);
+  }
 }
 
 }  // namespace
