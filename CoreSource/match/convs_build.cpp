@@ -11,6 +11,7 @@
 #include "platform/text.h"
 #include "record/engine_globals.h"
 #include "record/qrdb.h"
+#include "record/traditional_form.h"
 #include "text/candidate_text.h"
 #include "text/mode_strings.h"
 #include "text/result_text.h"
@@ -102,7 +103,8 @@ void output_composition(ime_conversation_t* c, int mode) {
   const bool traditional = (c->mode & IME_MODE_TRADITIONAL) != 0;
   int consumed = 0;
   for (int i = 0; i < c->nseg && i < IME_MAX_SEGMENTS; ++i) {
-    const ime_query_result_t& segment = c->segs[i];
+    ime_query_result_t& segment = c->segs[i];
+    if (traditional) ime_make_traditional(&segment);
     append_output(c, traditional ? text_of(segment.thz, segment.thlen)
                                  : text_of(segment.hz, segment.hlen));
     consumed += ime_convs_segment_syllables(&segment);

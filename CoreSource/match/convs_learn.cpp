@@ -16,6 +16,7 @@
 #include "query/candidate_freq.h"
 #include "record/engine_globals.h"
 #include "record/qrdb.h"
+#include "record/traditional_form.h"
 #include "services/sentence_client.h"
 #include "start/config_reload.h"
 #include "tables/pinyin_code.h"
@@ -156,6 +157,8 @@ void ime_convs_learn_commit(ime_conversation_t* c) {
   if (ime_duration < ime_duration_delay) return;
   if (c->nseg == 0 || (c->nseg == 1 && c->segs[0].type != IME_RESULT_SENTENCE)) return;
 
+  // The user phrase keeps the traditional form too.
+  for (int i = 0; i < c->nseg && i < IME_MAX_SEGMENTS; ++i) ime_make_traditional(&c->segs[i]);
   ime_query_result_t phrase;
   if (!ime_convs_join_segments(c, &phrase)) {
     IME_DEBUG("The chosen text is too long to learn.");

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,7 +12,7 @@
 #include "match/imeconvs2.h"
 #include "query/readings.h"
 #include "record/engine_globals.h"
-#include "services/ccclient.h"
+#include "record/traditional_form.h"
 #include "services/sentence_client.h"
 #include "tables/pinyin_code.h"
 #include "tables/py_syllables.h"
@@ -37,11 +38,20 @@ std::string service_syllable(const char* syllable) {
   return text;
 }
 
-std::string service_request(const ime_conversation_t* c) {
+// Letters the user is still typing ("zho" of "zhong"): the service has no character for them.
+bool unfinished(const std::string& syllable) {
+  return ime_py_is_prefix(syllable) && !ime_py_is_syllable(syllable);
+}
+
+// The request for the syllables pyoff..pynum; nullopt when one of them is unfinished, which the
+// service refuses and so is not worth a round trip on every key.
+std::optional<std::string> service_request(const ime_conversation_t* c) {
   std::string request;
   for (int i = c->pyoff; i <= c->pynum && i < IME_MAX_SYLLABLES; ++i) {
+    const std::string syllable = service_syllable(c->py[i]);
+    if (unfinished(syllable)) return std::nullopt;
     if (!request.empty()) request += '_';
-    request += service_syllable(c->py[i]);
+    request += syllable;
   }
   return request;
 }
@@ -83,12 +93,14 @@ void clear_sentence(ime_conversation_t* c) {
 ime_service_sentence ime_compose_by_service(ime_conversation_t* c) {
   const int remaining = ime_convs_remaining_syllables(c);
   if (remaining <= 0) return ime_service_sentence::Failed;
+  const std::optional<std::string> request = service_request(c);
+  if (!request) return ime_service_sentence::Failed;
 
   std::string gbk;
   std::string marks;
   const Clock::time_point asked = Clock::now();
   const bool answered =
-      QAConvertStream(service_request(c).c_str(), &gbk, &marks) == QCP_CONVERT_OK && !gbk.empty();
+      QAConvertStream(request->c_str(), &gbk, &marks) == QCP_CONVERT_OK && !gbk.empty();
   ime_sentence_service_answered(answered, Clock::now() - asked);
   if (!answered) return ime_service_sentence::Failed;
 
@@ -131,12 +143,11 @@ ime_service_sentence ime_compose_by_service(ime_conversation_t* c) {
     s.tone[j] = own_readings ? tones[j] : 0;
   }
   s.plen = s.rplen = static_cast<std::uint8_t>(remaining);
-  std::string traditional;
-  if (QAConvertChinese(reinterpret_cast<const char*>(s.hz), s.hlen, &traditional) < 0) {
-    traditional.assign(reinterpret_cast<const char*>(s.hz), s.hlen);
-  }
-  ime_text_field_set(s.thz, &s.thlen, traditional);
   s.type = IME_RESULT_SENTENCE;
+  // Most sentences are replaced by the next key unseen in traditional form: that form is asked
+  // of the converter only when wanted.
+  ime_defer_traditional(&s);
+  if ((c->mode & IME_MODE_TRADITIONAL) != 0) ime_make_traditional(&s);
   for (int j = 0; j < remaining && j < static_cast<int>(marks.size()); ++j) {
     hm_fen[c->pyoff + j] = marks[static_cast<std::size_t>(j)];
   }

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "record/engine_globals.h"
+#include "record/traditional_form.h"
 
 namespace {
 
@@ -90,6 +91,18 @@ int load_object(const ime_conversation_t* conversation, const ime_qrdb_entry_t* 
     return -1;
   }
   *out = objects->items[static_cast<std::size_t>(entry->index)];
+  return 0;
+}
+
+// A sentence loaded in traditional mode gets its traditional form, kept in the object so that
+// it is asked for once.
+int load_sentence(ime_conversation_t* conversation, const ime_qrdb_entry_t* entry,
+                  ime_query_result_t* out) {
+  if (load_object(conversation, entry, out) != 0) return -1;
+  if ((conversation->mode & IME_MODE_TRADITIONAL) == 0 || !ime_traditional_deferred(*out)) return 0;
+  ime_query_result_t& object = conversation->results->items[static_cast<std::size_t>(entry->index)];
+  ime_make_traditional(&object);
+  *out = object;
   return 0;
 }
 
@@ -193,7 +206,7 @@ int ime_qrdb_get(ime_conversation_t* conversation, int code, int i, ime_query_re
     case IME_RESULT_HANZI: return ime_load_py_lazy(entry, out) == 0 ? 0 : -1;
     case IME_RESULT_DICT_WORD: return ime_load_cz_lazy(entry, out) == 0 ? 0 : -1;
     case IME_RESULT_USER_WORD: return ime_load_ucz_lazy(entry, out) == 0 ? 0 : -1;
-    case IME_RESULT_SENTENCE:
+    case IME_RESULT_SENTENCE: return load_sentence(conversation, entry, out);
     case IME_RESULT_OTHER: return load_object(conversation, entry, out);
     default: return -2;
   }

@@ -10,11 +10,8 @@
 #include <mutex>
 #include <vector>
 
-#include "CoreSource/match/convs_sentence.h"
-#include "CoreSource/services/sentence_client.h"
-#include "matcher_fixture.h"
-#include "platform/tests/runtime_test_support.h"
 #include "platform/text.h"
+#include "service_fixture.h"
 
 namespace matcher_test {
 namespace {
@@ -76,25 +73,6 @@ class FakeService {
   std::condition_variable released_;
   bool release_ = false;
   platform::testing_support::PortServerThread server_;  // last: stopped first
-};
-
-class ServiceTest : public MatcherTest {
- protected:
-  void SetUp() override {
-    MatcherTest::SetUp();
-    set("EnableTAV", true);
-    ime_full_convert = 1;  // as if the service's word libraries were installed
-    ime_sentence_timeout_ms = 300;
-    ime_sentence_service_forget_failures();
-    ime_log_func = [](const char*) {};
-  }
-  void TearDown() override {
-    ime_full_convert = 0;
-    ime_sentence_timeout_ms = QCP_DEFAULT_TIMEOUT_MS;
-    ime_sentence_service_forget_failures();
-    MatcherTest::TearDown();
-  }
-  platform::testing_support::PrivateRuntimeDir runtime_;
 };
 
 TEST_F(ServiceTest, ASilentServiceCostsOneTimeOutAndTheGreedySentenceIsShown) {
@@ -165,14 +143,8 @@ TEST_F(ServiceTest, AServiceAnswerWithoutSeparatorFallsBackToTheGreedySentence) 
 // The staged service with its own libraries, against this vocabulary's readings, which lack
 // most characters: the service's sentence is shown with the readings the service fills in.
 TEST_F(ServiceTest, TheServiceFillsTheReadingsTheEngineLacks) {
-  auto service = [] {
-    engine_test::ScopedEnv root("KEP_ROOT", KEP_STAGED_ROOT);
-    return std::make_unique<platform::testing_support::ServiceProgram>(KEP_SENTENCE_PROGRAM,
-                                                                         "KEPCPServerPort");
-  }();
-  ASSERT_TRUE(service->started());
-  ASSERT_TRUE(service->wait_until_serving());
-  ime_sentence_timeout_ms = 5000;  // the first requests open the libraries
+  auto service = start_staged_service();
+  ASSERT_TRUE(service);
 
   std::string text;
   std::string marks;
