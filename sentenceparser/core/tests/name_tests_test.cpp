@@ -7,6 +7,7 @@
 
 #include "sentenceparser/core/generated_tables.h"
 #include "sentenceparser/core/tests/hanzi_library_fixture.h"
+#include "sentenceparser/tavgen/name_lists_builder.h"
 
 using namespace sentence;
 using namespace sentence_test;
@@ -95,6 +96,35 @@ TEST_F(NameTests, WesternNamesUseFirstMiddleAndLastLists) {
       {last + first, in_list(kWesternFirst, last) && in_list(kWesternLast, first) ? 1 : 0},
   };
   for (const auto& c : cases) EXPECT_EQ(IsWestName(c.text.c_str()), c.expected) << c.text.size();
+}
+
+TEST(GeneratedNameLists, HoldTheirFixedCharactersInCodeOrderWithinTheirSize) {
+  using namespace sentence::generated;
+  const struct {
+    const char* list;
+    tavgen::NameListShape shape;
+  } cases[] = {{kSurnames, tavgen::kSurnameShape},
+               {kGivenNameCharacters, tavgen::kGivenNameShape},
+               {kWesternFirst, tavgen::kWesternFirstShape},
+               {kWesternMiddle, tavgen::kWesternMiddleShape},
+               {kWesternLast, tavgen::kWesternLastShape}};
+  for (const auto& c : cases) {
+    const std::string list = c.list;
+    ASSERT_EQ(list.size() % 3, 2u) << c.shape.head;
+    const std::size_t count = list.size() / 3 + 1;
+    EXPECT_LE(count, c.shape.size);
+    for (std::size_t i = 1; i < count; ++i) {
+      EXPECT_LT(list_character(c.list, i - 1), list_character(c.list, i)) << c.shape.head << " " << i;
+    }
+    const std::string head = gbk(std::string(c.shape.head));
+    const std::string tail = gbk(std::string(c.shape.tail));
+    for (std::size_t i = 0; i < head.size() / 2; ++i) EXPECT_EQ(list_character(c.list, i), head.substr(2 * i, 2));
+    for (std::size_t i = 0; i < tail.size() / 2; ++i) {
+      EXPECT_EQ(list_character(c.list, count - tail.size() / 2 + i), tail.substr(2 * i, 2));
+    }
+    const std::string members = gbk(std::string(c.shape.members));
+    for (std::size_t i = 0; i < members.size(); i += 2) EXPECT_TRUE(in_list(c.list, members.substr(i, 2)));
+  }
 }
 
 TEST_F(NameTests, PlaceNamesOfTwoToSevenCharactersAreFoundInTheLibrary) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text.h"
 #include "sentenceparser/tavgen/friso_lexicon.h"
 #include "sentenceparser/tavgen/name_lists_builder.h"
 #include "tavgen_fixture.h"
@@ -38,15 +39,31 @@ TEST(NameListsTest, SingleCharactersInFirstSeenOrder) {
   EXPECT_EQ(comma_list({}), "");
 }
 
+TEST(NameListsTest, ShapedListKeepsItsFixedEndsAndFillsFromTheCandidatesInOrder) {
+  const NameListShape shape = {6, "阿艾", "瞿", "王"};
+  // 埃 sorts before the last head character and 麟 after the tail: neither may join.
+  const std::vector<GbkChar> list = shaped_list(shape, gbs("埃王李麟张刘陈"));
+  EXPECT_EQ(list, gbs("阿艾李王张瞿"));  // GB2312 order
+  EXPECT_EQ(shaped_list(shape, gbs("埃李")), gbs("阿艾李王瞿"));  // the candidates ran out
+  EXPECT_EQ(shaped_list({3, "", "", ""}, gbs("王李张刘")), gbs("李王张"));
+}
+
 TEST(NameListsTest, ChineseListsComeFromTheNameLexicons) {
   NameLexicons lexicons;
-  lexicons.surnames = {"王", "李", "欧阳", "张"};
-  lexicons.single_given = {"敏", "伟"};
-  lexicons.double_first = {"建", "伟"};
-  lexicons.double_second = {"华", "敏"};
+  lexicons.surnames = {"欧阳", "钱", "孙"};
+  lexicons.single_given = {"敏"};
+  lexicons.double_first = {"建"};
+  lexicons.double_second = {"敏", "涛"};
   const NameLists lists = build_name_lists(lexicons, {});
-  EXPECT_EQ(lists.surnames, gbs("王李张"));
-  EXPECT_EQ(lists.given, gbs("敏伟建华"));
+  EXPECT_EQ(lists.surnames, shaped_list(kSurnameShape, gbs("钱孙")));
+  EXPECT_TRUE(contains(lists.surnames, "钱") && !contains(lists.surnames, "欧"));
+  EXPECT_EQ(lists.given, shaped_list(kGivenNameShape, gbs("敏涛建")));
+  EXPECT_TRUE(contains(lists.given, "涛") && contains(lists.given, "建"));
+}
+
+// The UTF-8 text of a GB2312 character.
+std::string utf8_of_gbk(GbkChar code) {
+  return platform::text::to_utf8(gbk_bytes({code}), platform::text::Encoding::Gbk).value();
 }
 
 // The UTF-8 text of a code point of the Basic Multilingual Plane.
@@ -58,17 +75,33 @@ std::string utf8_of(unsigned code) {
   return out;
 }
 
-TEST(NameListsTest, ListsAreCappedKeepingTheLexiconsOrder) {
+TEST(NameListsTest, ListsReachTheirSizeWithTheirFixedCharactersAtTheEnds) {
   NameLexicons lexicons;
-  for (unsigned code = 0x4E00; code < 0x5200; ++code) lexicons.surnames.push_back(utf8_of(code));
+  for (unsigned code = 0x4E00; code < 0x5400; ++code) lexicons.surnames.push_back(utf8_of(code));
   lexicons.single_given = lexicons.surnames;
   std::reverse(lexicons.single_given.begin(), lexicons.single_given.end());
-  const std::vector<GbkChar> surnames = single_characters(lexicons.surnames);
-  const std::vector<GbkChar> given = single_characters(lexicons.single_given);
-  ASSERT_GT(surnames.size(), kGivenNameCharacterCount);
   const NameLists lists = build_name_lists(lexicons, {});
-  EXPECT_EQ(lists.surnames, std::vector<GbkChar>(surnames.begin(), surnames.begin() + kSurnameCount));
-  EXPECT_EQ(lists.given, std::vector<GbkChar>(given.begin(), given.begin() + kGivenNameCharacterCount));
+  const struct {
+    const std::vector<GbkChar>& list;
+    NameListShape shape;
+    std::vector<std::string> lexicon;
+  } cases[] = {{lists.surnames, kSurnameShape, lexicons.surnames},
+               {lists.given, kGivenNameShape, lexicons.single_given}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(c.list.size(), c.shape.size);
+    EXPECT_TRUE(std::is_sorted(c.list.begin(), c.list.end()));
+    const std::vector<GbkChar> head = gbs(c.shape.head.data());
+    const std::vector<GbkChar> tail = gbs(c.shape.tail.data());
+    EXPECT_TRUE(std::equal(head.begin(), head.end(), c.list.begin())) << c.shape.head;
+    EXPECT_TRUE(std::equal(tail.rbegin(), tail.rend(), c.list.rbegin())) << c.shape.tail;
+    for (GbkChar member : gbs(c.shape.members.data())) EXPECT_NE(std::count(c.list.begin(), c.list.end(), member), 0);
+    // The rest come from the lexicon in its order: its first character that may stand between
+    // the ends is in, its last one is not.
+    std::vector<GbkChar> fill = single_characters(c.lexicon);
+    std::erase_if(fill, [&](GbkChar code) { return code <= head.back() || code >= tail.front(); });
+    EXPECT_NE(std::count(c.list.begin(), c.list.end(), fill.front()), 0);
+    EXPECT_EQ(std::count(c.list.begin(), c.list.end(), fill.back()), 0);
+  }
 }
 
 TEST(NameListsTest, WesternListsCountPlacesInTranscribedNames) {
@@ -77,7 +110,7 @@ TEST(NameListsTest, WesternListsCountPlacesInTranscribedNames) {
   // 斯密斯 is made of transcription characters; 中国人民 and 克林 (too short) are not names.
   const NameLists lists = build_name_lists(lexicons, {"斯密斯", "中国人民", "克林", "布林斯顿"});
   EXPECT_EQ(lists.western_names, 4u);  // 克林顿 布什 斯密斯 布林斯顿
-  EXPECT_EQ(lists.western_first, gbs("布克斯"));  // 布 twice, then in code order
+  EXPECT_EQ(lists.western_first, shaped_list(kWesternFirstShape, gbs("布克斯")));
   EXPECT_TRUE(contains(lists.western_middle, "林"));
   EXPECT_TRUE(contains(lists.western_middle, "密"));
   EXPECT_TRUE(contains(lists.western_middle, "斯"));
@@ -86,6 +119,25 @@ TEST(NameListsTest, WesternListsCountPlacesInTranscribedNames) {
   EXPECT_TRUE(contains(lists.western_last, "什"));
   EXPECT_FALSE(contains(lists.western_first, "中"));
   EXPECT_FALSE(contains(lists.western_last, "民"));
+}
+
+TEST(NameListsTest, WesternListsTakeTheCommonestCharactersFirst) {
+  using testing::gb2312_by_sequence;
+  NameLexicons lexicons;
+  // More last characters than the list holds: 300 ending one name each, and one that sorts
+  // after all of them ending two.
+  for (int sequence = 1000; sequence < 1300; ++sequence) {
+    lexicons.western.push_back("阿" + utf8_of_gbk(gb2312_by_sequence(sequence)));
+  }
+  const std::string common = utf8_of_gbk(gb2312_by_sequence(1400));
+  lexicons.western.push_back("阿" + common);
+  lexicons.western.push_back("埃" + common);
+  const NameLists lists = build_name_lists(lexicons, {});
+  ASSERT_EQ(lists.western_last.size(), kWesternLastShape.size);
+  EXPECT_TRUE(contains(lists.western_last, common.c_str()));
+  // The rest come in code order among equal counts: the lowest ones are in, the highest out.
+  EXPECT_NE(std::count(lists.western_last.begin(), lists.western_last.end(), gb2312_by_sequence(1000)), 0);
+  EXPECT_EQ(std::count(lists.western_last.begin(), lists.western_last.end(), gb2312_by_sequence(1299)), 0);
 }
 
 }  // namespace
