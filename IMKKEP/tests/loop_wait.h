@@ -10,7 +10,7 @@
 
 namespace server_test {
 
-inline constexpr std::chrono::seconds kGenerousWait{30};
+inline constexpr std::chrono::seconds kGenerousWait{120};
 
 // Runs `loop` in short turns until `done` holds; false when the bound passed first.
 inline bool run_until(platform::RunLoop& loop, const std::function<bool()>& done,
