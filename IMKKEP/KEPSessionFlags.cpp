@@ -68,10 +68,6 @@ std::string side_keys_down(std::uint64_t side) {
 
 bool setting(const char* key) { return ime_config_get_bool(key, 0) != 0; }
 
-// The modifier keys' own codes (Command, Shift, Caps Lock, Option, Control, both sides, Fn): a
-// change that carries one of them is that modifier alone, not another key held with it.
-bool is_modifier_key(std::uint16_t kc) { return kc >= 54 && kc <= 63; }
-
 // English on: what was typed goes in as letters (or is dropped with inline editing off) and
 // the windows close.
 void enter_english(KEPInputController* controller) {
@@ -111,10 +107,10 @@ bool KEPSessionFlagsChanged(KEPInputController* controller, const Event& event, 
       if (mf == hot.flag && (side & hot.left) != 0) return KEPSessionKey(controller, '2', 19, 0);
       if (mf == hot.flag && (side & hot.right) != 0) return KEPSessionKey(controller, '3', 20, 0);
     }
-    // Another key with the change is refused on the key path, which also disarms the switch
-    // key; a modifier alone goes on to the switch key and Control's suggestion, so Caps Lock
-    // and the switch key act while candidates show as they do without.
-    if (kc != 0 && !is_modifier_key(kc)) return KEPSessionKey(controller, 0, kc, 0);
+    // Every other change is refused on the key path, which also disarms the switch key, so a
+    // stray Shift tap cannot commit the letters in the middle of a word. Caps Lock alone goes
+    // on: its light has already changed, and the mode must follow it.
+    if (kc != 0 && kc != kKeyCapsLock) return KEPSessionKey(controller, 0, kc, 0);
   }
 
   if ((mf & kCommandFlag) != 0) return false;

@@ -106,14 +106,73 @@ TEST_F(ModifierKeysTest, WithoutTheHotKeyAShiftTapWhileCandidatesShowChoosesNoth
 TEST_F(ModifierKeysTest, ControlAloneWhileComposingAsksForTheNextSplit) {
   FakeClient client;
   imkkep::KEPInputController& controller = open(client);
-  play(controller, client, "xian");
+  // A composition without candidates (a raw string begun by a capital letter).
+  play(controller, client, "Abc");
+  ASSERT_EQ(controller.conversation()->ncand, 0);
   const std::vector<bool> answers = play(controller, client, "<ctrl-tap>");
   ASSERT_EQ(answers.size(), 2u);
   EXPECT_TRUE(answers[0]) << "Control pressed while composing goes to the engine";
   EXPECT_FALSE(answers[1]);
+  // While candidates show, a modifier alone is refused: the composition stays as it was.
+  FakeClient choosing;
+  imkkep::KEPInputController& showing = open(choosing);
+  play(showing, choosing, "xian");
+  ASSERT_GT(showing.conversation()->ncand, 0);
+  const std::string marked = choosing.marked();
+  EXPECT_EQ(play(showing, choosing, "<ctrl-tap>"), (std::vector<bool>{false, false}));
+  EXPECT_EQ(choosing.marked(), marked);
   FakeClient idle;
   imkkep::KEPInputController& other = open(idle);
   EXPECT_EQ(play(other, idle, "<ctrl-tap>"), (std::vector<bool>{false, false}));
+}
+
+// While candidates show, a modifier key alone is refused: a stray tap must not commit the
+// letters of an unfinished word. Caps Lock alone still acts, as its light has already changed.
+struct Tap {
+  const char* name;
+  std::uint16_t key_code;
+  std::uint64_t flags;
+};
+
+constexpr Tap kTaps[] = {
+    {"left Shift", 56, 0x20002},    {"right Shift", 60, 0x20004},
+    {"left Control", 59, 0x40001},  {"left Option", 58, 0x80020},
+    {"left Command", 55, 0x100008},
+};
+
+TEST_F(ModifierKeysTest, AModifierTapWhileCandidatesShowKeepsTheComposition) {
+  set_setting("Switcher", kSwitchShift);
+  for (const Tap& tap : kTaps) {
+    SCOPED_TRACE(tap.name);
+    FakeClient client;
+    imkkep::KEPInputController& controller = open(client);
+    play(controller, client, "nihao");
+    ASSERT_GT(controller.conversation()->ncand, 0) << "candidates show";
+    const std::string marked = client.marked();
+    // Pressed alone and let go: its own key code with its flags, then with nothing held.
+    for (std::uint64_t flags : {tap.flags, std::uint64_t{0}}) {
+      EXPECT_FALSE(controller.handleEvent({EventType::FlagsChanged, "", tap.key_code, flags},
+                                          client));
+    }
+    EXPECT_TRUE(client.inserted().empty());
+    EXPECT_EQ(controller.conversation()->inoff, 5);
+    EXPECT_EQ(controller.conversation()->roman_mode, 0);
+    EXPECT_EQ(client.marked(), marked);
+    // The word goes on where it was.
+    EXPECT_EQ(play(controller, client, "<space>"), std::vector<bool>{true});
+    EXPECT_EQ(client.inserted(), std::vector<std::string>{"你好"});
+  }
+}
+
+TEST_F(ModifierKeysTest, TheShiftSwitchActsAgainOnceTheWordIsCommitted) {
+  set_setting("Switcher", kSwitchShift);
+  FakeClient client;
+  imkkep::KEPInputController& controller = open(client);
+  play(controller, client, "nihao<shift-tap>");
+  EXPECT_EQ(controller.conversation()->roman_mode, 0);
+  play(controller, client, "<space><shift-tap>");
+  EXPECT_EQ(controller.conversation()->roman_mode, 1);
+  EXPECT_EQ(client.inserted(), std::vector<std::string>{"你好"});
 }
 
 }  // namespace
