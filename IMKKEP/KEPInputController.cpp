@@ -176,6 +176,7 @@ void KEPInputController::applySilentList(const platform::imk::ClientInfo& info) 
     const SilentVerdict verdict = KEPCheckSilentList(
         lists, info.application_path, info.bundle_identifier, setting("CounterSilentList", 0));
     silent_mode = verdict.silent ? 1 : 0;
+    if (verdict.by_bundle_identifier) kCurrentProcessName = verdict.listed_path;
     if (verdict.silent) {
       const std::string& name =
           verdict.listed_path.empty() ? info.application_path : verdict.listed_path;

@@ -30,9 +30,11 @@ SilentVerdict KEPCheckSilentList(std::string_view silent_lists, std::string_view
     const std::string_view entry = silent_lists.substr(start, end - start);
     start = end + 1;
     if (entry.empty()) continue;
-    if (bundle_is(entry, bundle_identifier) || covers(entry, application_path)) {
+    const bool by_identifier = bundle_is(entry, bundle_identifier);
+    if (by_identifier || covers(entry, application_path)) {
       verdict.silent = true;
       verdict.listed_path = std::string(entry);
+      verdict.by_bundle_identifier = by_identifier;
       break;
     }
   }

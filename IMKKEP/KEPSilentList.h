@@ -11,6 +11,9 @@ struct SilentVerdict {
   bool silent = false;
   // The listed path that matched (the application's name in the notice); "" when none did.
   std::string listed_path;
+  // The bundle at the listed path has the application's identifier: the application is known
+  // by that path from then on.
+  bool by_bundle_identifier = false;
 };
 
 // Whether the application at `application_path` with `bundle_identifier` is silent under
