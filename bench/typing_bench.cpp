@@ -12,9 +12,9 @@
 
 #include <algorithm>
 #include <chrono>
-#include <system_error>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "CoreSource/base/config.h"
