@@ -76,9 +76,11 @@ void FliprView::setInitialWindowAndFinalWindow(platform::ui::Window& initial,
   frame_time_ = 0.03;
   animation_.set_current_progress(kFirstFrameProgress);
   displayFrame();
-  const double total = flipTotalDuration(kFlipDuration, frame_time_);
+  const bool slowly = (platform::ui::current_modifier_flags() & platform::ui::kShiftKeyMask) != 0;
+  const double planned = slowly ? kSlowFlipDuration : kFlipDuration;
+  const double total = flipTotalDuration(planned, frame_time_);
   animation_.set_duration(std::chrono::duration<double>(total));
-  animation_.set_current_progress(flipStartProgress(kFlipDuration, frame_time_));
+  animation_.set_current_progress(flipStartProgress(planned, frame_time_));
   animation_.start();
 }
 

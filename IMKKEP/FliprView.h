@@ -18,12 +18,14 @@ namespace imkkep {
 class FliprView : public platform::ui::View {
  public:
   static constexpr double kFlipDuration = 0.65;
+  // With Shift held as the flip starts: slow enough to watch.
+  static constexpr double kSlowFlipDuration = 3.25;
   static constexpr double kFirstFrameProgress = 0.0325;
 
   FliprView(platform::RunLoop& loop, platform::ui::Rect frame, platform::ui::Rect original_rect);
 
-  // Starts turning from `initial` to `final` (forward: towards the back face). Nothing while a
-  // flip runs or outside a window.
+  // Starts turning from `initial` to `final` (forward: towards the back face); slowly when the
+  // event that asked for it came with Shift held. Nothing while a flip runs or outside a window.
   void setInitialWindowAndFinalWindow(platform::ui::Window& initial, platform::ui::Window& final,
                                       bool forward);
   bool isFlipping() const { return initial_ != nullptr; }

@@ -189,6 +189,8 @@ void KEPAbout::showAck() { flipToShowWindow(*about_window_, *ack_window_, true);
 void KEPAbout::showBackAbout() { flipToShowWindow(*ack_window_, *about_window_, false); }
 
 void KEPAbout::closeAbout() {
+  // Escape closes it with every composition it ends: only a shown face is written again.
+  if (!about_window_->is_visible()) return;
   about_window_->order_out();
   KEPDisplayWindow(*about_window_);
 }

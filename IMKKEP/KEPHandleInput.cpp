@@ -17,6 +17,7 @@
 #include "CoreSource/text/candidate_text.h"
 #include "CoreSource/text/punct.h"
 #include "IMKKEP/KEPActiveInputArea.h"
+#include "IMKKEP/KEPAppDelegate.h"
 #include "IMKKEP/KEPHandleInput_keys.h"
 #include "platform/imk/keys.h"
 #include "IMKKEP/KEPInputController.h"
@@ -349,6 +350,7 @@ bool KEPHandleInput(KEPInputController* controller, int ch, std::uint16_t kc, st
       c->lastkey = ' ';
       return true;
     case KeyMeaning::Cancel:
+      if (KEPAbout* about = KEPAppDelegate::shared().about()) about->closeAbout();
       clear_composition(controller);
       hide_windows(controller);
       return true;

@@ -5,6 +5,7 @@
 
 #include "platform/runtime_dir.h"
 #include "platform/text.h"
+#include "platform/ui/window.h"
 
 namespace platform::ui {
 namespace {
@@ -28,6 +29,35 @@ std::string_view next_word(std::string_view& text) {
   std::string_view word = text.substr(0, end);
   text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   return word;
+}
+
+struct ModifierName {
+  std::string_view name;
+  std::uint64_t mask;
+};
+
+constexpr ModifierName kModifiers[] = {
+    {"shift", kShiftKeyMask},
+    {"control", kControlKeyMask},
+    {"option", kAlternateKeyMask},
+    {"command", kCommandKeyMask},
+};
+
+// "shift+option" as masks; nullopt for an empty, unknown or repeated name.
+std::optional<std::uint64_t> modifier_keys(std::string_view word) {
+  std::uint64_t flags = 0;
+  while (true) {
+    const std::size_t plus = word.find('+');
+    const std::string_view name = word.substr(0, plus);
+    std::uint64_t mask = 0;
+    for (const ModifierName& modifier : kModifiers) {
+      if (modifier.name == name) mask = modifier.mask;
+    }
+    if (mask == 0 || (flags & mask) != 0) return std::nullopt;
+    flags |= mask;
+    if (plus == std::string_view::npos) return flags;
+    word.remove_prefix(plus + 1);
+  }
 }
 
 std::optional<int> tag_number(std::string_view word) {
@@ -86,6 +116,10 @@ std::optional<ControlCommand> parse_control_command(std::string_view text, std::
         auto delta = parse_coordinate(next_word(text));
         if (!delta) return fail("expected a scroll distance DY");
         command.delta_y = *delta;
+      } else if (std::string_view keys = next_word(text); !keys.empty()) {
+        auto flags = modifier_keys(keys);
+        if (!flags) return fail("unknown modifier keys \"" + std::string(keys) + "\"");
+        command.modifier_flags = *flags;
       }
       break;
     }

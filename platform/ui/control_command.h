@@ -1,6 +1,9 @@
 // The text commands a program's control port takes, one per request:
 //
-//   down|drag|up|double|move WINDOW X Y   mouse at window point (X, Y), origin bottom left
+//   down|drag|up|double|move WINDOW X Y [KEYS]
+//                                         mouse at window point (X, Y), origin bottom left,
+//                                         with the modifier KEYS held: "shift", "control",
+//                                         "option", "command" joined by '+' ("shift+option")
 //   scroll WINDOW X Y DY                  scroll wheel at (X, Y): DY points, positive shows
 //                                         what is above
 //   enter|exit WINDOW TAG                 the pointer crossed tracking rectangle TAG
@@ -11,6 +14,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,6 +29,7 @@ struct ControlCommand {
   ControlVerb verb = ControlVerb::Down;
   std::string window;
   Point location;          // mouse verbs and scroll
+  std::uint64_t modifier_flags = 0;  // mouse verbs: the masks of window.h
   double delta_y = 0;      // scroll
   int tag = 0;             // enter and exit
   std::string characters;  // key
@@ -34,8 +39,8 @@ inline constexpr std::size_t kMaxControlCommand = 4096;
 inline constexpr std::string_view kControlOk = "ok";
 
 // nullopt with the reason in `error` for an unknown verb, a missing or extra word, a number that
-// is not finite or beyond +-1e6, a tag below 1, characters that are empty or not UTF-8, or a
-// command above kMaxControlCommand bytes.
+// is not finite or beyond +-1e6, a tag below 1, characters that are empty or not UTF-8, an
+// unknown or repeated modifier key, or a command above kMaxControlCommand bytes.
 std::optional<ControlCommand> parse_control_command(std::string_view text, std::string* error);
 
 }  // namespace platform::ui

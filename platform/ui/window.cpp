@@ -17,6 +17,21 @@
 namespace platform::ui {
 namespace {
 
+thread_local std::uint64_t current_flags = 0;
+
+// Sets the current event's modifier flags for the life of the object; events handled inside
+// it (a handler injecting another) restore the outer one's.
+class CurrentFlags {
+ public:
+  explicit CurrentFlags(std::uint64_t flags) : outer_(current_flags) { current_flags = flags; }
+  ~CurrentFlags() { current_flags = outer_; }
+  CurrentFlags(const CurrentFlags&) = delete;
+  CurrentFlags& operator=(const CurrentFlags&) = delete;
+
+ private:
+  std::uint64_t outer_;
+};
+
 double unit(double component) {
   if (std::isnan(component)) return 0;
   return std::clamp(component, 0.0, 1.0);
@@ -193,7 +208,10 @@ void Window::show(std::string key, plist::Value value) {
   needs_display_ = true;
 }
 
+std::uint64_t current_modifier_flags() { return current_flags; }
+
 void Window::handle_mouse(const MouseEvent& event) {
+  const CurrentFlags flags(event.modifier_flags);
   if (event.type == MouseEventType::Moved) {
     // Handlers may add or remove rectangles: walk a snapshot of the tags.
     std::vector<int> tags;

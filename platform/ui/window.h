@@ -52,12 +52,25 @@ inline constexpr unsigned kResizableWindowMask = 1u << 3;
 
 enum class MouseEventType { Down, Dragged, Up, Moved };
 
+// Device-independent modifier masks of input events, the values the input-method framework
+// carries too.
+inline constexpr std::uint64_t kShiftKeyMask = 0x20000;
+inline constexpr std::uint64_t kControlKeyMask = 0x40000;
+inline constexpr std::uint64_t kAlternateKeyMask = 0x80000;
+inline constexpr std::uint64_t kCommandKeyMask = 0x100000;
+
 struct MouseEvent {
   MouseEventType type = MouseEventType::Down;
   Point location;  // window points
   // 1 for a single click, 2 for the second press of a double click.
   int click_count = 1;
+  // The modifier keys held (the masks above).
+  std::uint64_t modifier_flags = 0;
 };
+
+// The modifier flags of the mouse event this thread is handling, 0 outside one: what an action
+// run by a control reads when a held key changes what it does.
+std::uint64_t current_modifier_flags();
 
 // Where windows write their pictures and states: $KEP_RENDER_DIR (absolute), else the runtime
 // folder. A relative $KEP_RENDER_DIR is refused (std::errc::invalid_argument).

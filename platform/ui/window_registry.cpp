@@ -50,7 +50,7 @@ std::string WindowRegistry::run(const ControlCommand& command, Window& window) {
   // A handler may close and destroy the window; later events of the command then go nowhere.
   auto mouse = [&](MouseEventType type, int clicks = 1) {
     if (find(command.window) != &window) return;
-    window.handle_mouse(MouseEvent{type, command.location, clicks});
+    window.handle_mouse(MouseEvent{type, command.location, clicks, command.modifier_flags});
   };
   switch (command.verb) {
     case ControlVerb::Down: mouse(MouseEventType::Down); break;

@@ -4,6 +4,7 @@
 //
 // The words of COMMAND are joined with single spaces, e.g.
 //   kep-ui IMKKEPCandidateWindow drag candidate 10 50
+//   kep-ui IMKKEP up about 210 27 shift           (a click's release with Shift held)
 //   kep-ui IMKKEPPreferences key alert " "
 // Exit status: 0 when the program answered "ok", 1 for an error reply or when nobody serves the
 // port, 2 for a usage error.
@@ -27,7 +28,8 @@ int usage() {
   std::fprintf(stderr,
                "usage: kep-ui PROGRAM COMMAND...\n"
                "commands (window points, origin at the bottom left):\n"
-               "  down|up|drag|double|move WINDOW X Y\n"
+               "  down|up|drag|double|move WINDOW X Y [KEYS]\n"
+               "    KEYS: modifier keys held, shift, control, option, command joined by '+'\n"
                "  scroll WINDOW X Y DY   (DY > 0 shows what is above)\n"
                "  enter|exit WINDOW TAG\n"
                "  key WINDOW CHARACTERS\n");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/ui/window.h"
+
 namespace platform::ui {
 namespace {
 
@@ -14,6 +16,7 @@ TEST(ControlCommandTest, CommandsParseIntoVerbWindowAndArguments) {
     int tag;
     const char* characters;
     double delta_y = 0;
+    std::uint64_t modifier_flags = 0;
   };
   const Case cases[] = {
       {"down candidate 10 5", ControlVerb::Down, "candidate", {10, 5}, 0, ""},
@@ -28,6 +31,10 @@ TEST(ControlCommandTest, CommandsParseIntoVerbWindowAndArguments) {
       {"key alert  ", ControlVerb::Key, "alert", {}, 0, " "},
       {"scroll prefs 10 20 -36", ControlVerb::Scroll, "prefs", {10, 20}, 0, "", -36},
       {"scroll prefs 0 0 2.5", ControlVerb::Scroll, "prefs", {0, 0}, 0, "", 2.5},
+      {"up about 3 4 shift", ControlVerb::Up, "about", {3, 4}, 0, "", 0, kShiftKeyMask},
+      {"double about 3 4 command+shift+option+control", ControlVerb::Double, "about", {3, 4}, 0,
+       "", 0, kShiftKeyMask | kControlKeyMask | kAlternateKeyMask | kCommandKeyMask},
+      {"move about 3 4 option ", ControlVerb::Move, "about", {3, 4}, 0, "", 0, kAlternateKeyMask},
   };
   for (const Case& c : cases) {
     std::string error;
@@ -39,6 +46,7 @@ TEST(ControlCommandTest, CommandsParseIntoVerbWindowAndArguments) {
     EXPECT_EQ(command->tag, c.tag) << c.text;
     EXPECT_EQ(command->characters, c.characters) << c.text;
     EXPECT_EQ(command->delta_y, c.delta_y) << c.text;
+    EXPECT_EQ(command->modifier_flags, c.modifier_flags) << c.text;
   }
 }
 
@@ -66,6 +74,13 @@ TEST(ControlCommandTest, MalformedCommandsAreRefusedWithAReason) {
       "scroll prefs 1 2 nan",
       "scroll prefs 1 2 2e6",
       "scroll prefs 1 2 3 4",
+      "scroll prefs 1 2 3 shift",  // the wheel takes no modifier keys
+      "down candidate 1 2 hyper",
+      "down candidate 1 2 Shift",
+      "down candidate 1 2 shift+shift",
+      "down candidate 1 2 shift+",
+      "down candidate 1 2 +shift",
+      "down candidate 1 2 shift option",
       "key alert",                 // no characters
       "key alert ",
       std::string("key alert \xff"),

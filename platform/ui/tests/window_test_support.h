@@ -1,6 +1,7 @@
 // Helpers for window tests: a private render folder, and a window that logs its events.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -21,8 +22,8 @@ struct RenderDir {
   }
 };
 
-// Logs what reaches its own handlers, e.g. "down 10,5 x1", "enter 3", "key [y]"; it takes the
-// keys "y" and " " only.
+// Logs what reaches its own handlers, e.g. "down 10,5 x1" ("down 10,5 x1 flags=0x20000" with
+// modifier keys held), "enter 3", "key [y]"; it takes the keys "y" and " " only.
 
 class RecordingWindow : public Window {
  public:
@@ -44,9 +45,16 @@ class RecordingWindow : public Window {
 
  private:
   void record(const char* what, const MouseEvent& e) {
-    log.push_back(std::string(what) + " " + std::to_string(static_cast<int>(e.location.x)) + "," +
-                  std::to_string(static_cast<int>(e.location.y)) + " x" +
-                  std::to_string(e.click_count));
+    std::string line = std::string(what) + " " + std::to_string(static_cast<int>(e.location.x)) +
+                       "," + std::to_string(static_cast<int>(e.location.y)) + " x" +
+                       std::to_string(e.click_count);
+    if (e.modifier_flags != 0) {
+      char flags[32];
+      std::snprintf(flags, sizeof flags, " flags=0x%llx",
+                    static_cast<unsigned long long>(e.modifier_flags));
+      line += flags;
+    }
+    log.push_back(line);
   }
 };
 

@@ -71,6 +71,9 @@ TEST(KepUiTest, RepliesAreShownAndErrorsGiveExitOne) {
   };
   const Case cases[] = {
       {{"TestProgram", "down", "candidate", "10", "5"}, 0, "ok\n"},
+      {{"TestProgram", "up", "candidate", "10", "5", "shift+option"}, 0, "ok\n"},
+      {{"TestProgram", "up", "candidate", "10", "5", "hyper"}, 1,
+       "error: unknown modifier keys \"hyper\"\n"},
       {{"TestProgram", "key", "candidate", " "}, 0, "ok\n"},
       {{"TestProgram", "key", "candidate", "n"}, 1, "error: \"candidate\" did not take the keys\n"},
       {{"TestProgram", "down", "nowhere", "1", "1"}, 1, "error: no window \"nowhere\"\n"},
@@ -89,7 +92,8 @@ TEST(KepUiTest, RepliesAreShownAndErrorsGiveExitOne) {
   }
   loop.stop();
   serving.join();
-  EXPECT_EQ(window.log, (std::vector<std::string>{"down 10,5 x1", "key [ ]", "key [n]"}));
+  EXPECT_EQ(window.log, (std::vector<std::string>{"down 10,5 x1", "up 10,5 x1 flags=0xa0000",
+                                                  "key [ ]", "key [n]"}));
 }
 
 }  // namespace
