@@ -17,7 +17,11 @@
 namespace imkkep {
 namespace {
 
+using platform::imk::MarkedTextStyle;
 using platform::imk::Range;
+
+// Nothing to look like: the marked text goes away.
+constexpr MarkedTextStyle kNoMarkedText{platform::imk::Underline::None};
 
 // The engine only ever hands out whole characters, but a text cut inside a character would
 // make the client drop or garble it, so nothing that is not UTF-8 leaves the server.
@@ -71,16 +75,18 @@ int KEPUpdateActiveInputArea(KEPInputController* controller, int fix) {
 
   if (fix == kShowMarkedText) {
     if (shown.empty()) {
-      client.set_marked_text("", Range{not_found, 0}, Range{not_found, 0});
+      client.set_marked_text("", Range{not_found, 0}, Range{not_found, 0}, kNoMarkedText);
       return 0;
     }
     if (refuse_unless_utf8(shown, "marked text")) return 0;
     const Range selection{static_cast<std::uint64_t>(caret), 0};
+    // The whole composition is converted text to the client.
+    const MarkedTextStyle style = platform::imk::mark_for_style(platform::imk::kHiliteConvertedText);
     if (controller->specialApp != 0) {
-      client.set_marked_text(shown, selection, Range{not_found, 0});
+      client.set_marked_text(shown, selection, Range{not_found, 0}, style);
     } else {
       KEPLog("Set marked text:%s, %d,%d", shown.c_str(), caret, 0);
-      client.set_marked_text(shown, selection, Range{not_found, not_found});
+      client.set_marked_text(shown, selection, Range{not_found, not_found}, style);
       KEPLog("Done...");
     }
     return 0;

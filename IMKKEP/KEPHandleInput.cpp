@@ -139,8 +139,10 @@ void pair_brackets(KEPInputController* controller, const std::string& symbol) {
   const std::optional<std::string> before = client.substring({caret - 2, 1});
   if (!before || *before != partner->second) return;
   const std::uint64_t not_found = client.not_found();
-  client.set_marked_text(" ", {not_found, 0}, {caret - 1, 0});
-  client.set_marked_text("", {not_found, 0}, {not_found, 0});
+  // A blank nobody sees: it only carries the caret back between the brackets.
+  constexpr MarkedTextStyle kPlain{Underline::None};
+  client.set_marked_text(" ", {not_found, 0}, {caret - 1, 0}, kPlain);
+  client.set_marked_text("", {not_found, 0}, {not_found, 0}, kPlain);
 }
 
 // After a digit these stay half-width, so that 3.14, 50% and 10:30 come out as typed.

@@ -34,7 +34,8 @@ constexpr const char* kServerProgram =
 // A document that takes what the server writes and answers its queries plainly.
 class BenchDocument : public platform::imk::Document {
  public:
-  void set_marked_text(std::string_view, platform::imk::Range, platform::imk::Range) override {}
+  void set_marked_text(std::string_view, platform::imk::Range, platform::imk::Range,
+                       platform::imk::MarkedTextStyle) override {}
   void insert_text(std::string_view text, platform::imk::Range) override { committed += text; }
   std::optional<platform::imk::Range> selected_range() override {
     return platform::imk::Range{0, 0};

@@ -21,7 +21,8 @@ class CaretClient : public platform::imk::Client {
  public:
   const platform::imk::ClientInfo& info() const override { return info_; }
   pid_t process_id() const override { return 1; }
-  void set_marked_text(std::string_view, platform::imk::Range, platform::imk::Range) override {}
+  void set_marked_text(std::string_view, platform::imk::Range, platform::imk::Range,
+                       platform::imk::MarkedTextStyle) override {}
   void insert_text(std::string_view, platform::imk::Range) override {}
   std::optional<platform::imk::Range> selected_range() override { return std::nullopt; }
   std::optional<std::string> substring(platform::imk::Range) override { return std::nullopt; }

@@ -22,6 +22,7 @@ struct MarkCall {
   std::string text;
   Range selection;
   Range replacement;
+  platform::imk::MarkedTextStyle style;
 };
 
 struct InsertCall {
@@ -38,8 +39,9 @@ class FakeClient : public platform::imk::Client {
   bool caps_lock_on() const override { return caps_lock; }
   void override_keyboard(std::string_view layout) override { keyboard = std::string(layout); }
 
-  void set_marked_text(std::string_view text, Range selection, Range replacement) override {
-    marks.push_back({std::string(text), selection, replacement});
+  void set_marked_text(std::string_view text, Range selection, Range replacement,
+                       platform::imk::MarkedTextStyle style) override {
+    marks.push_back({std::string(text), selection, replacement, style});
     const std::u16string units = utf16(text);
     const Range target = replaced(replacement);
     replace(target, units);

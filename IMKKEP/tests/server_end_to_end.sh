@@ -72,8 +72,10 @@ done
 out=$(client 'nihao<space>'); expect nihao "$out" '^insert: 你好$'
 out=$(client 'zhongguo<space>'); expect zhongguo "$out" '^insert: 中国$'
 # Two Backspaces after "ni" remove the marked text, with the client's own "not found".
-out=$(client 'ni<bs><bs>'); expect backspace-64 "$out" '^marked:  sel=9223372036854775807,0 repl=9223372036854775807,0$'
-out=$(client --word-width 32 'ni<bs><bs>'); expect backspace-32 "$out" '^marked:  sel=2147483647,0 repl=2147483647,0$'
+out=$(client 'ni<bs><bs>'); expect backspace-64 "$out" '^marked:  sel=9223372036854775807,0 repl=9223372036854775807,0 underline=none$'
+out=$(client --word-width 32 'ni<bs><bs>'); expect backspace-32 "$out" '^marked:  sel=2147483647,0 repl=2147483647,0 underline=none$'
+# The composition is marked as converted text: underlined once.
+out=$(client 'ni'); expect marked-style "$out" '^marked: ni sel=2,0 repl=[0-9]+,[0-9]+ underline=single$'
 # Default page masks: ',' after typing turns a page rather than committing.
 out=$(client 'nihao,'); reject page-key "$out" '^insert:'
 # ',' with nothing typed is the full-width comma; digits and the dot after them stay half-width.
@@ -101,6 +103,9 @@ expect_window window-commit-104 '^id 104'
 : >"$work/window.log"
 out=$(client '<shift-tap>ab'); expect shift-english "$out" '^handled: no$'; reject shift-english "$out" '^marked: a'
 expect_window shift-status '<key>ENGLISH</key>'
+# While candidates show, a Shift tap is refused: the composition stays and nothing is committed.
+out=$(client 'nihao<shift-tap>o'); reject shift-composing "$out" '^insert:'
+expect shift-composing "$out" "^marked: ni'hao'o "
 # Menu items: full-width punctuation off and on again, traditional output in the page.
 # (a half-width ',' is the application's own: not handled, nothing inserted by the server).
 out=$(client --menu '<menu:1002>,<menu:1002>,')

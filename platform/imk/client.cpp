@@ -186,13 +186,14 @@ std::optional<std::string> ConnectionImpl::serve_context(MessageId id, Document&
   answer.u8(static_cast<std::uint8_t>(Status::Ok));
   std::string text;
   Range first, second;
+  MarkedTextStyle style;
   switch (id) {
     case MessageId::SetMarkedText:
       if (!reader.text(text) || !reader.range(first) || !reader.range(second) ||
-          !reader.complete()) {
+          !reader.marked_style(style) || !reader.complete()) {
         return std::nullopt;
       }
-      if (!reader.invalid_text()) document.set_marked_text(text, first, second);
+      if (!reader.invalid_text()) document.set_marked_text(text, first, second, style);
       return answer.take();
     case MessageId::InsertText:
       if (!reader.text(text) || !reader.range(first) || !reader.complete()) return std::nullopt;

@@ -23,7 +23,8 @@ namespace platform::imk {
 class Document {
  public:
   virtual ~Document() = default;
-  virtual void set_marked_text(std::string_view text, Range selection, Range replacement) = 0;
+  virtual void set_marked_text(std::string_view text, Range selection, Range replacement,
+                               MarkedTextStyle style) = 0;
   virtual void insert_text(std::string_view text, Range replacement) = 0;
   // Query answers; nullopt answers "none".
   virtual std::optional<Range> selected_range() = 0;

@@ -40,10 +40,11 @@ const ClientInfo& ContextClient::info() const { return connection_.info(); }
 
 pid_t ContextClient::process_id() const { return connection_.peer(); }
 
-void ContextClient::set_marked_text(std::string_view text, Range selection, Range replacement) {
+void ContextClient::set_marked_text(std::string_view text, Range selection, Range replacement,
+                                    MarkedTextStyle style) {
   if (!sendable(text, "marked text")) return;
   wire::Writer writer;
-  writer.u32(context_).text(text).range(selection).range(replacement);
+  writer.u32(context_).text(text).range(selection).range(replacement).marked_style(style);
   connection_.notify(MessageId::SetMarkedText, writer.take());
 }
 

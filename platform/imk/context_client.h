@@ -18,7 +18,8 @@ class ContextClient final : public Client {
   const ClientInfo& info() const override;
   pid_t process_id() const override;
 
-  void set_marked_text(std::string_view text, Range selection, Range replacement) override;
+  void set_marked_text(std::string_view text, Range selection, Range replacement,
+                       MarkedTextStyle style) override;
   void insert_text(std::string_view text, Range replacement) override;
   std::optional<Range> selected_range() override;
   std::optional<std::string> substring(Range range) override;

@@ -47,6 +47,25 @@ struct Rect {
   friend bool operator==(const Rect&, const Rect&) = default;
 };
 
+// How marked text is underlined in the client's document.
+enum class Underline : std::uint8_t { None = 0, Single = 1, Thick = 2 };
+
+// The look of marked text; it travels with the text.
+struct MarkedTextStyle {
+  Underline underline = Underline::Single;
+  friend bool operator==(const MarkedTextStyle&, const MarkedTextStyle&) = default;
+};
+
+// The highlight styles an input method marks its text with.
+inline constexpr int kHiliteRawText = 2;
+inline constexpr int kHiliteSelectedRawText = 3;
+inline constexpr int kHiliteConvertedText = 4;
+inline constexpr int kHiliteSelectedConvertedText = 5;
+
+// The look of a highlight style: raw and converted text underlined once, their selected parts
+// thick; any other style plain.
+MarkedTextStyle mark_for_style(int style);
+
 enum class EventType : int { KeyDown = 10, FlagsChanged = 12 };
 
 struct Event {
@@ -79,8 +98,9 @@ class Client {
   virtual pid_t process_id() const = 0;
   std::uint64_t not_found() const { return not_found_for_width(info().word_width); }
 
-  // Shows `text` as marked text; an empty text removes it.
-  virtual void set_marked_text(std::string_view text, Range selection, Range replacement) = 0;
+  // Shows `text` as marked text in `style`; an empty text removes it.
+  virtual void set_marked_text(std::string_view text, Range selection, Range replacement,
+                               MarkedTextStyle style) = 0;
   virtual void insert_text(std::string_view text, Range replacement) = 0;
 
   // Synchronous queries: nullopt when the client has no answer, or gave none in time.

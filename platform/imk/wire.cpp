@@ -124,6 +124,17 @@ bool Reader::text(std::string& value) {
   return true;
 }
 
+bool Reader::marked_style(MarkedTextStyle& value) {
+  std::uint8_t underline = 0;
+  if (!u8(underline)) return false;
+  if (underline > static_cast<std::uint8_t>(Underline::Thick)) {
+    ok_ = false;
+    return false;
+  }
+  value.underline = static_cast<Underline>(underline);
+  return true;
+}
+
 void write_client_info(Writer& writer, const ClientInfo& info) {
   Unicode unicode = !info.supports_unicode ? Unicode::Unknown
                     : *info.supports_unicode ? Unicode::Yes

@@ -5,7 +5,8 @@
 // same id and sequence number.
 //
 // Payloads are little-endian: integers of fixed width, texts as a u32 byte count and UTF-8
-// bytes, ranges as two u64, rectangles as four IEEE doubles. Every answer starts with a
+// bytes, ranges as two u64, rectangles as four IEEE doubles, a marked text's style as its
+// underline in one byte (0 none, 1 single, 2 thick). Every answer starts with a
 // status byte. A payload that does not parse, or leaves bytes over, is malformed and ends the
 // connection; a text that is not UTF-8 is refused without ending it.
 #pragma once
@@ -36,7 +37,7 @@ enum class MessageId : std::int32_t {
   Menu = 11,              // → u32 count, items
   InvokeMenuItem = 12,    // i32 tag
   // Server → application, while the application waits for one of its answers. Context first.
-  SetMarkedText = 101,    // text, selection, replacement (no answer)
+  SetMarkedText = 101,    // text, selection, replacement, style (no answer)
   InsertText = 102,       // text, replacement (no answer)
   OverrideKeyboard = 103, // layout (no answer)
   SelectedRange = 110,    // → u8 present, range
@@ -70,6 +71,9 @@ class Writer {
   Writer& rect(const Rect& value) {
     return f64(value.x).f64(value.y).f64(value.width).f64(value.height);
   }
+  Writer& marked_style(MarkedTextStyle value) {
+    return u8(static_cast<std::uint8_t>(value.underline));
+  }
   const std::string& bytes() const { return bytes_; }
   std::string take() { return std::move(bytes_); }
 
@@ -95,6 +99,8 @@ class Reader {
   bool rect(Rect& value) {
     return f64(value.x) && f64(value.y) && f64(value.width) && f64(value.height);
   }
+  // An underline the framework does not know is a failed read.
+  bool marked_style(MarkedTextStyle& value);
   // Whether the whole payload was read without a failure.
   bool complete() const { return ok_ && bytes_.empty(); }
   bool ok() const { return ok_; }

@@ -9,7 +9,7 @@
 // <deactivate:SOURCE> and <wait:MS>), deactivates and exits 0. A wait sends nothing for MS
 // milliseconds (1 to 600000) and prints nothing of its own; what the server writes meanwhile
 // is printed as it arrives. Prints one line per callback:
-// "marked: TEXT sel=LOC,LEN repl=LOC,LEN", "insert: TEXT", "query: NAME ... -> ANSWER",
+// "marked: TEXT sel=LOC,LEN repl=LOC,LEN underline=none|single|thick", "insert: TEXT", "query: NAME ... -> ANSWER",
 // "keyboard: LAYOUT", "handled: yes|no" for each key, "flags: 0xFLAGS handled: yes|no" for each
 // modifier change, "menu: TAG", "activated" and "deactivated"; with --menu, the context's menu
 // after the script, one "item:" line each. Locations are printed as the application received

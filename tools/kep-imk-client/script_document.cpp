@@ -36,6 +36,15 @@ std::string describe(Range range) {
   return std::to_string(range.location) + "," + std::to_string(range.length);
 }
 
+const char* describe(platform::imk::Underline underline) {
+  switch (underline) {
+    case platform::imk::Underline::None: return "none";
+    case platform::imk::Underline::Single: return "single";
+    case platform::imk::Underline::Thick: return "thick";
+  }
+  return "?";
+}
+
 }  // namespace
 
 void ScriptDocument::print(const std::string& line) {
@@ -43,9 +52,10 @@ void ScriptDocument::print(const std::string& line) {
   std::fflush(out_);
 }
 
-void ScriptDocument::set_marked_text(std::string_view text, Range selection, Range replacement) {
+void ScriptDocument::set_marked_text(std::string_view text, Range selection, Range replacement,
+                                     platform::imk::MarkedTextStyle style) {
   print("marked: " + std::string(text) + " sel=" + describe(selection) +
-        " repl=" + describe(replacement));
+        " repl=" + describe(replacement) + " underline=" + describe(style.underline));
   marked_ = to_units(text);
 }
 

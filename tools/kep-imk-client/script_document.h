@@ -14,7 +14,8 @@ class ScriptDocument final : public platform::imk::Document {
   explicit ScriptDocument(std::FILE* out) : out_(out) {}
 
   void set_marked_text(std::string_view text, platform::imk::Range selection,
-                       platform::imk::Range replacement) override;
+                       platform::imk::Range replacement,
+                       platform::imk::MarkedTextStyle style) override;
   void insert_text(std::string_view text, platform::imk::Range replacement) override;
   std::optional<platform::imk::Range> selected_range() override;
   std::optional<std::string> substring(platform::imk::Range range) override;

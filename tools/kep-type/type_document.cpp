@@ -48,7 +48,8 @@ std::uint64_t TypeDocument::utf16_location(std::size_t offset) const {
 }
 
 void TypeDocument::set_marked_text(std::string_view text, platform::imk::Range selection,
-                                   platform::imk::Range replacement) {
+                                   platform::imk::Range replacement,
+                                   platform::imk::MarkedTextStyle style) {
   // A replacement range places the marked text: the input method uses it to move the caret
   // (between a pair of brackets, say).
   if (replacement.location != not_found_) {
@@ -61,6 +62,7 @@ void TypeDocument::set_marked_text(std::string_view text, platform::imk::Range s
     }
   }
   marked_ = text;
+  marked_underline_ = style.underline;
   // The selection is the caret inside the marked text, in UTF-16 units.
   marked_caret_ = marked_.size();
   if (selection.location != not_found_) {

@@ -17,7 +17,8 @@ class TypeDocument : public platform::imk::Document {
   explicit TypeDocument(int word_width) : not_found_(platform::imk::not_found_for_width(word_width)) {}
 
   void set_marked_text(std::string_view text, platform::imk::Range selection,
-                       platform::imk::Range replacement) override;
+                       platform::imk::Range replacement,
+                       platform::imk::MarkedTextStyle style) override;
   void insert_text(std::string_view text, platform::imk::Range replacement) override;
   std::optional<platform::imk::Range> selected_range() override;
   std::optional<std::string> substring(platform::imk::Range range) override;
@@ -35,6 +36,8 @@ class TypeDocument : public platform::imk::Document {
   const std::string& marked() const { return marked_; }
   // Byte offset of the caret inside the marked text.
   std::size_t marked_caret() const { return marked_caret_; }
+  // How the input method asked the marked text to be underlined.
+  platform::imk::Underline marked_underline() const { return marked_underline_; }
 
  private:
   // Byte offset of a UTF-16 location in text(); nullopt past the end or inside a character.
@@ -46,6 +49,7 @@ class TypeDocument : public platform::imk::Document {
   std::size_t caret_ = 0;
   std::string marked_;
   std::size_t marked_caret_ = 0;
+  platform::imk::Underline marked_underline_ = platform::imk::Underline::None;
 };
 
 }  // namespace kep_type

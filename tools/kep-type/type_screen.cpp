@@ -7,8 +7,22 @@ namespace {
 
 // Back to the start of the block and clear it.
 constexpr std::string_view kOverDrawn = "\r\x1b[2A\x1b[J";
-constexpr std::string_view kUnderline = "\x1b[4m";
-constexpr std::string_view kUnderlineOff = "\x1b[24m";
+
+struct Emphasis {
+  std::string_view on;
+  std::string_view off;
+};
+
+// The marked text as the input method asked: a thick underline is drawn bold and underlined,
+// which every terminal shows.
+Emphasis emphasis_of(platform::imk::Underline underline) {
+  switch (underline) {
+    case platform::imk::Underline::Single: return {"\x1b[4m", "\x1b[24m"};
+    case platform::imk::Underline::Thick: return {"\x1b[1;4m", "\x1b[22;24m"};
+    case platform::imk::Underline::None: break;
+  }
+  return {"", ""};
+}
 
 std::string document_line(const TypeDocument& document, int width) {
   const std::string& text = document.text();
@@ -23,13 +37,14 @@ std::string document_line(const TypeDocument& document, int width) {
   line += kep_terminal::last_columns(before, left_room);
   if (!marked.empty()) {
     const std::size_t caret = std::min(document.marked_caret(), shown_marked.size());
-    line += kUnderline;
+    const Emphasis emphasis = emphasis_of(document.marked_underline());
+    line += emphasis.on;
     line += shown_marked.substr(0, caret);
-    line += kUnderlineOff;
+    line += emphasis.off;
     line += "|";
-    line += kUnderline;
+    line += emphasis.on;
     line += shown_marked.substr(caret);
-    line += kUnderlineOff;
+    line += emphasis.off;
   } else {
     line += "|";
   }

@@ -1,5 +1,5 @@
-// The three lines kep-type redraws in place: the document with the marked text underlined and
-// the caret, the candidates of the page, and the modes.
+// The three lines kep-type redraws in place: the document with the marked text underlined as
+// the input method asked and the caret, the candidates of the page, and the modes.
 #pragma once
 
 #include <optional>

@@ -92,9 +92,11 @@ class RecordingController final : public InputController {
     log_.add("key " + event.characters + " " + std::to_string(event.key_code) + " " + flags +
              " " + caps);
     const Range not_found{client.not_found(), 0};
-    if (event.characters == "m") client.set_marked_text("ni", {2, 0}, not_found);
+    if (event.characters == "m") {
+      client.set_marked_text("ni", {2, 0}, not_found, mark_for_style(kHiliteSelectedRawText));
+    }
     if (event.characters == "i") client.insert_text("你好", not_found);
-    if (event.characters == "b") client.set_marked_text("\xff\xfe", {0, 0}, not_found);
+    if (event.characters == "b") client.set_marked_text("\xff\xfe", {0, 0}, not_found, {});
     if (event.characters == "q") {
       auto selected = client.selected_range();
       auto text = client.substring({0, 1});
@@ -161,8 +163,10 @@ class RecordingDocument final : public Document {
     friend bool operator==(const Write&, const Write&) = default;
   };
 
-  void set_marked_text(std::string_view text, Range selection, Range replacement) override {
+  void set_marked_text(std::string_view text, Range selection, Range replacement,
+                       MarkedTextStyle style) override {
     writes.push_back({"marked", std::string(text), selection, replacement});
+    marked_styles.push_back(style);
   }
   void insert_text(std::string_view text, Range replacement) override {
     writes.push_back({"insert", std::string(text), replacement, {}});
@@ -178,6 +182,8 @@ class RecordingDocument final : public Document {
   std::optional<Rect> line_rect(std::uint64_t) override { return Rect{100, 500, 0, 16}; }
 
   std::vector<Write> writes;
+  // The style of each marked text, in order.
+  std::vector<MarkedTextStyle> marked_styles;
   std::optional<std::chrono::milliseconds> slow_selected_range;
   std::optional<std::string> substring_answer;
 };

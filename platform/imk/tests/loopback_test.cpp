@@ -85,6 +85,7 @@ TEST_F(LoopbackTest, MarkedTextAndInsertsReachTheDocumentSizedForTheWordWidth) {
     EXPECT_THAT(document.writes,
                 ElementsAre(Write{"marked", "ni", {2, 0}, {not_found, 0}},
                             Write{"insert", "你好", {not_found, 0}, {}}));
+    EXPECT_THAT(document.marked_styles, ElementsAre(MarkedTextStyle{Underline::Thick}));
   }
 }
 
@@ -265,13 +266,14 @@ TEST_F(LoopbackTest, WhatTheServerSendsUnaskedReachesTheDocumentWhileTheClientSe
   const Range not_found{kNotFound64, 0};
   server_.run_later(150ms, [this, not_found] {
     Client& client = *method_.last_client();
-    client.set_marked_text("hao", {3, 0}, not_found);
+    client.set_marked_text("hao", {3, 0}, not_found, {Underline::None});
     client.insert_text("你好", not_found);
     log_.add("query " + testing_support::describe(client.selected_range()));
   });
   const auto started = std::chrono::steady_clock::now();
   EXPECT_TRUE(connection->serve_for(600ms)) << connection->error().message();
   EXPECT_GE(std::chrono::steady_clock::now() - started, 600ms);
+  EXPECT_THAT(document.marked_styles, ElementsAre(MarkedTextStyle{Underline::None}));
   EXPECT_THAT(document.writes, ElementsAre(Write{"marked", "hao", {3, 0}, not_found},
                                            Write{"insert", "你好", not_found, {}}));
   EXPECT_THAT(log_.take(), ElementsAre("activate nocaps", "query 3,0"));

@@ -11,7 +11,7 @@ using platform::imk::Range;
 
 TEST(TypeDocumentTest, InsertsAtTheCaretAndEndsTheComposition) {
   TypeDocument document(64);
-  document.set_marked_text("ni'hao", {6, 0}, {kNotFound64, kNotFound64});
+  document.set_marked_text("ni'hao", {6, 0}, {kNotFound64, kNotFound64}, {});
   EXPECT_EQ(document.marked(), "ni'hao");
   document.insert_text("你好", {kNotFound64, 0});
   EXPECT_EQ(document.text(), "你好");
@@ -35,8 +35,8 @@ TEST(TypeDocumentTest, MarkedTextReplacementMovesTheCaretBetweenBrackets) {
   // The bracket pairing: after "《》" the caret is put back before the closing bracket.
   TypeDocument document(64);
   document.insert_text("《》", {kNotFound64, 0});
-  document.set_marked_text(" ", {kNotFound64, 0}, {1, 0});
-  document.set_marked_text("", {kNotFound64, 0}, {kNotFound64, 0});
+  document.set_marked_text(" ", {kNotFound64, 0}, {1, 0}, {});
+  document.set_marked_text("", {kNotFound64, 0}, {kNotFound64, 0}, {});
   EXPECT_EQ(document.text(), "《》");
   EXPECT_EQ(document.selected_range(), (Range{1, 0}));
   document.insert_text("书", {kNotFound64, 0});
