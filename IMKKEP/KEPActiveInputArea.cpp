@@ -81,7 +81,8 @@ int KEPUpdateActiveInputArea(KEPInputController* controller, int fix) {
     if (refuse_unless_utf8(shown, "marked text")) return 0;
     const Range selection{static_cast<std::uint64_t>(caret), 0};
     // The whole composition is converted text to the client.
-    const MarkedTextStyle style = platform::imk::mark_for_style(platform::imk::kHiliteConvertedText);
+    const MarkedTextStyle style =
+        platform::imk::mark_for_style(platform::imk::kHiliteConvertedText);
     if (controller->specialApp != 0) {
       client.set_marked_text(shown, selection, Range{not_found, 0}, style);
     } else {

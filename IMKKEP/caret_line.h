@@ -11,7 +11,8 @@ struct CaretLine {
   bool answered = false;
 };
 
-// Asks the client for the line of character 0.
+// Asks the client for the line of character 0. An answer that is not finite or lies off every
+// screen counts as none.
 CaretLine ReadCaretLine(platform::imk::Client& client);
 // The same for the controller's client, storing the position as the controller's last
 // location.

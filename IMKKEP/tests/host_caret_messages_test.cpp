@@ -1,6 +1,8 @@
-// Where message 106 places the candidate window, and the V-mode list's message 111.
+// Where message 106 places the candidate window (by a caret line the client answers sensibly),
+// and the V-mode list's message 111.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -158,6 +160,82 @@ TEST_F(CaretMessagesTest, TheVModeWindowIsHiddenOnlyForAController) {
   ASSERT_TRUE(hide);
   EXPECT_EQ(hide->id, 114);
   EXPECT_EQ(window_.settled().size(), 1u);
+}
+
+// A client's caret line is checked before the window is placed by it: an answer that is not
+// finite or lies off every screen counts as no answer.
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+struct LineCase {
+  const char* name;
+  Rect line;
+  bool taken;
+};
+
+class CaretAnswerTest : public CaretMessagesTest, public ::testing::WithParamInterface<LineCase> {
+ protected:
+  // The main screen and one to its right.
+  engine_test::ScopedEnv screens_{"KEP_SCREENS", "0,0,1440,900;1440,-200,1920,1200"};
+};
+
+TEST_P(CaretAnswerTest, OnlyALineOnAScreenPlacesTheWindow) {
+  const LineCase& c = GetParam();
+  client_.line = c.line;
+  typed(1, 0);  // the first key of a composition: the window is placed by the caret
+  ASSERT_EQ(imkkep::KEPSendInputText(controller_.get(), std::string("a"), 1), 0);
+  std::optional<plist::Dictionary> payload = sent(0);
+  ASSERT_TRUE(payload);
+  if (c.taken) {
+    EXPECT_EQ(payload->find("X")->integer_value(), static_cast<std::int64_t>(c.line.x));
+    EXPECT_EQ(payload->find("Y")->integer_value(), static_cast<std::int64_t>(c.line.y));
+    EXPECT_EQ(payload->find("FH")->integer_value(), static_cast<std::int64_t>(c.line.height));
+    EXPECT_EQ(payload->find("INLINE_HEIGHT")->integer_value(),
+              static_cast<std::int64_t>(c.line.height));
+  } else {
+    // As a client that does not answer: the window stays, the line keeps its usual height.
+    EXPECT_EQ(payload->find("X")->integer_value(), 0);
+    EXPECT_EQ(payload->find("Y")->integer_value(), 0);
+    EXPECT_EQ(payload->find("FH")->integer_value(), 0);
+    EXPECT_EQ(payload->find("INLINE_HEIGHT")->integer_value(), 14);
+    EXPECT_EQ(controller_->lastLocation().x, 0);
+    EXPECT_EQ(controller_->lastLocation().y, 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CaretAnswerTest,
+    ::testing::Values(LineCase{"MainScreen", {100.5, 200.5, 0, 16}, true},
+                      LineCase{"MainScreenCorner", {1440, 900, 0, 900}, true},
+                      LineCase{"SecondScreen", {3000, -150, 0, 18}, true},
+                      LineCase{"NaNX", {kNaN, 200, 0, 16}, false},
+                      LineCase{"InfiniteY", {100, kInfinity, 0, 16}, false},
+                      LineCase{"NegativeInfiniteX", {-kInfinity, 200, 0, 16}, false},
+                      LineCase{"NaNHeight", {100, 200, 0, kNaN}, false},
+                      LineCase{"InfiniteHeight", {100, 200, 0, kInfinity}, false},
+                      LineCase{"NaNWidth", {100, 200, kNaN, 16}, false},
+                      LineCase{"PastTheInt64Range", {1e19, 200, 0, 16}, false},
+                      LineCase{"BelowTheInt64Range", {100, -9.3e18, 0, 16}, false},
+                      LineCase{"BetweenScreens", {100, -100, 0, 16}, false},
+                      LineCase{"RightOfEveryScreen", {3361, 100, 0, 16}, false},
+                      LineCase{"NegativeHeight", {100, 200, 0, -16}, false},
+                      LineCase{"TallerThanItsScreen", {100, 200, 0, 901}, false}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CaretMessagesTest, AnAnswerOffEveryScreenLeavesThePresetPosition) {
+  client_.line = Rect{kNaN, kNaN, kNaN, kNaN};
+  double x = 2147483647, y = 2147483647, height = 14;
+  ASSERT_EQ(imkkep::KEPQueryOffsetToPos(controller_.get(), &x, &y, &height), 0);
+  EXPECT_EQ(x, 2147483647);
+  EXPECT_EQ(y, 2147483647);
+  EXPECT_EQ(height, 14);
+  client_.line = Rect{300.9, 400.2, 1, 20};
+  ASSERT_EQ(imkkep::KEPQueryOffsetToPos(controller_.get(), &x, &y, &height), 0);
+  EXPECT_EQ(x, 300);
+  EXPECT_EQ(y, 400);
+  EXPECT_EQ(height, 20);
+  EXPECT_EQ(controller_->lastLocation().x, 300);
+  EXPECT_EQ(controller_->lastLocation().y, 400);
 }
 
 }  // namespace

@@ -2,10 +2,12 @@
 // writers: kep-fuzz-seeds OUT_DIR SHIPPED_RESOURCES_DIR
 #include <plist/plist.h>
 
+#include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -235,6 +237,40 @@ void sentence_seeds() {
                                           fuzz::read_file(folder.path() / "main/mgrm1.dat")})});
 }
 
+// Little-endian bytes of a wire value.
+std::string little_endian(std::uint64_t value, int bytes) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+  return out;
+}
+
+// A well-formed answer of the server_session target carrying a caret line.
+std::string line_answer(std::initializer_list<double> values) {
+  std::string answer(1, '\1');
+  for (double value : values) answer += little_endian(std::bit_cast<std::uint64_t>(value), 8);
+  return answer;
+}
+
+void server_session_seeds() {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  // Hello as the editor, activated, a word typed and committed.
+  const std::string typing = std::string("\x01\x04\x00nihao\x01\x00", 10);
+  const std::string joined = std::string(fuzz::kPartSeparator);
+  seed("server_session",
+       {typing + joined + line_answer({nan, nan, 0, nan}),
+        typing + joined + line_answer({1e19, -1e19, inf, 16}),
+        typing + joined + line_answer({100, 200, 0, 16}),
+        // A closing bracket after its partner asks where the caret is and what is before it.
+        std::string("\x01\x04\x00()", 5) + joined + std::string(1, '\1') +
+            little_endian(2, 8) + little_endian(0, 8) + "\1\3\xef\xbc\x88",
+        // Modifier taps while composing, the menu, a second context, a raw frame.
+        std::string("\x05\x04\x01shurufa\x02\x02\x02\x00\x02\x05\x08\x09\x07\x06"
+                    "\x0a zhong\x07\x01\x0b\x0c\x65\x03" "abc",
+                    36) +
+            joined + std::string("\3\2\0\1\2", 5)});
+}
+
 void matcher_seeds() {
   seed("matcher", {std::string(1, '\0') + "zhongguoren ", std::string(1, '\0') + "womenshi2",
                    std::string(1, '\1') + "vsuo ", std::string(1, '\3') + "ab1zz ",
@@ -260,6 +296,7 @@ int main(int argc, char** argv) {
   wire_seeds();
   converter_seeds();
   matcher_seeds();
+  server_session_seeds();
   sentence_seeds();
   return 0;
 }
