@@ -1,0 +1,207 @@
+// The sentence a user commits, by the road it takes in the staged system: the server program
+// with the settings it ships starts the sentence service and commits the service's sentence;
+// with the service gone it commits the sentence its engine composes on its own.
+#include <signal.h>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "keyroad_fixture.h"
+#include "platform/imk/client.h"
+#include "platform/ports.h"
+#include "platform/process.h"
+
+namespace keyroad_test {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+constexpr const char* kTyped = "zhegemingling<space>";
+// The four syllables as the engine asks the service for them.
+constexpr const char* kRequest = "zhe_ge_ming_ling";
+constexpr const char* kServiceSentence = "这个命令";
+constexpr const char* kServiceProgram = "IMKKEPSentenceParser";
+constexpr const char* kServicePort = "KEPCPServerPort";
+// Programs start slowly on a busy machine; only a failing test waits this long.
+constexpr auto kStartBound = 90s;
+
+const fs::path kServerProgram =
+    fs::path(KEP_STAGED_ROOT) / "Library/Input Methods/IMKKEP.app/Contents/MacOS/IMKKEP";
+
+// Whether `condition` comes to hold within `bound`.
+bool eventually(const std::function<bool()>& condition, std::chrono::seconds bound = kStartBound) {
+  const auto deadline = std::chrono::steady_clock::now() + bound;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(50ms);
+  }
+  return true;
+}
+
+// The application's document: what the server inserted.
+class Document : public platform::imk::Document {
+ public:
+  void set_marked_text(std::string_view, platform::imk::Range, platform::imk::Range,
+                       platform::imk::MarkedTextStyle) override {}
+  void insert_text(std::string_view text, platform::imk::Range) override {
+    inserted.emplace_back(text);
+  }
+  std::optional<platform::imk::Range> selected_range() override { return std::nullopt; }
+  std::optional<std::string> substring(platform::imk::Range) override { return std::nullopt; }
+  std::optional<platform::imk::Rect> line_rect(std::uint64_t) override { return std::nullopt; }
+
+  std::vector<std::string> inserted;
+};
+
+// The staged server program, run for a new user with a runtime folder of its own: nothing it
+// does meets the engine of the test's own process, which keeps the fixture's.
+class StagedServer {
+ public:
+  ~StagedServer() { stop(); }
+
+  // Starts the program and connects an application to it, activated.
+  bool start() {
+    Within scope(*this);
+    std::error_code error;
+    pid_ = platform::process::launch(kServerProgram, {kServerProgram.string()}, error);
+    if (!pid_) return false;
+    platform::imk::ClientInfo info;
+    info.bundle_identifier = "com.example.editor";
+    info.supports_unicode = true;
+    if (!eventually([&] {
+          connection_ = platform::imk::Connection::connect("KEPInputConnectionName", info, error);
+          return connection_ != nullptr;
+        })) {
+      return false;
+    }
+    context_ = connection_->create_context(document_);
+    return context_ != 0 && connection_->activate(context_, false);
+  }
+
+  // Whether the sentence service answers a conversion, once it has started.
+  bool service_answers() {
+    Within scope(*this);
+    return eventually([] {
+      std::error_code error;
+      std::optional<platform::ports::RemotePort> port =
+          platform::ports::RemotePort::open(kServicePort, error);
+      return port &&
+             port->send(100, kRequest, 60s, 60s).status == platform::ports::SendStatus::Success;
+    });
+  }
+
+  std::vector<pid_t> services() {
+    Within scope(*this);
+    return platform::process::find_running_in_session(kServiceProgram);
+  }
+
+  // Ends the sentence service as a crash would, and waits until it is gone.
+  bool kill_service() {
+    const std::vector<pid_t> running = services();
+    if (running.empty()) return false;
+    for (pid_t pid : running) {
+      std::error_code error;
+      if (!platform::process::send_signal(pid, SIGKILL, error)) return false;
+    }
+    return eventually([&] { return services().empty(); });
+  }
+
+  // The texts the keys of `script` made the server insert.
+  std::vector<std::string> type(std::string_view script) {
+    document_.inserted.clear();
+    std::string error;
+    const auto strokes = platform::imk::parse_key_script(script, &error);
+    if (!strokes) return {"(not a key script: " + error + ")"};
+    for (const platform::imk::KeyStroke& key : *strokes) {
+      if (!connection_->key_down(context_, key)) return {"(the connection failed)"};
+    }
+    return document_.inserted;
+  }
+
+  // The application leaves and comes back, as at a switch between applications.
+  bool reactivate() {
+    return connection_->deactivate(context_, platform::imk::DeactivationReason::FocusMoved) &&
+           connection_->activate(context_, false);
+  }
+
+ private:
+  // The server's user and runtime folder, for the calls that find its programs and ports.
+  class Within {
+   public:
+    explicit Within(const StagedServer& server)
+        : home_("HOME", server.home_.path().string()),
+          runtime_("KEP_RUNTIME_DIR", server.runtime_.path().string()) {}
+
+   private:
+    engine_test::ScopedEnv home_;
+    engine_test::ScopedEnv runtime_;
+  };
+
+  void stop() {
+    connection_.reset();
+    if (!pid_) return;
+    Within scope(*this);
+    // The companions it started, found before it ends and they are no longer its children.
+    std::vector<pid_t> started =
+        platform::process::find_with_environment("KEP_RUNTIME_DIR", runtime_.path().string());
+    std::error_code ignored;
+    for (pid_t pid : started) platform::process::send_signal(pid, SIGTERM, ignored);
+    if (!platform::process::wait_for_exit(*pid_, 60s)) {
+      platform::process::send_signal(*pid_, SIGKILL, ignored);
+      platform::process::wait_for_exit(*pid_, 60s);
+    }
+    eventually(
+        [&] {
+          return platform::process::find_with_environment("KEP_RUNTIME_DIR",
+                                                          runtime_.path().string())
+              .empty();
+        },
+        30s);
+    pid_.reset();
+  }
+
+  engine_test::TempDir home_;
+  engine_test::TempDir runtime_;
+  std::optional<pid_t> pid_;
+  std::unique_ptr<platform::imk::Connection> connection_;
+  Document document_;
+  std::uint32_t context_ = 0;
+};
+
+class SentenceRouteTest : public KeyRoadTest {};
+
+TEST_F(SentenceRouteTest, TheShippedSettingsCommitTheSentenceServicesSentence) {
+  StagedServer server;
+  ASSERT_TRUE(server.start());
+  ASSERT_TRUE(server.service_answers()) << "the server did not start the sentence service";
+  EXPECT_EQ(server.services().size(), 1u);
+  EXPECT_EQ(server.type(kTyped), std::vector<std::string>{kServiceSentence});
+}
+
+TEST_F(SentenceRouteTest, WithTheServiceGoneTheEnginesOwnSentenceIsCommitted) {
+  // The engine's own sentence: this process's engine, with no service in reach.
+  FakeClient local;
+  imkkep::KEPInputController& controller = open(local);
+  type(controller, local, kTyped);
+  ASSERT_EQ(local.inserted().size(), 1u);
+  const std::string own = local.inserted()[0];
+  ASSERT_NE(own, kServiceSentence) << "the two roads could not be told apart";
+
+  StagedServer server;
+  ASSERT_TRUE(server.start());
+  ASSERT_TRUE(server.service_answers());
+  ASSERT_TRUE(server.kill_service());
+  EXPECT_EQ(server.type(kTyped), std::vector<std::string>{own});
+
+  // The next activation starts the service again.
+  ASSERT_TRUE(server.reactivate());
+  EXPECT_TRUE(server.service_answers());
+}
+
+}  // namespace
+}  // namespace keyroad_test
