@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "model/characters.h"
+#include "tools/datasources/model/characters.h"
 
 namespace tavgen {
 

@@ -5,7 +5,7 @@
 #include <unordered_map>
 
 #include "character_readings_writer.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/utf8.h"
 
 namespace tavgen {
 

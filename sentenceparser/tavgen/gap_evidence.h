@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "character_weights.h"
-#include "sources/rime_dict.h"
+#include "tools/datasources/readers/rime_dict.h"
 
 namespace tavgen {
 

@@ -1,7 +1,7 @@
 #include "gb2312.h"
 
 #include "platform/text.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/utf8.h"
 
 namespace tavgen {
 

@@ -10,7 +10,7 @@
 #include "library_weights.h"
 #include "row_positions.h"
 #include "sentenceparser/core/syllable_list.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/utf8.h"
 
 namespace tavgen {
 

@@ -21,7 +21,7 @@
 
 #include "character_weights.h"
 #include "dan_rows.h"
-#include "sources/rime_dict.h"
+#include "tools/datasources/readers/rime_dict.h"
 #include "word_library_writer.h"
 
 namespace tavgen {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "gb2312.h"
-#include "sources/rime_dict.h"
+#include "tools/datasources/readers/rime_dict.h"
 
 namespace tavgen {
 

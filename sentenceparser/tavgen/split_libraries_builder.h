@@ -16,7 +16,7 @@
 
 #include "cz_libraries.h"
 #include "hanzi_keyed_writer.h"
-#include "sources/rime_dict.h"
+#include "tools/datasources/readers/rime_dict.h"
 
 namespace tavgen {
 

@@ -4,8 +4,8 @@
 #include <unordered_set>
 
 #include "gap_evidence.h"
-#include "model/characters.h"
-#include "sources/utf8.h"
+#include "tools/datasources/model/characters.h"
+#include "tools/datasources/readers/utf8.h"
 
 namespace tavgen {
 

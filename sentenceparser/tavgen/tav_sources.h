@@ -8,9 +8,9 @@
 
 #include "character_weights.h"
 #include "danmodi_writer.h"
-#include "model/sources.h"
-#include "model/vocabulary.h"
-#include "sources/rime_dict.h"
+#include "tools/datasources/model/sources.h"
+#include "tools/datasources/model/vocabulary.h"
+#include "tools/datasources/readers/rime_dict.h"
 
 namespace tavgen {
 

@@ -6,7 +6,7 @@
 
 #include "sentenceparser/tavgen/context_words_builder.h"
 #include "sentenceparser/tavgen/dan_rows.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/utf8.h"
 #include "tavgen_fixture.h"
 
 namespace tavgen {

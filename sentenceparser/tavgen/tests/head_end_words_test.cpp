@@ -5,7 +5,7 @@
 
 #include "sentenceparser/tavgen/head_end_words_builder.h"
 #include "sentenceparser/tavgen/library_weights.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/utf8.h"
 #include "tavgen_fixture.h"
 
 namespace tavgen {

@@ -7,7 +7,7 @@
 
 #include "sentenceparser/tavgen/library_weights.h"
 #include "sentenceparser/tavgen/library_words_builder.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/utf8.h"
 #include "tavgen_fixture.h"
 
 namespace tavgen {

@@ -10,7 +10,7 @@
 
 #include "sentenceparser/tavgen/character_weights.h"
 #include "sentenceparser/tavgen/gb2312.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/utf8.h"
 
 namespace tavgen::testing {
 

@@ -7,8 +7,8 @@
 #include <tuple>
 
 #include "CoreSource/tables/pytable.h"
-#include "sources/toned_pinyin.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/toned_pinyin.h"
+#include "tools/datasources/readers/utf8.h"
 
 namespace mkdata {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "CoreSource/tables/hzinfo.h"
-#include "model/characters.h"
+#include "tools/datasources/model/characters.h"
 #include "writers/pinyin_table_writer.h"
 #include "writers/text_tables.h"
 

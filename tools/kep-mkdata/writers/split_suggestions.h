@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "sources/rime_dict.h"
+#include "tools/datasources/readers/rime_dict.h"
 
 namespace mkdata {
 

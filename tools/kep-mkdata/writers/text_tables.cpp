@@ -5,7 +5,7 @@
 
 #include "CoreSource/tables/accode.h"
 #include "platform/text.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/utf8.h"
 
 namespace mkdata {
 

@@ -1,9 +1,9 @@
-#include "model/characters.h"
+#include "tools/datasources/model/characters.h"
 
 #include <algorithm>
 
 #include "platform/text.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/utf8.h"
 
 namespace mkdata {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "CoreSource/tests/engine_test_support.h"
-#include "model/vocabulary.h"
-#include "sources/pinyin_database.h"
+#include "tools/datasources/model/vocabulary.h"
+#include "tools/datasources/readers/pinyin_database.h"
 
 namespace {
 

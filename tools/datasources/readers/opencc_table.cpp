@@ -1,4 +1,4 @@
-#include "sources/opencc_table.h"
+#include "tools/datasources/readers/opencc_table.h"
 
 #include <spawn.h>
 #include <sys/wait.h>

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "sources/opencc_table.h"
-#include "sources/pinyin_database.h"
-#include "sources/rime_dict.h"
-#include "sources/unihan.h"
+#include "tools/datasources/readers/opencc_table.h"
+#include "tools/datasources/readers/pinyin_database.h"
+#include "tools/datasources/readers/rime_dict.h"
+#include "tools/datasources/readers/unihan.h"
 
 namespace mkdata {
 

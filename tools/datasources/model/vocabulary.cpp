@@ -1,4 +1,4 @@
-#include "model/vocabulary.h"
+#include "tools/datasources/model/vocabulary.h"
 
 #include <algorithm>
 #include <cmath>
@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <string>
 
-#include "sources/toned_pinyin.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/toned_pinyin.h"
+#include "tools/datasources/readers/utf8.h"
 
 namespace mkdata {
 

@@ -1,4 +1,4 @@
-#include "sources/utf8.h"
+#include "tools/datasources/readers/utf8.h"
 
 #include <charconv>
 

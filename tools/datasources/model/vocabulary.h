@@ -7,9 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "model/characters.h"
-#include "sources/pinyin_database.h"
-#include "sources/rime_dict.h"
+#include "tools/datasources/model/characters.h"
+#include "tools/datasources/readers/pinyin_database.h"
+#include "tools/datasources/readers/rime_dict.h"
 
 namespace mkdata {
 

@@ -1,11 +1,11 @@
-#include "sources/unihan.h"
+#include "tools/datasources/readers/unihan.h"
 
 #include <charconv>
 #include <optional>
 
 #include "platform/files.h"
-#include "sources/bzip2_file.h"
-#include "sources/utf8.h"
+#include "tools/datasources/readers/bzip2_file.h"
+#include "tools/datasources/readers/utf8.h"
 
 namespace mkdata {
 

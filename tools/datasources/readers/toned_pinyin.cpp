@@ -1,4 +1,4 @@
-#include "sources/toned_pinyin.h"
+#include "tools/datasources/readers/toned_pinyin.h"
 
 #include <set>
 

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "sources/toned_pinyin.h"
+#include "tools/datasources/readers/toned_pinyin.h"
 
 namespace mkdata {
 

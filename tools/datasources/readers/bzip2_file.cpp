@@ -1,4 +1,4 @@
-#include "sources/bzip2_file.h"
+#include "tools/datasources/readers/bzip2_file.h"
 
 #include <bzlib.h>
 

@@ -1,4 +1,4 @@
-#include "model/sources.h"
+#include "tools/datasources/model/sources.h"
 
 namespace mkdata {
 

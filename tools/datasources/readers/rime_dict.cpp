@@ -1,10 +1,10 @@
-#include "sources/rime_dict.h"
+#include "tools/datasources/readers/rime_dict.h"
 
 #include <charconv>
 #include <optional>
 
 #include "platform/files.h"
-#include "sources/toned_pinyin.h"
+#include "tools/datasources/readers/toned_pinyin.h"
 
 namespace mkdata {
 

@@ -1,11 +1,11 @@
-#include "sources/pinyin_database.h"
+#include "tools/datasources/readers/pinyin_database.h"
 
 #include <sqlite3.h>
 
 #include <array>
 #include <string_view>
 
-#include "sources/toned_pinyin.h"
+#include "tools/datasources/readers/toned_pinyin.h"
 
 namespace mkdata {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "model/sources.h"
+#include "tools/datasources/model/sources.h"
 
 namespace mkdata {
 
