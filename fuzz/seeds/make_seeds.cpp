@@ -22,7 +22,7 @@
 #include "platform/notify.h"
 #include "platform/plist.h"
 #include "platform/port_frame.h"
-#include "sentenceparser/tavgen/word_library_writer.h"
+#include "tools/kep-tavgen/word_library_writer.h"
 #include "writers/system_dictionary.h"
 
 namespace fs = std::filesystem;

@@ -9,7 +9,7 @@
 #include "sentenceparser/core/library_search.h"
 #include "sentenceparser/core/word_library.h"
 #include "sentenceparser/core/word_lookup.h"
-#include "sentenceparser/tavgen/library_key.h"
+#include "tools/kep-tavgen/library_key.h"
 
 namespace kep_tav {
 

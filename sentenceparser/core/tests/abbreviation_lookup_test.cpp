@@ -11,7 +11,7 @@
 #include "sentenceparser/core/word_cache.h"
 #include "sentenceparser/core/word_library.h"
 #include "sentenceparser/core/word_lookup.h"
-#include "sentenceparser/tavgen/word_library_writer.h"
+#include "tools/kep-tavgen/word_library_writer.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "sentenceparser/core/tests/segmentation_fixture.h"
 #include "sentenceparser/core/word_lookup.h"
-#include "sentenceparser/tavgen/context_library_writer.h"
+#include "tools/kep-tavgen/context_library_writer.h"
 
 namespace sentence::testing {
 namespace {

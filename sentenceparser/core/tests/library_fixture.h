@@ -14,7 +14,7 @@
 #include "sentenceparser/core/syllable_numbers.h"
 #include "sentenceparser/core/tests/core_test_support.h"
 #include "sentenceparser/core/word_cache.h"
-#include "sentenceparser/tavgen/library_key.h"
+#include "tools/kep-tavgen/library_key.h"
 
 namespace sentence_test {
 

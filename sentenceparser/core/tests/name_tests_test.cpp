@@ -7,7 +7,7 @@
 
 #include "sentenceparser/core/generated_tables.h"
 #include "sentenceparser/core/tests/hanzi_library_fixture.h"
-#include "sentenceparser/tavgen/name_lists_builder.h"
+#include "tools/kep-tavgen/name_lists_builder.h"
 
 using namespace sentence;
 using namespace sentence_test;

@@ -20,7 +20,7 @@
 #include "sentenceparser/core/tests/core_test_support.h"
 #include "sentenceparser/core/word_cache.h"
 #include "sentenceparser/core/word_library.h"
-#include "sentenceparser/tavgen/word_library_writer.h"
+#include "tools/kep-tavgen/word_library_writer.h"
 
 namespace sentence::testing {
 

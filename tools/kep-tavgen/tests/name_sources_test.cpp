@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "platform/text.h"
-#include "sentenceparser/tavgen/friso_lexicon.h"
-#include "sentenceparser/tavgen/name_lists_builder.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/friso_lexicon.h"
+#include "tools/kep-tavgen/name_lists_builder.h"
 
 namespace tavgen {
 namespace {

@@ -6,9 +6,9 @@
 
 #include "platform/files.h"
 #include "sentenceparser/core/letter_lists.h"
-#include "sentenceparser/tavgen/danmodi_writer.h"
-#include "sentenceparser/tavgen/tav_folder.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/danmodi_writer.h"
+#include "tools/kep-tavgen/tav_folder.h"
 
 namespace tavgen {
 namespace {

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "sentenceparser/core/reading_library_layout.h"
-#include "sentenceparser/tavgen/position_weights_writer.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/position_weights_writer.h"
 
 namespace tavgen {
 namespace {

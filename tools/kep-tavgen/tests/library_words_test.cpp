@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "sentenceparser/tavgen/library_weights.h"
-#include "sentenceparser/tavgen/library_words_builder.h"
-#include "tools/datasources/readers/utf8.h"
 #include "tavgen_fixture.h"
+#include "tools/datasources/readers/utf8.h"
+#include "tools/kep-tavgen/library_weights.h"
+#include "tools/kep-tavgen/library_words_builder.h"
 
 namespace tavgen {
 namespace {

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "sentenceparser/tavgen/character_weights.h"
-#include "sentenceparser/tavgen/gb2312.h"
 #include "tools/datasources/readers/utf8.h"
+#include "tools/kep-tavgen/character_weights.h"
+#include "tools/kep-tavgen/gb2312.h"
 
 namespace tavgen::testing {
 

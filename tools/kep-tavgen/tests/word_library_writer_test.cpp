@@ -8,8 +8,8 @@
 
 #include "platform/files.h"
 #include "sentenceparser/core/library_layout.h"
-#include "sentenceparser/tavgen/library_key.h"
-#include "sentenceparser/tavgen/word_library_writer.h"
+#include "tools/kep-tavgen/library_key.h"
+#include "tools/kep-tavgen/word_library_writer.h"
 
 namespace tavgen {
 namespace {

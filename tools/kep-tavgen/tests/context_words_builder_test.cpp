@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "sentenceparser/tavgen/context_words_builder.h"
-#include "sentenceparser/tavgen/dan_rows.h"
-#include "tools/datasources/readers/utf8.h"
 #include "tavgen_fixture.h"
+#include "tools/datasources/readers/utf8.h"
+#include "tools/kep-tavgen/context_words_builder.h"
+#include "tools/kep-tavgen/dan_rows.h"
 
 namespace tavgen {
 namespace {

@@ -7,9 +7,9 @@
 #include "platform/text.h"
 #include "sentenceparser/core/line_scramble.h"
 #include "sentenceparser/core/reading_library_layout.h"
-#include "sentenceparser/tavgen/hanzi_keyed_writer.h"
-#include "sentenceparser/tavgen/reading_libraries_writer.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/hanzi_keyed_writer.h"
+#include "tools/kep-tavgen/reading_libraries_writer.h"
 
 namespace tavgen {
 namespace {

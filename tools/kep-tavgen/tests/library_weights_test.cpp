@@ -6,7 +6,7 @@
 #include <numeric>
 #include <vector>
 
-#include "sentenceparser/tavgen/library_weights.h"
+#include "tools/kep-tavgen/library_weights.h"
 
 namespace tavgen {
 namespace {

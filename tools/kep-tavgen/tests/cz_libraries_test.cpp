@@ -7,8 +7,8 @@
 
 #include "platform/files.h"
 #include "sentenceparser/core/chr_substitution.h"
-#include "sentenceparser/tavgen/cz_libraries.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/cz_libraries.h"
 
 namespace tavgen {
 namespace {

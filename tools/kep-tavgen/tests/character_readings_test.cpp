@@ -4,8 +4,8 @@
 
 #include "sentenceparser/core/line_scramble.h"
 #include "sentenceparser/core/reading_library_layout.h"
-#include "sentenceparser/tavgen/character_readings_writer.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/character_readings_writer.h"
 
 namespace tavgen {
 namespace {

@@ -8,8 +8,8 @@
 #include "sentenceparser/core/dan_table.h"
 #include "sentenceparser/core/line_scramble.h"
 #include "sentenceparser/core/syllable_list.h"
-#include "sentenceparser/tavgen/dan_rows.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/dan_rows.h"
 
 namespace tavgen {
 namespace {

@@ -5,8 +5,8 @@
 #include <map>
 #include <set>
 
-#include "sentenceparser/tavgen/accent_additions_builder.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/accent_additions_builder.h"
 
 namespace tavgen {
 namespace {

@@ -3,8 +3,8 @@
 #include <regex>
 #include <string>
 
-#include "sentenceparser/tavgen/tables_source_writer.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/tables_source_writer.h"
 
 namespace tavgen {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <map>
 
-#include "sentenceparser/tavgen/certainty_builder.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/certainty_builder.h"
 
 namespace tavgen {
 namespace {

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "sentenceparser/tavgen/gap_evidence.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/gap_evidence.h"
 
 namespace tavgen {
 namespace {

@@ -4,8 +4,8 @@
 #include <set>
 #include <string>
 
-#include "sentenceparser/tavgen/letter_list_builder.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/letter_list_builder.h"
 
 namespace tavgen {
 namespace {

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "platform/files.h"
-#include "sentenceparser/tavgen/context_library_writer.h"
-#include "sentenceparser/tavgen/library_key.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/context_library_writer.h"
+#include "tools/kep-tavgen/library_key.h"
 
 namespace tavgen {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "sentenceparser/tavgen/tav_sources.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/tav_sources.h"
 
 namespace tavgen {
 namespace {

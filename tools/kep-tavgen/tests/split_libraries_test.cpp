@@ -7,8 +7,8 @@
 #include "platform/text.h"
 #include "sentenceparser/core/chr_substitution.h"
 #include "sentenceparser/core/reading_library_layout.h"
-#include "sentenceparser/tavgen/split_libraries_builder.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/split_libraries_builder.h"
 
 namespace tavgen {
 namespace {

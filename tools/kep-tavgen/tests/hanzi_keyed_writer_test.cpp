@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "sentenceparser/core/chr_substitution.h"
-#include "sentenceparser/tavgen/hanzi_keyed_writer.h"
 #include "tavgen_fixture.h"
+#include "tools/kep-tavgen/hanzi_keyed_writer.h"
 
 namespace tavgen {
 namespace {

@@ -3,10 +3,10 @@
 #include <string>
 #include <vector>
 
-#include "sentenceparser/tavgen/head_end_words_builder.h"
-#include "sentenceparser/tavgen/library_weights.h"
-#include "tools/datasources/readers/utf8.h"
 #include "tavgen_fixture.h"
+#include "tools/datasources/readers/utf8.h"
+#include "tools/kep-tavgen/head_end_words_builder.h"
+#include "tools/kep-tavgen/library_weights.h"
 
 namespace tavgen {
 namespace {
