@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 
 #include "CoreSource/record/conversation.h"
-#include "IMKKEP/FliprGeometry.h"
-#include "IMKKEP/FliprView.h"
-#include "IMKKEP/KEPAbout.h"
-#include "IMKKEP/KEPAppDelegate.h"
+#include "IMKKEP/windows/FliprGeometry.h"
+#include "IMKKEP/windows/FliprView.h"
+#include "IMKKEP/windows/KEPAbout.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
 #include "keyroad_fixture.h"
 
 namespace keyroad_test {

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "CoreSource/tests/engine_test_support.h"
-#include "IMKKEP/FliprView.h"
-#include "IMKKEP/KEPAbout.h"
+#include "IMKKEP/windows/FliprView.h"
+#include "IMKKEP/windows/KEPAbout.h"
 #include "loop_wait.h"
 #include "platform/runloop.h"
 #include "workspace_requests.h"

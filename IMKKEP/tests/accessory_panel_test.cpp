@@ -6,10 +6,10 @@
 #include <fstream>
 #include <string>
 
-#include "IMKKEP/KEPAccessory.h"
-#include "IMKKEP/KEPAppDelegate.h"
-#include "IMKKEP/KEPConvertEngine.h"
-#include "IMKKEP/server_state.h"
+#include "IMKKEP/windows/KEPAccessory.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
+#include "IMKKEP/engine/KEPConvertEngine.h"
+#include "IMKKEP/base/server_state.h"
 #include "keyroad_fixture.h"
 #include "loop_wait.h"
 #include "platform/notify.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "IMKKEP/KEPCompanions.h"
+#include "IMKKEP/companions/KEPCompanions.h"
 
 namespace companions_test {
 

@@ -11,7 +11,7 @@
 
 #include "CoreSource/base/datafolder.h"
 #include "CoreSource/tests/engine_test_support.h"
-#include "IMKKEP/KEPCompanions.h"
+#include "IMKKEP/companions/KEPCompanions.h"
 #include "IMKKEP/tests/companions_fixture.h"
 #include "IMKKEP/tests/host_engine_fixture.h"
 #include "IMKKEP/tests/keyroad_fixture.h"

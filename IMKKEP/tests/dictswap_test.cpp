@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "CoreSource/dict/dictpool.h"
-#include "IMKKEP/KEPDictionarySwap.h"
+#include "IMKKEP/engine/KEPDictionarySwap.h"
 #include "IMKKEP/tests/host_engine_fixture.h"
 #include "writers/system_dictionary.h"
 

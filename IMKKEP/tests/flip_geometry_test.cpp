@@ -1,6 +1,6 @@
 // The card flip's arithmetic, checked against numbers worked out by hand for a face of half
 // width 100 and half height 50 seen from 1600 points.
-#include "IMKKEP/FliprGeometry.h"
+#include "IMKKEP/windows/FliprGeometry.h"
 
 #include <gtest/gtest.h>
 

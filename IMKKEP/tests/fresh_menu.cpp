@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "CoreSource/tests/engine_test_support.h"
-#include "IMKKEP/KEPAppDelegate.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
 
 namespace server_test {
 namespace {

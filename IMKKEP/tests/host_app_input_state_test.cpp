@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "CoreSource/record/conversation.h"
-#include "IMKKEP/KEPAppInputState.h"
-#include "IMKKEP/server_state.h"
+#include "IMKKEP/controller/KEPAppInputState.h"
+#include "IMKKEP/base/server_state.h"
 
 namespace {
 

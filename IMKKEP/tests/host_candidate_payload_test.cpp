@@ -7,7 +7,7 @@
 #include "CoreSource/record/qrdb.h"
 #include "CoreSource/split/imesp.h"
 #include "CoreSource/text/candidate_text.h"
-#include "IMKKEP/KEPMessageReceive.h"
+#include "IMKKEP/companions/KEPMessageReceive.h"
 #include "IMKKEP/tests/host_engine_fixture.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "CoreSource/record/conversation.h"
-#include "IMKKEP/KEPInputController.h"
-#include "IMKKEP/KEPMessageReceive.h"
+#include "IMKKEP/controller/KEPInputController.h"
+#include "IMKKEP/companions/KEPMessageReceive.h"
 #include "IMKKEP/tests/host_window_fixture.h"
 #include "CoreSource/tests/engine_test_support.h"
 

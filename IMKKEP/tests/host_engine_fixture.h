@@ -13,9 +13,9 @@
 #include "CoreSource/record/conversation.h"
 #include "CoreSource/record/engine_globals.h"
 #include "CoreSource/tests/engine_test_support.h"
-#include "IMKKEP/KEPConvertEngine.h"
-#include "IMKKEP/server_log.h"
-#include "IMKKEP/server_state.h"
+#include "IMKKEP/engine/KEPConvertEngine.h"
+#include "IMKKEP/base/server_log.h"
+#include "IMKKEP/base/server_state.h"
 #include "platform/plist.h"
 
 namespace host_test {

@@ -11,7 +11,7 @@
 #include "CoreSource/record/qrdb.h"
 #include "CoreSource/tables/hzfreq.h"
 #include "CoreSource/user/imeuser2.h"
-#include "IMKKEP/KEPMessageReceive.h"
+#include "IMKKEP/companions/KEPMessageReceive.h"
 #include "IMKKEP/tests/host_engine_fixture.h"
 #include "IMKKEP/tests/host_window_fixture.h"
 #include "platform/plist.h"

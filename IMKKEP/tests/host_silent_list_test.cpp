@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "CoreSource/tests/engine_test_support.h"
-#include "IMKKEP/KEPSilentList.h"
+#include "IMKKEP/controller/KEPSilentList.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "IMKKEP/KEPMessageReceive.h"
+#include "IMKKEP/companions/KEPMessageReceive.h"
 #include "platform/plist.h"
 #include "platform/tests/runtime_test_support.h"
 

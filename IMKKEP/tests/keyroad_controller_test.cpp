@@ -4,7 +4,7 @@
 #include "keyroad_fixture.h"
 
 #include "CoreSource/record/engine_globals.h"
-#include "IMKKEP/KEPActiveInputArea.h"
+#include "IMKKEP/controller/KEPActiveInputArea.h"
 
 namespace keyroad_test {
 namespace {

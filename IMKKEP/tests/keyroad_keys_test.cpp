@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "CoreSource/record/conversation.h"
-#include "IMKKEP/KEPHandleInput_keys.h"
+#include "IMKKEP/controller/KEPHandleInput_keys.h"
 
 namespace {
 

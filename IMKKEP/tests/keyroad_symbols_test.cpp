@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "CoreSource/record/engine_globals.h"
-#include "IMKKEP/KEPAppDelegate.h"
-#include "IMKKEP/KEPInputModes.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
+#include "IMKKEP/engine/KEPInputModes.h"
 #include "IMKKEP/tests/host_window_fixture.h"
 
 namespace keyroad_test {

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "CoreSource/tests/engine_test_support.h"
-#include "IMKKEP/KEPAppDelegate.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
 #include "IMKKEP/tests/companions_fixture.h"
 #include "modes_fixture.h"
 #include "platform/bundle.h"

@@ -1,7 +1,7 @@
 // What each application keeps across switches, and the applications the server leaves alone.
 #include "modes_fixture.h"
 
-#include "IMKKEP/KEPAppDelegate.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
 
 namespace keyroad_test {
 namespace {

@@ -3,8 +3,8 @@
 
 #include "CoreSource/dict/cmphplug.h"
 #include "CoreSource/record/engine_globals.h"
-#include "IMKKEP/KEPAppDelegate.h"
-#include "IMKKEP/KEPInputModes.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
+#include "IMKKEP/engine/KEPInputModes.h"
 #include "modes_fixture.h"
 #include "table_build.h"
 

@@ -5,9 +5,9 @@
 #include "CoreSource/dict/cmphplug.h"
 #include "CoreSource/record/conversation.h"
 #include "CoreSource/record/engine_globals.h"
-#include "IMKKEP/KEPAppDelegate.h"
-#include "IMKKEP/KEPInputModes.h"
-#include "IMKKEP/KEPStatus.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
+#include "IMKKEP/engine/KEPInputModes.h"
+#include "IMKKEP/companions/KEPStatus.h"
 #include "IMKKEP/tests/host_window_fixture.h"
 #include "modes_fixture.h"
 

@@ -1,6 +1,6 @@
 // The names of the side-specific modifier keys, and the log line that names those held down.
-#include "IMKKEP/KEPAppDelegate.h"
-#include "IMKKEP/server_state.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
+#include "IMKKEP/base/server_state.h"
 #include "modes_fixture.h"
 
 namespace keyroad_test {

@@ -3,8 +3,8 @@
 
 #include "CoreSource/base/config.h"
 #include "CoreSource/tests/engine_test_support.h"
-#include "IMKKEP/KEPAppDelegate.h"
-#include "IMKKEP/KEPInputModes.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
+#include "IMKKEP/engine/KEPInputModes.h"
 
 namespace {
 

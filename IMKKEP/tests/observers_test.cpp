@@ -11,7 +11,7 @@
 #include "CoreSource/record/conversation.h"
 #include "CoreSource/tests/engine_test_support.h"
 #include "CoreSource/user/imeuser2.h"
-#include "IMKKEP/KEPAppDelegate.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
 #include "IMKKEP/tests/host_engine_fixture.h"
 #include "IMKKEP/tests/loop_wait.h"
 #include "platform/notify.h"
