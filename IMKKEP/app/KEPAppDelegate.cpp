@@ -1,6 +1,5 @@
 #include "IMKKEP/app/KEPAppDelegate.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -10,6 +9,7 @@
 #include "IMKKEP/controller/KEPInputController.h"
 #include "IMKKEP/base/localized_strings.h"
 #include "IMKKEP/base/server_log.h"
+#include "IMKKEP/base/server_state.h"
 #include "platform/bundle.h"
 #include "platform/imk/keys.h"
 #include "platform/workspace.h"
@@ -208,24 +208,6 @@ bool KEPAppDelegate::perform(int tag, KEPInputController& controller) {
   const bool performed = menu_.perform(tag);
   target_ = previous;
   return performed;
-}
-
-std::string modifierKeyString(int usage) {
-  switch (usage) {
-    case 224: return "Left Control";
-    case 225: return "Left Shift";
-    case 226: return "Left Alt";
-    case 227: return "Left Command";
-    case 228: return "Right Control";
-    case 229: return "Right Shift";
-    case 230: return "Right Alt";
-    case 231: return "Right Command";
-    default: {
-      char text[24];
-      std::snprintf(text, sizeof text, "Unknown 0x%02x", static_cast<unsigned>(usage));
-      return text;
-    }
-  }
 }
 
 platform::ui::MenuItem* IMEGetMenuItem(int tag) {

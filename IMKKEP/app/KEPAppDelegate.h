@@ -102,9 +102,6 @@ class KEPAppDelegate {
   std::unique_ptr<KEPAbout> about_;
 };
 
-// The name of the modifier key with HID usage `usage` (224 to 231, left then right Control,
-// Shift, Alt and Command); "Unknown 0xNN" for any other usage.
-std::string modifierKeyString(int usage);
 
 // The input menu's item with `tag`; nullptr when there is none.
 platform::ui::MenuItem* IMEGetMenuItem(int tag);

@@ -12,6 +12,9 @@ struct ime_conversation_t;
 
 namespace imkkep {
 
+// The server bundle: its resources, strings and companions are looked up by this identifier.
+inline constexpr const char* kServerBundleIdentifier = "com.corvana.inputmethod.IMKKEP";
+
 class KEPConvertEngine;
 class KEPInputController;
 

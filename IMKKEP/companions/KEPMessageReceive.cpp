@@ -11,7 +11,6 @@
 #include "CoreSource/base/settings_keys.h"
 #include "CoreSource/record/engine_globals.h"
 #include "CoreSource/start/config_reload.h"
-#include "IMKKEP/engine/KEPConvertEngine.h"
 #include "IMKKEP/companions/KEPStatus.h"
 #include "IMKKEP/base/localized_strings.h"
 #include "IMKKEP/base/server_state.h"

@@ -2,6 +2,7 @@
 #include "platform/imk/keys.h"
 
 #include <array>
+#include <cstdio>
 
 #include "CoreSource/record/conversation.h"
 
@@ -104,6 +105,24 @@ MappedKey KEPEngineKey(int ch, std::uint16_t kc, std::uint64_t mf, const KeyMapp
   // negative code, which the engine takes for "delete a user word".
   if (ch <= 0 || ch >= 0x80) return {KeyMeaning::NotHandled, 0};
   return engine(ch);
+}
+
+std::string modifierKeyString(int usage) {
+  switch (usage) {
+    case 224: return "Left Control";
+    case 225: return "Left Shift";
+    case 226: return "Left Alt";
+    case 227: return "Left Command";
+    case 228: return "Right Control";
+    case 229: return "Right Shift";
+    case 230: return "Right Alt";
+    case 231: return "Right Command";
+    default: {
+      char text[24];
+      std::snprintf(text, sizeof text, "Unknown 0x%02x", static_cast<unsigned>(usage));
+      return text;
+    }
+  }
 }
 
 }  // namespace imkkep

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace imkkep {
@@ -33,6 +34,10 @@ struct KeyMappingState {
   bool smart_web_prefixes = false;  // the engine is valid and knows web prefixes
   std::string_view syllables;       // the typed syllables joined
 };
+
+// The name of the modifier key with HID usage `usage` (224 to 231, left then right Control,
+// Shift, Alt and Command); "Unknown 0xNN" for any other usage.
+std::string modifierKeyString(int usage);
 
 // The digit 1-9 that the key code types on a US keyboard, else 0.
 int DigitOfKeyCode(std::uint16_t kc);

@@ -6,7 +6,6 @@
 #include "CoreSource/match/imeconvs1.h"
 #include "CoreSource/record/conversation.h"
 #include "IMKKEP/controller/KEPActiveInputArea.h"
-#include "IMKKEP/app/KEPAppDelegate.h"
 #include "IMKKEP/controller/KEPHandleInput.h"
 #include "IMKKEP/controller/KEPHandleInput_keys.h"
 #include "IMKKEP/controller/KEPInputController.h"

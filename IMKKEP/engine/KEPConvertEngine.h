@@ -46,8 +46,6 @@ void IMEReleaseConfig();
 // the first call after a start does anything.
 void IMEExit();
 
-inline constexpr const char* kServerBundleIdentifier = "com.corvana.inputmethod.IMKKEP";
-
 // Points the engine's resource lookup at the server bundle (default settings, V-mode table),
 // then at the engine's own shipped tables. 0, or -1 when the folder cannot be named.
 int KEPSetEngineResources();

@@ -1,5 +1,5 @@
 // The names of the side-specific modifier keys, and the log line that names those held down.
-#include "IMKKEP/app/KEPAppDelegate.h"
+#include "IMKKEP/controller/KEPHandleInput_keys.h"
 #include "IMKKEP/base/server_state.h"
 #include "modes_fixture.h"
 

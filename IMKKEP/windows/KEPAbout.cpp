@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "IMKKEP/windows/FliprView.h"
-#include "IMKKEP/engine/KEPConvertEngine.h"
 #include "IMKKEP/base/localized_strings.h"
 #include "IMKKEP/base/server_log.h"
+#include "IMKKEP/base/server_state.h"
 #include "IMKKEP/base/window_display.h"
 #include "platform/files.h"
 #include "platform/rtf.h"

@@ -2,7 +2,6 @@
 
 #include "CoreSource/tables/vmode.h"
 #include "IMKKEP/controller/KEPActiveInputArea.h"
-#include "IMKKEP/engine/KEPConvertEngine.h"
 #include "IMKKEP/base/localized_strings.h"
 #include "IMKKEP/base/server_log.h"
 #include "IMKKEP/base/server_state.h"
