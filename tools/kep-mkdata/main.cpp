@@ -39,8 +39,8 @@ inline constexpr std::uint32_t kLongPhraseFloor = 4500;
 inline constexpr std::size_t kPhraseCap = 200000;
 
 struct Options {
-  mkdata::SourcePaths sources;
-  mkdata::MergeRules merge{kPhraseFloor, kLongPhraseFloor, kPhraseCap};
+  datasources::SourcePaths sources;
+  datasources::MergeRules merge{kPhraseFloor, kLongPhraseFloor, kPhraseCap};
   fs::path resources = KEP_RESOURCES_DIR;
   fs::path output;
 };
@@ -147,14 +147,14 @@ int main(int argc, char** argv) {
   if (!platform::files::make_directories(out, 0755, ec)) return fail("cannot create " + out.string());
 
   options.sources.min_phrase_frequency = options.merge.min_frequency;
-  mkdata::Sources sources;
+  datasources::Sources sources;
   std::string error;
-  if (!mkdata::load_sources(options.sources, &sources, &error)) return fail(error);
-  mkdata::CharTable characters = mkdata::collect_characters(sources);
+  if (!datasources::load_sources(options.sources, &sources, &error)) return fail(error);
+  datasources::CharTable characters = datasources::collect_characters(sources);
   mkdata::TableContents tables;
   mkdata::build_character_tables(characters, &tables);
-  mkdata::MergeReport merge_report;
-  const std::vector<mkdata::RimeEntry> merged = mkdata::merge_database_phrases(
+  datasources::MergeReport merge_report;
+  const std::vector<datasources::RimeEntry> merged = datasources::merge_database_phrases(
       sources.words, sources.database_phrases, characters, options.merge, &merge_report);
   mkdata::build_words(sources, characters, &tables, merged);
   if (tables.pinyin.size() >= kMaxHanziIndexes || tables.extension.size() >= kMaxHanziIndexes) {

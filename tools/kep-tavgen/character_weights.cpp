@@ -30,7 +30,7 @@ std::vector<GbkChar> CharacterWeights::ordered(const std::string& syllable) cons
   return characters;
 }
 
-void add_character(const mkdata::CharInfo& info, CharacterWeights* weights) {
+void add_character(const datasources::CharInfo& info, CharacterWeights* weights) {
   if (!info.gb2312) return;
   std::optional<GbkChar> code = gb2312_of_utf8(info.text);
   if (!code) return;

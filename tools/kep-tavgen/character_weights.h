@@ -9,7 +9,7 @@
 
 #include "gb2312.h"
 
-namespace mkdata {
+namespace datasources {
 struct CharInfo;
 }
 
@@ -33,6 +33,6 @@ class CharacterWeights {
 
 // Adds a character of the merged sources under every syllable it is offered with (weight 0
 // where the word source does not weigh that reading); characters outside GB2312 are skipped.
-void add_character(const mkdata::CharInfo& info, CharacterWeights* weights);
+void add_character(const datasources::CharInfo& info, CharacterWeights* weights);
 
 }  // namespace tavgen

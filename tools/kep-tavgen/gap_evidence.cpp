@@ -59,11 +59,11 @@ bool is_numeral(const std::string& character) {
   return kNumerals.count(character) != 0;
 }
 
-void add_numeral_compounds(const std::vector<mkdata::RimeEntry>& words, const std::set<std::string>& idioms,
+void add_numeral_compounds(const std::vector<datasources::RimeEntry>& words, const std::set<std::string>& idioms,
                            GapEvidence* evidence) {
-  for (const mkdata::RimeEntry& entry : words) {
+  for (const datasources::RimeEntry& entry : words) {
     if (idioms.count(entry.text) != 0) continue;
-    const std::optional<Characters> characters = mkdata::characters_of(entry.text);
+    const std::optional<Characters> characters = datasources::characters_of(entry.text);
     if (!characters || characters->size() != entry.syllables.size()) continue;
     const std::size_t n = characters->size();
     std::size_t numerals = 0;
@@ -86,7 +86,7 @@ void add_numeral_compounds(const std::vector<mkdata::RimeEntry>& words, const st
 
 void add_units(const std::vector<std::string>& units, const CharacterWeights& weights, GapEvidence* evidence) {
   for (const std::string& unit : units) {
-    const std::optional<Characters> characters = mkdata::characters_of(unit);
+    const std::optional<Characters> characters = datasources::characters_of(unit);
     if (!characters || characters->size() != 1 || !all_gb2312(*characters)) continue;
     GapCandidate* known = nullptr;
     for (auto& [key, candidate] : evidence->after_numbers) {
@@ -106,12 +106,12 @@ void add_units(const std::vector<std::string>& units, const CharacterWeights& we
   }
 }
 
-void add_letter_words(const std::vector<std::string>& words, const std::vector<mkdata::RimeEntry>& vocabulary,
+void add_letter_words(const std::vector<std::string>& words, const std::vector<datasources::RimeEntry>& vocabulary,
                       const CharacterWeights& weights, GapEvidence* evidence) {
-  std::unordered_map<std::string, const mkdata::RimeEntry*> two_character_words;  // heaviest reading
-  for (const mkdata::RimeEntry& entry : vocabulary) {
+  std::unordered_map<std::string, const datasources::RimeEntry*> two_character_words;  // heaviest reading
+  for (const datasources::RimeEntry& entry : vocabulary) {
     if (entry.syllables.size() != kGapWordMax) continue;
-    const mkdata::RimeEntry*& kept = two_character_words[entry.text];
+    const datasources::RimeEntry*& kept = two_character_words[entry.text];
     if (kept == nullptr || entry.weight > kept->weight) kept = &entry;
   }
   for (const std::string& word : words) {
@@ -120,7 +120,7 @@ void add_letter_words(const std::vector<std::string>& words, const std::vector<m
     while (letters < word.size() && std::isalpha(static_cast<unsigned char>(word[letters]))) {
       context += static_cast<char>(std::tolower(static_cast<unsigned char>(word[letters++])));
     }
-    const std::optional<Characters> characters = mkdata::characters_of(std::string_view(word).substr(letters));
+    const std::optional<Characters> characters = datasources::characters_of(std::string_view(word).substr(letters));
     if (letters == 0 || !characters || characters->empty() || characters->size() > kGapWordMax ||
         !all_gb2312(*characters)) {
       continue;

@@ -43,7 +43,7 @@ bool is_numeral(const std::string& character);
 // followed by one or two other characters and a numeral again (一到两年, 三分之一) gives them as
 // seen between the two numerals next to them, except in the frame 一X一 (一天一, 一道一道), where
 // 一 counts no number. Words in `idioms` (set phrases: 千刀万剐, 说三道四) are no evidence.
-void add_numeral_compounds(const std::vector<mkdata::RimeEntry>& words, const std::set<std::string>& idioms,
+void add_numeral_compounds(const std::vector<datasources::RimeEntry>& words, const std::set<std::string>& idioms,
                            GapEvidence* evidence);
 
 // friso's units (one GB2312 character each; others are skipped), as seen after numbers: read as
@@ -53,7 +53,7 @@ void add_units(const std::vector<std::string>& units, const CharacterWeights& we
 // friso's mixed words of Latin letters and one or two GB2312 characters after them (a股, ip地址),
 // the characters as seen after the letters (folded to lower case): read as the vocabulary reads
 // the characters as one word, else each by its most common reading.
-void add_letter_words(const std::vector<std::string>& words, const std::vector<mkdata::RimeEntry>& vocabulary,
+void add_letter_words(const std::vector<std::string>& words, const std::vector<datasources::RimeEntry>& vocabulary,
                       const CharacterWeights& weights, GapEvidence* evidence);
 
 }  // namespace tavgen

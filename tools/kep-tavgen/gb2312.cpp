@@ -28,7 +28,7 @@ std::optional<GbkChar> gb2312_of_utf8(std::string_view utf8_character) {
 }
 
 std::optional<std::vector<GbkChar>> gb2312_text(std::string_view utf8) {
-  std::optional<std::vector<std::string>> characters = mkdata::characters_of(utf8);
+  std::optional<std::vector<std::string>> characters = datasources::characters_of(utf8);
   if (!characters) return std::nullopt;
   std::vector<GbkChar> codes;
   codes.reserve(characters->size());
@@ -41,7 +41,7 @@ std::optional<std::vector<GbkChar>> gb2312_text(std::string_view utf8) {
 }
 
 std::optional<std::vector<GbkChar>> Gb2312Cache::text(std::string_view utf8) {
-  std::optional<std::vector<std::string>> characters = mkdata::characters_of(utf8);
+  std::optional<std::vector<std::string>> characters = datasources::characters_of(utf8);
   if (!characters) return std::nullopt;
   std::vector<GbkChar> codes;
   codes.reserve(characters->size());

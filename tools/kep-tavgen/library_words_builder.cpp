@@ -60,13 +60,14 @@ bool place(const Candidate& candidate, const RowPositions& rows, Gb2312Cache& gb
 }
 
 // The distinct words of 2..7 characters with one syllable each, heaviest first.
-std::vector<Candidate> distinct_words(const std::vector<mkdata::RimeEntry>& vocabulary, LibraryWordsReport* report) {
+std::vector<Candidate> distinct_words(const std::vector<datasources::RimeEntry>& vocabulary,
+                                      LibraryWordsReport* report) {
   std::unordered_map<std::string, std::size_t> seen;
   std::vector<Candidate> words;
-  for (const mkdata::RimeEntry& entry : vocabulary) {
+  for (const datasources::RimeEntry& entry : vocabulary) {
     const std::size_t n = entry.syllables.size();
     if (n < 2 || n > static_cast<std::size_t>(kLibraryWordMax)) continue;
-    std::optional<std::vector<std::string>> characters = mkdata::characters_of(entry.text);
+    std::optional<std::vector<std::string>> characters = datasources::characters_of(entry.text);
     if (!characters || characters->size() != n) {
       if (characters && characters->size() >= 2 && characters->size() <= kLibraryWordMax) ++report->not_gb2312;
       continue;
@@ -259,7 +260,7 @@ unsigned char best_split_marks(const std::vector<std::string>& characters, const
   return best_marks;
 }
 
-LibraryWords build_library_words(const std::vector<mkdata::RimeEntry>& vocabulary, const DanRows& rows,
+LibraryWords build_library_words(const std::vector<datasources::RimeEntry>& vocabulary, const DanRows& rows,
                                  const CharacterWeights& weights, LibraryWordsReport* report) {
   const RowPositions positions(rows, weights);
   Gb2312Cache gb2312;

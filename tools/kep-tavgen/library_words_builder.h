@@ -66,7 +66,7 @@ struct LibraryWords {
   std::array<std::vector<LibraryWord>, kLibraryWordMax + 1> whole;  // by syllable count
 };
 
-LibraryWords build_library_words(const std::vector<mkdata::RimeEntry>& vocabulary, const DanRows& rows,
+LibraryWords build_library_words(const std::vector<datasources::RimeEntry>& vocabulary, const DanRows& rows,
                                  const CharacterWeights& weights, LibraryWordsReport* report);
 
 }  // namespace tavgen

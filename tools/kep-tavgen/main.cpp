@@ -47,7 +47,7 @@ inline constexpr std::uint32_t kLongPhraseFloor = 3000;
 inline constexpr std::size_t kPhraseCap = 400000;
 
 struct Options {
-  mkdata::SourcePaths sources;
+  datasources::SourcePaths sources;
   fs::path tables;
   fs::path pydan;
   fs::path tav;
@@ -230,7 +230,7 @@ int fail(const std::string& what) {
 int run(const Options& options) {
   std::string error;
   tavgen::TavSources sources;
-  mkdata::MergeRules merge{kPhraseFloor, kLongPhraseFloor, kPhraseCap};
+  datasources::MergeRules merge{kPhraseFloor, kLongPhraseFloor, kPhraseCap};
   if (!tavgen::load_tav_sources(options.sources, merge, &sources, &error)) return fail(error);
 
   const tavgen::DanRows rows = tavgen::build_dan_rows(sources.weights);
@@ -251,7 +251,7 @@ int run(const Options& options) {
   std::vector<std::string> word_texts = friso.main;
   std::vector<tavgen::CzWord> cz_words = tavgen::cz_words_of(friso.main, 0);
   tavgen::Gb2312Cache gb2312;
-  for (const mkdata::RimeEntry& entry : sources.vocabulary) {
+  for (const datasources::RimeEntry& entry : sources.vocabulary) {
     word_texts.push_back(entry.text);
     if (std::optional<std::vector<tavgen::GbkChar>> characters = gb2312.text(entry.text)) {
       cz_words.push_back({std::move(*characters), entry.weight});

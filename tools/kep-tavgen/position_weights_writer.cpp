@@ -17,9 +17,9 @@ constexpr std::size_t first_place_column(std::size_t n) { return n == 2 ? 0 : 2;
 
 }  // namespace
 
-std::string write_position_weights(const std::vector<mkdata::RimeEntry>& vocabulary, Gb2312Cache& gb2312) {
+std::string write_position_weights(const std::vector<datasources::RimeEntry>& vocabulary, Gb2312Cache& gb2312) {
   std::unordered_map<std::string, std::uint64_t> words;  // by GBK bytes
-  for (const mkdata::RimeEntry& entry : vocabulary) {
+  for (const datasources::RimeEntry& entry : vocabulary) {
     // Every GB2312 hanzi is three bytes of UTF-8: other lengths need no conversion.
     if (entry.text.size() != 6 && entry.text.size() != 9) continue;
     std::optional<std::vector<GbkChar>> characters = gb2312.text(entry.text);

@@ -15,6 +15,6 @@ namespace tavgen {
 // word the source does not weigh still counts). A place's sum s becomes
 // round(255 * ln(1 + s) / ln(1 + m)), m the largest sum of all five places of all characters,
 // so the places of one character compare; a sum above 0 is at least 1.
-std::string write_position_weights(const std::vector<mkdata::RimeEntry>& vocabulary, Gb2312Cache& gb2312);
+std::string write_position_weights(const std::vector<datasources::RimeEntry>& vocabulary, Gb2312Cache& gb2312);
 
 }  // namespace tavgen

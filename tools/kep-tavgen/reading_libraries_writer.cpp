@@ -75,11 +75,11 @@ std::optional<std::string> syllable_code(const std::string& syllable) {
   return std::string{initial, code};
 }
 
-ReadingLibraries build_reading_libraries(const std::vector<mkdata::RimeEntry>& vocabulary, Gb2312Cache& gb2312) {
+ReadingLibraries build_reading_libraries(const std::vector<datasources::RimeEntry>& vocabulary, Gb2312Cache& gb2312) {
   ReadingLibraries out;
   // By the word's GBK bytes; a word whose readings all lack codes keeps an empty one.
   std::unordered_map<std::string, Reading> readings;
-  for (const mkdata::RimeEntry& entry : vocabulary) {
+  for (const datasources::RimeEntry& entry : vocabulary) {
     std::optional<std::vector<GbkChar>> characters = gb2312.text(entry.text);
     if (!characters) continue;
     const std::size_t n = characters->size();

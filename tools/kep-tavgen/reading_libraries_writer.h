@@ -34,6 +34,6 @@ struct ReadingLibraries {
 
 // One record per distinct word, under the heaviest of its readings (equal weights: the smaller
 // reading bytes). Entries that are not 2..7 GB2312 characters with one syllable each are skipped.
-ReadingLibraries build_reading_libraries(const std::vector<mkdata::RimeEntry>& vocabulary, Gb2312Cache& gb2312);
+ReadingLibraries build_reading_libraries(const std::vector<datasources::RimeEntry>& vocabulary, Gb2312Cache& gb2312);
 
 }  // namespace tavgen

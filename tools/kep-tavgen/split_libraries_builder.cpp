@@ -105,11 +105,11 @@ int split_code(const std::vector<GbkChar>& run, const std::unordered_set<std::st
   return code;
 }
 
-bool build_split_libraries(const std::vector<mkdata::RimeEntry>& vocabulary, Gb2312Cache& gb2312,
+bool build_split_libraries(const std::vector<datasources::RimeEntry>& vocabulary, Gb2312Cache& gb2312,
                            const std::unordered_set<std::string>& cz_words, SplitLibraries* libraries,
                            std::string* error) {
   std::map<std::vector<GbkChar>, std::uint64_t> runs;  // distinct runs, heaviest weight
-  for (const mkdata::RimeEntry& entry : vocabulary) {
+  for (const datasources::RimeEntry& entry : vocabulary) {
     // Every GB2312 hanzi is three bytes of UTF-8: other lengths need no conversion.
     if (entry.text.size() < 3 * sentence::kSplitRunMin || entry.text.size() > 3 * sentence::kSplitRunMax) continue;
     std::optional<std::vector<GbkChar>> characters = gb2312.text(entry.text);

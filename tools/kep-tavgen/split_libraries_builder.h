@@ -34,7 +34,7 @@ struct SplitLibraries {
 };
 
 // false with the reason in `error` (a writer refusing a record).
-bool build_split_libraries(const std::vector<mkdata::RimeEntry>& vocabulary, Gb2312Cache& gb2312,
+bool build_split_libraries(const std::vector<datasources::RimeEntry>& vocabulary, Gb2312Cache& gb2312,
                            const std::unordered_set<std::string>& cz_words, SplitLibraries* libraries,
                            std::string* error);
 

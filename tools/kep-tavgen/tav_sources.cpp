@@ -9,10 +9,10 @@
 
 namespace tavgen {
 
-void append_context_words(const std::vector<mkdata::RimeEntry>& entries, std::vector<ContextWord>* words) {
+void append_context_words(const std::vector<datasources::RimeEntry>& entries, std::vector<ContextWord>* words) {
   Gb2312Cache gb2312;
-  for (const mkdata::RimeEntry& entry : entries) {
-    std::optional<std::vector<std::string>> characters = mkdata::characters_of(entry.text);
+  for (const datasources::RimeEntry& entry : entries) {
+    std::optional<std::vector<std::string>> characters = datasources::characters_of(entry.text);
     if (!characters || characters->empty() || characters->size() != entry.syllables.size()) continue;
     ContextWord word;
     word.weight = entry.weight;
@@ -29,39 +29,39 @@ void append_context_words(const std::vector<mkdata::RimeEntry>& entries, std::ve
   }
 }
 
-bool load_tav_sources(const mkdata::SourcePaths& paths, const mkdata::MergeRules& merge, TavSources* sources,
+bool load_tav_sources(const datasources::SourcePaths& paths, const datasources::MergeRules& merge, TavSources* sources,
                       std::string* error) {
-  mkdata::Sources read;
-  if (!mkdata::load_unihan(paths.unihan_folder, &read.unihan, error) ||
-      !mkdata::load_rime_dict(paths.word_dictionary, &read.words, error) ||
-      !mkdata::load_pinyin_database(paths.phrase_database, merge.min_frequency, &read.database_phrases,
-                                    error)) {
+  datasources::Sources read;
+  if (!datasources::load_unihan(paths.unihan_folder, &read.unihan, error) ||
+      !datasources::load_rime_dict(paths.word_dictionary, &read.words, error) ||
+      !datasources::load_pinyin_database(paths.phrase_database, merge.min_frequency, &read.database_phrases,
+                                         error)) {
     return false;
   }
-  const mkdata::CharTable characters = mkdata::collect_characters(read);
+  const datasources::CharTable characters = datasources::collect_characters(read);
   for (const auto& [text, info] : characters) add_character(info, &sources->weights);
 
-  mkdata::MergeReport report;
-  const std::vector<mkdata::RimeEntry> phrases =
-      mkdata::merge_database_phrases(read.words, read.database_phrases, characters, merge, &report);
+  datasources::MergeReport report;
+  const std::vector<datasources::RimeEntry> phrases =
+      datasources::merge_database_phrases(read.words, read.database_phrases, characters, merge, &report);
   append_context_words(read.words, &sources->words);
   const std::size_t before = sources->words.size();
   append_context_words(phrases, &sources->words);
   sources->phrases_added = sources->words.size() - before;
-  for (mkdata::RimeEntry& word : read.words) {
+  for (datasources::RimeEntry& word : read.words) {
     if (word.syllables.size() >= 2) sources->vocabulary.push_back(std::move(word));
   }
   sources->vocabulary.insert(sources->vocabulary.end(), phrases.begin(), phrases.end());
 
   const auto starts_with_numeral = [](const std::string& text) {
-    const std::optional<std::vector<std::string>> characters = mkdata::characters_of(text);
+    const std::optional<std::vector<std::string>> characters = datasources::characters_of(text);
     return characters && !characters->empty() && is_numeral(characters->front());
   };
   std::unordered_set<std::string> known;
-  for (const mkdata::RimeEntry& word : sources->vocabulary) {
+  for (const datasources::RimeEntry& word : sources->vocabulary) {
     if (starts_with_numeral(word.text)) known.insert(word.text);
   }
-  for (mkdata::DatabasePhrase& phrase : read.database_phrases) {
+  for (datasources::DatabasePhrase& phrase : read.database_phrases) {
     if (!starts_with_numeral(phrase.text) || known.count(phrase.text) != 0) continue;
     if (std::find(phrase.syllables.begin(), phrase.syllables.end(), "") != phrase.syllables.end()) continue;
     sources->numeral_phrases.push_back({std::move(phrase.text), std::move(phrase.syllables), phrase.frequency});

@@ -20,20 +20,20 @@ struct TavSources {
   std::size_t phrases_added = 0;  // phrases of the phrase database among `words`
   // The words of two or more characters of the word source and the merged phrases, on the word
   // source's weight scale: what the word libraries hold.
-  std::vector<mkdata::RimeEntry> vocabulary;
+  std::vector<datasources::RimeEntry> vocabulary;
   // The phrase database's phrases that start with a numeral and that the vocabulary lacks (the
   // merge's cap leaves most of them out), weighed by the database's frequency: more numeral
   // compounds for the words between numbers (gap_evidence.h).
-  std::vector<mkdata::RimeEntry> numeral_phrases;
+  std::vector<datasources::RimeEntry> numeral_phrases;
 };
 
 // Word-source entries as context words; entries with a character outside GB2312, or without one
 // syllable per character, are left out.
-void append_context_words(const std::vector<mkdata::RimeEntry>& entries, std::vector<ContextWord>* words);
+void append_context_words(const std::vector<datasources::RimeEntry>& entries, std::vector<ContextWord>* words);
 
 // Reads Unihan, the word source and the phrase database (the latter merged by `merge` as the
 // engine's generator merges it). false with the reason in `error`.
-bool load_tav_sources(const mkdata::SourcePaths& paths, const mkdata::MergeRules& merge, TavSources* sources,
+bool load_tav_sources(const datasources::SourcePaths& paths, const datasources::MergeRules& merge, TavSources* sources,
                       std::string* error);
 
 }  // namespace tavgen

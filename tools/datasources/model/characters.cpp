@@ -5,7 +5,7 @@
 #include "platform/text.h"
 #include "tools/datasources/readers/utf8.h"
 
-namespace mkdata {
+namespace datasources {
 
 namespace {
 
@@ -100,4 +100,4 @@ CharTable collect_characters(const Sources& sources) {
   return table;
 }
 
-}  // namespace mkdata
+}  // namespace datasources

@@ -10,7 +10,7 @@
 
 #include "tools/datasources/model/sources.h"
 
-namespace mkdata {
+namespace datasources {
 
 struct CharInfo {
   std::string text;  // UTF-8
@@ -48,4 +48,4 @@ using CharTable = std::map<std::string, CharInfo>;
 
 CharTable collect_characters(const Sources& sources);
 
-}  // namespace mkdata
+}  // namespace datasources

@@ -1,6 +1,6 @@
 #include "tools/datasources/model/sources.h"
 
-namespace mkdata {
+namespace datasources {
 
 namespace {
 
@@ -24,4 +24,4 @@ bool load_sources(const SourcePaths& paths, Sources* sources, std::string* error
                               &sources->database_phrases, error);
 }
 
-}  // namespace mkdata
+}  // namespace datasources

@@ -11,7 +11,7 @@
 #include "tools/datasources/readers/rime_dict.h"
 #include "tools/datasources/readers/unihan.h"
 
-namespace mkdata {
+namespace datasources {
 
 struct SourcePaths {
   std::filesystem::path unihan_folder = "/usr/share/unicode";
@@ -32,4 +32,4 @@ struct Sources {
 
 bool load_sources(const SourcePaths& paths, Sources* sources, std::string* error);
 
-}  // namespace mkdata
+}  // namespace datasources

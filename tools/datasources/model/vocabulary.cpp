@@ -10,7 +10,7 @@
 #include "tools/datasources/readers/toned_pinyin.h"
 #include "tools/datasources/readers/utf8.h"
 
-namespace mkdata {
+namespace datasources {
 
 namespace {
 
@@ -171,4 +171,4 @@ std::vector<RimeEntry> merge_database_phrases(const std::vector<RimeEntry>& word
   return merged;
 }
 
-}  // namespace mkdata
+}  // namespace datasources

@@ -11,7 +11,7 @@
 #include "tools/datasources/readers/pinyin_database.h"
 #include "tools/datasources/readers/rime_dict.h"
 
-namespace mkdata {
+namespace datasources {
 
 // A monotone map from the phrase database's frequencies to the word source's weights, fitted
 // over the words both sources hold: adjacent frequencies are pooled until the mean logarithm of
@@ -56,4 +56,4 @@ std::vector<RimeEntry> merge_database_phrases(const std::vector<RimeEntry>& word
                                               const CharTable& characters, const MergeRules& rules,
                                               MergeReport* report);
 
-}  // namespace mkdata
+}  // namespace datasources

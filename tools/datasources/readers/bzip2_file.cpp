@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <memory>
 
-namespace mkdata {
+namespace datasources {
 
 std::optional<std::string> read_bzip2_file(const std::filesystem::path& path, std::string* error,
                                            std::size_t limit) {
@@ -40,4 +40,4 @@ std::optional<std::string> read_bzip2_file(const std::filesystem::path& path, st
   return text;
 }
 
-}  // namespace mkdata
+}  // namespace datasources

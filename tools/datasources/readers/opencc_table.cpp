@@ -11,7 +11,7 @@
 
 extern char** environ;
 
-namespace mkdata {
+namespace datasources {
 
 namespace {
 
@@ -76,7 +76,7 @@ bool load_opencc_dictionary(const std::filesystem::path& dictionary,
     *table = parse_opencc_text(*text);
     return true;
   }
-  std::optional<std::filesystem::path> folder = platform::files::make_temp_directory({}, "kep-mkdata-", ec);
+  std::optional<std::filesystem::path> folder = platform::files::make_temp_directory({}, "kep-opencc-", ec);
   if (!folder) {
     *error = "cannot make a temporary folder: " + ec.message();
     return false;
@@ -99,4 +99,4 @@ bool load_opencc_dictionary(const std::filesystem::path& dictionary,
   return true;
 }
 
-}  // namespace mkdata
+}  // namespace datasources

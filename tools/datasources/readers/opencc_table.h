@@ -8,7 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
-namespace mkdata {
+namespace datasources {
 
 // Simplified text -> its traditional forms, the usual one first.
 using VariantTable = std::unordered_map<std::string, std::vector<std::string>>;
@@ -22,4 +22,4 @@ bool load_opencc_dictionary(const std::filesystem::path& dictionary,
                             const std::filesystem::path& dump_tool, VariantTable* table,
                             std::string* error);
 
-}  // namespace mkdata
+}  // namespace datasources

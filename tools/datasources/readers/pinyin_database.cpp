@@ -7,7 +7,7 @@
 
 #include "tools/datasources/readers/toned_pinyin.h"
 
-namespace mkdata {
+namespace datasources {
 
 namespace {
 
@@ -80,4 +80,4 @@ bool load_pinyin_database(const std::filesystem::path& path, std::uint32_t min_f
   return true;
 }
 
-}  // namespace mkdata
+}  // namespace datasources

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace mkdata {
+namespace datasources {
 
 struct DatabasePhrase {
   std::string text;                    // UTF-8
@@ -24,4 +24,4 @@ std::string database_syllable(int initial_id, int final_id);
 bool load_pinyin_database(const std::filesystem::path& path, std::uint32_t min_frequency,
                           std::vector<DatabasePhrase>* phrases, std::string* error);
 
-}  // namespace mkdata
+}  // namespace datasources

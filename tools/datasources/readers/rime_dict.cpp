@@ -6,7 +6,7 @@
 #include "platform/files.h"
 #include "tools/datasources/readers/toned_pinyin.h"
 
-namespace mkdata {
+namespace datasources {
 
 namespace {
 
@@ -63,4 +63,4 @@ bool load_rime_dict(const std::filesystem::path& path, std::vector<RimeEntry>* e
   return true;
 }
 
-}  // namespace mkdata
+}  // namespace datasources

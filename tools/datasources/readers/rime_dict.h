@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mkdata {
+namespace datasources {
 
 struct RimeEntry {
   std::string text;                    // UTF-8
@@ -21,4 +21,4 @@ std::vector<RimeEntry> parse_rime_dict(std::string_view text);
 bool load_rime_dict(const std::filesystem::path& path, std::vector<RimeEntry>* entries,
                     std::string* error);
 
-}  // namespace mkdata
+}  // namespace datasources

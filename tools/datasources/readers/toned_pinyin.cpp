@@ -4,7 +4,7 @@
 
 #include "CoreSource/tables/pinyin_code.h"
 
-namespace mkdata {
+namespace datasources {
 
 namespace {
 
@@ -94,4 +94,4 @@ bool has_final_code(const std::string& syllable) {
   return code != 0;
 }
 
-}  // namespace mkdata
+}  // namespace datasources

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace mkdata {
+namespace datasources {
 
 struct Reading {
   std::string syllable;
@@ -32,4 +32,4 @@ bool is_table_syllable(std::string_view syllable);
 // ("zhong"; not "ng", which has none, nor "fiao", which is no syllable).
 bool has_final_code(const std::string& syllable);
 
-}  // namespace mkdata
+}  // namespace datasources

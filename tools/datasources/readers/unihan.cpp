@@ -7,7 +7,7 @@
 #include "tools/datasources/readers/bzip2_file.h"
 #include "tools/datasources/readers/utf8.h"
 
-namespace mkdata {
+namespace datasources {
 
 namespace {
 
@@ -129,4 +129,4 @@ bool load_unihan(const std::filesystem::path& folder, UnihanTable* table, std::s
   return true;
 }
 
-}  // namespace mkdata
+}  // namespace datasources

@@ -11,7 +11,7 @@
 
 #include "tools/datasources/readers/toned_pinyin.h"
 
-namespace mkdata {
+namespace datasources {
 
 struct UnihanChar {
   std::vector<Reading> mandarin;                  // kMandarin: the customary reading first
@@ -38,4 +38,4 @@ void parse_unihan_lines(std::string_view text, UnihanTable* table);
 // _DictionaryLikeData, each plain or bzip2-compressed). false with the reason in `error`.
 bool load_unihan(const std::filesystem::path& folder, UnihanTable* table, std::string* error);
 
-}  // namespace mkdata
+}  // namespace datasources

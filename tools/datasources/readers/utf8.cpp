@@ -4,7 +4,7 @@
 
 #include "platform/text.h"
 
-namespace mkdata {
+namespace datasources {
 
 std::string utf8_of(char32_t c) {
   std::string out;
@@ -58,4 +58,4 @@ std::optional<std::vector<std::string>> characters_of(std::string_view utf8) {
   return chars;
 }
 
-}  // namespace mkdata
+}  // namespace datasources

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-namespace mkdata {
+namespace datasources {
 
 std::string utf8_of(char32_t code_point);
 // The code points of a valid UTF-8 text; nullopt for invalid text.
@@ -16,4 +16,4 @@ std::optional<std::vector<std::string>> characters_of(std::string_view utf8);
 // "U+4E2D" -> 0x4E2D; nullopt when the text is not of that form.
 std::optional<char32_t> parse_code_point(std::string_view text);
 
-}  // namespace mkdata
+}  // namespace datasources

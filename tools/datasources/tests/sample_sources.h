@@ -39,12 +39,12 @@ inline constexpr const char* kRimeSample =
     "中国\tzhong guo\t106588\n中国\tzhong guo\t5\n发行\tfa xing\t900\n"
     "行\tfiao\t3\n丼丼\tjing jing\t1\n虐\tnue\t744\n";
 
-inline mkdata::Sources sample_sources() {
-  mkdata::Sources sources;
-  mkdata::parse_unihan_lines(kUnihanSample, &sources.unihan);
-  sources.words = mkdata::parse_rime_dict(kRimeSample);
-  sources.characters = mkdata::parse_opencc_text("发\t發 髮\n国\t國\n");
-  sources.phrases = mkdata::parse_opencc_text("发行\t發行\n");
+inline datasources::Sources sample_sources() {
+  datasources::Sources sources;
+  datasources::parse_unihan_lines(kUnihanSample, &sources.unihan);
+  sources.words = datasources::parse_rime_dict(kRimeSample);
+  sources.characters = datasources::parse_opencc_text("发\t發 髮\n国\t國\n");
+  sources.phrases = datasources::parse_opencc_text("发行\t發行\n");
   return sources;
 }
 

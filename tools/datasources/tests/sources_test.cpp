@@ -26,7 +26,7 @@ TEST(TonedPinyinTest, MarksBecomeTonesAndUmlautsV) {
       {"fiao", nullptr, 0}, {"Xing", nullptr, 0}, {"", nullptr, 0},
   };
   for (const Case& c : cases) {
-    std::optional<mkdata::Reading> reading = mkdata::parse_toned_pinyin(c.text);
+    std::optional<datasources::Reading> reading = datasources::parse_toned_pinyin(c.text);
     if (c.syllable == nullptr) {
       EXPECT_FALSE(reading) << c.text;
       continue;
@@ -35,13 +35,13 @@ TEST(TonedPinyinTest, MarksBecomeTonesAndUmlautsV) {
     EXPECT_EQ(reading->syllable, c.syllable) << c.text;
     EXPECT_EQ(reading->tone, c.tone) << c.text;
   }
-  EXPECT_EQ(mkdata::normalize_syllable("nue"), "nve");
-  EXPECT_EQ(mkdata::normalize_syllable("jue"), "jue");
+  EXPECT_EQ(datasources::normalize_syllable("nue"), "nve");
+  EXPECT_EQ(datasources::normalize_syllable("jue"), "jue");
 }
 
 TEST(SourcesTest, UnihanFieldsAreReadWithTheirReadings) {
-  mkdata::Sources sources = sample_sources();
-  const mkdata::UnihanChar& xing = sources.unihan.at(0x884C);
+  datasources::Sources sources = sample_sources();
+  const datasources::UnihanChar& xing = sources.unihan.at(0x884C);
   ASSERT_EQ(xing.mandarin.size(), 1u);
   EXPECT_EQ(xing.mandarin[0].text(), "xing2");
   ASSERT_EQ(xing.pinlu.size(), 2u);
@@ -54,7 +54,7 @@ TEST(SourcesTest, UnihanFieldsAreReadWithTheirReadings) {
 }
 
 TEST(SourcesTest, RimeEntriesFollowTheHeaderInTheTablesSpelling) {
-  std::vector<mkdata::RimeEntry> entries = mkdata::parse_rime_dict(kRimeSample);
+  std::vector<datasources::RimeEntry> entries = datasources::parse_rime_dict(kRimeSample);
   ASSERT_EQ(entries.size(), 11u);
   EXPECT_EQ(entries[0].text, "行");
   EXPECT_EQ(entries[5].syllables, (std::vector<std::string>{"zhong", "guo"}));
@@ -63,18 +63,18 @@ TEST(SourcesTest, RimeEntriesFollowTheHeaderInTheTablesSpelling) {
 }
 
 TEST(SourcesTest, ConversionTablesKeepTheUsualFormFirst) {
-  mkdata::VariantTable table = mkdata::parse_opencc_text("发\t發 髮\n后\t後 后\r\n\n\tbad\n");
+  datasources::VariantTable table = datasources::parse_opencc_text("发\t發 髮\n后\t後 后\r\n\n\tbad\n");
   EXPECT_EQ(table.size(), 2u);
   EXPECT_EQ(table.at("发"), (std::vector<std::string>{"發", "髮"}));
   EXPECT_EQ(table.at("后"), (std::vector<std::string>{"後", "后"}));
 }
 
 TEST(CharacterModelTest, ReadingsAreOrderedByUseAndTonesKept) {
-  mkdata::Sources sources = sample_sources();
-  mkdata::CharTable characters = mkdata::collect_characters(sources);
-  const mkdata::CharInfo& xing = characters.at("行");
+  datasources::Sources sources = sample_sources();
+  datasources::CharTable characters = datasources::collect_characters(sources);
+  const datasources::CharInfo& xing = characters.at("行");
   std::vector<std::string> readings;
-  for (const mkdata::Reading& r : xing.readings) readings.push_back(r.text());
+  for (const datasources::Reading& r : xing.readings) readings.push_back(r.text());
   EXPECT_EQ(readings, (std::vector<std::string>{"xing2", "hang2", "xing4", "hang4", "heng2"}));
   EXPECT_EQ(xing.table_syllables(), (std::set<std::string>{"hang", "xing"}));
   EXPECT_EQ(xing.tone_mask("xing"), 2 | 8);

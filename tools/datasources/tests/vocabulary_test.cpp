@@ -13,8 +13,8 @@
 
 namespace {
 
-using mkdata::DatabasePhrase;
-using mkdata::RimeEntry;
+using datasources::DatabasePhrase;
+using datasources::RimeEntry;
 
 // A database of the phrase source's layout: 银行 read yin hang (y=21 in=40, h=7 ang=27), 行人
 // read xing ren, 中国 with a frequency below the floor, one phrase with an id outside the map.
@@ -43,7 +43,7 @@ TEST(PinyinDatabaseTest, ReadsEachPhraseWithItsOwnReadingsAboveTheFloor) {
   write_sample_database(path);
   std::vector<DatabasePhrase> phrases;
   std::string error;
-  ASSERT_TRUE(mkdata::load_pinyin_database(path, 1000, &phrases, &error)) << error;
+  ASSERT_TRUE(datasources::load_pinyin_database(path, 1000, &phrases, &error)) << error;
   struct Expected {
     const char* text;
     std::vector<std::string> syllables;
@@ -59,11 +59,11 @@ TEST(PinyinDatabaseTest, ReadsEachPhraseWithItsOwnReadingsAboveTheFloor) {
     EXPECT_EQ(phrases[i].syllables, expected[i].syllables) << expected[i].text;
     EXPECT_EQ(phrases[i].frequency, expected[i].frequency) << expected[i].text;
   }
-  EXPECT_FALSE(mkdata::load_pinyin_database((dir / "missing.db").string(), 0, &phrases, &error));
+  EXPECT_FALSE(datasources::load_pinyin_database((dir / "missing.db").string(), 0, &phrases, &error));
 }
 
-mkdata::CharTable characters(std::initializer_list<std::pair<const char*, bool>> gbk) {
-  mkdata::CharTable table;
+datasources::CharTable characters(std::initializer_list<std::pair<const char*, bool>> gbk) {
+  datasources::CharTable table;
   for (const auto& [text, is_gbk] : gbk) {
     table[text].text = text;
     table[text].gbk = is_gbk;
@@ -72,8 +72,8 @@ mkdata::CharTable characters(std::initializer_list<std::pair<const char*, bool>>
 }
 
 TEST(VocabularyMergeTest, TakesOnlyGbkPhrasesWithKeyableReadingsTheWordSourceLacks) {
-  const mkdata::CharTable table = characters({{"银", true}, {"行", true}, {"人", true}, {"苗", true},
-                                              {"条", true}, {"鿏", false}, {"元", true}, {"素", true}});
+  const datasources::CharTable table = characters({{"银", true}, {"行", true}, {"人", true}, {"苗", true},
+                                                   {"条", true}, {"鿏", false}, {"元", true}, {"素", true}});
   const std::vector<RimeEntry> words = {{"银行", {"yin", "hang"}, 500}, {"行人", {"xing", "ren"}, 300}};
   struct Case {
     DatabasePhrase phrase;
@@ -91,8 +91,9 @@ TEST(VocabularyMergeTest, TakesOnlyGbkPhrasesWithKeyableReadingsTheWordSourceLac
   };
   std::vector<DatabasePhrase> phrases;
   for (const Case& c : cases) phrases.push_back(c.phrase);
-  mkdata::MergeReport report;
-  const std::vector<RimeEntry> merged = mkdata::merge_database_phrases(words, phrases, table, {1000, 3000, 10}, &report);
+  datasources::MergeReport report;
+  const std::vector<RimeEntry> merged =
+      datasources::merge_database_phrases(words, phrases, table, {1000, 3000, 10}, &report);
 
   std::vector<std::pair<std::string, std::vector<std::string>>> expected;
   for (const Case& c : cases) {
@@ -112,12 +113,12 @@ TEST(VocabularyMergeTest, TakesOnlyGbkPhrasesWithKeyableReadingsTheWordSourceLac
 }
 
 TEST(VocabularyMergeTest, TheCapKeepsTheMostFrequentPhrases) {
-  const mkdata::CharTable table = characters({{"一", true}, {"二", true}, {"三", true}, {"四", true}});
+  const datasources::CharTable table = characters({{"一", true}, {"二", true}, {"三", true}, {"四", true}});
   const std::vector<DatabasePhrase> phrases = {
       {"一二", {"yi", "er"}, 3000}, {"二三", {"er", "san"}, 5000},
       {"三四", {"san", "si"}, 4000}, {"四一", {"si", "yi"}, 2000}};
-  mkdata::MergeReport report;
-  const std::vector<RimeEntry> merged = mkdata::merge_database_phrases({}, phrases, table, {0, 0, 2}, &report);
+  datasources::MergeReport report;
+  const std::vector<RimeEntry> merged = datasources::merge_database_phrases({}, phrases, table, {0, 0, 2}, &report);
   ASSERT_EQ(merged.size(), 2u);
   EXPECT_EQ(merged[0].text, "二三");
   EXPECT_EQ(merged[1].text, "三四");
@@ -127,7 +128,7 @@ TEST(VocabularyMergeTest, TheCapKeepsTheMostFrequentPhrases) {
 TEST(WeightMapTest, IsMonotoneAndPoolsWhereTheWeightsFall) {
   // (frequency, weight) of shared words: 2000 is lighter than 1000, so the two are pooled at
   // their geometric mean, sqrt(100 * 50) = 71.
-  const mkdata::WeightMap map = mkdata::WeightMap::fit(
+  const datasources::WeightMap map = datasources::WeightMap::fit(
       {{1000, 100}, {2000, 50}, {3000, 400}, {4000, 1000}, {4000, 4000}, {6000, 5000}});
   EXPECT_EQ(map(0), 71u);
   EXPECT_EQ(map(1000), 71u);
@@ -142,12 +143,12 @@ TEST(WeightMapTest, IsMonotoneAndPoolsWhereTheWeightsFall) {
 }
 
 TEST(WeightMapTest, AMergedPhraseRanksAmongTheSharedWordsByItsFrequency) {
-  const mkdata::CharTable table = characters({{"甲", true}, {"乙", true}, {"丙", true}, {"丁", true}});
+  const datasources::CharTable table = characters({{"甲", true}, {"乙", true}, {"丙", true}, {"丁", true}});
   const std::vector<RimeEntry> words = {{"甲乙", {"jia", "yi"}, 300}, {"丙丁", {"bing", "ding"}, 30000}};
   const std::vector<DatabasePhrase> phrases = {{"甲乙", {"jia", "yi"}, 4000}, {"丙丁", {"bing", "ding"}, 8000},
                                                {"乙丙", {"yi", "bing"}, 6000}, {"丁甲", {"ding", "jia"}, 8500}};
-  mkdata::MergeReport report;
-  const std::vector<RimeEntry> merged = mkdata::merge_database_phrases(words, phrases, table, {0, 0, 10}, &report);
+  datasources::MergeReport report;
+  const std::vector<RimeEntry> merged = datasources::merge_database_phrases(words, phrases, table, {0, 0, 10}, &report);
   ASSERT_EQ(merged.size(), 2u);
   EXPECT_EQ(merged[0].text, "丁甲");
   EXPECT_EQ(merged[0].weight, 30000u);  // above every shared word: the top of the fitted range

@@ -12,6 +12,14 @@
 
 namespace mkdata {
 
+using datasources::CharInfo;
+using datasources::CharTable;
+using datasources::Reading;
+using datasources::RimeEntry;
+using datasources::Sources;
+using datasources::characters_of;
+using datasources::has_final_code;
+
 namespace {
 
 PinyinRecord make_record(const CharInfo& info, const std::string& syllable,

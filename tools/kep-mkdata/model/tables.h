@@ -28,12 +28,12 @@ char class_digit(bool gb2312, std::uint32_t weight);
 // in the order the readers need and each group by falling weight; hanzi indexes in table
 // order. The extension table holds the further traditional forms of a character that are
 // read with the same syllable.
-void build_character_tables(const CharTable& characters, TableContents* tables);
+void build_character_tables(const datasources::CharTable& characters, TableContents* tables);
 
 // The system dictionary's words: the word source's words of two characters and more, and the
 // merged phrases (model/vocabulary.h), whose syllables all have final codes and whose text is
 // GBK, with their traditional forms and the tones their characters are read with.
-void build_words(const Sources& sources, const CharTable& characters, TableContents* tables,
-                 const std::vector<RimeEntry>& merged = {});
+void build_words(const datasources::Sources& sources, const datasources::CharTable& characters,
+                 TableContents* tables, const std::vector<datasources::RimeEntry>& merged = {});
 
 }  // namespace mkdata

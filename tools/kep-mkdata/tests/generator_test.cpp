@@ -14,8 +14,8 @@ namespace {
 using datasources_test::sample_sources;
 
 TEST(TableModelTest, CharacterTablesFollowTheReadersRules) {
-  mkdata::Sources sources = sample_sources();
-  mkdata::CharTable characters = mkdata::collect_characters(sources);
+  datasources::Sources sources = sample_sources();
+  datasources::CharTable characters = datasources::collect_characters(sources);
   mkdata::TableContents tables;
   mkdata::build_character_tables(characters, &tables);
 
@@ -58,8 +58,8 @@ TEST(TableModelTest, CharacterTablesFollowTheReadersRules) {
 }
 
 TEST(TableModelTest, WordsCarryTonesAndTraditionalFormsAndStayGbk) {
-  mkdata::Sources sources = sample_sources();
-  mkdata::CharTable characters = mkdata::collect_characters(sources);
+  datasources::Sources sources = sample_sources();
+  datasources::CharTable characters = datasources::collect_characters(sources);
   mkdata::TableContents tables;
   mkdata::build_words(sources, characters, &tables);
   ASSERT_EQ(tables.words.size(), 3u);

@@ -226,7 +226,7 @@ class MoreCharactersTest : public MatcherTest {
     ASSERT_TRUE(table) << error;
     root_.put_resource("pinyin.db", *table);
 
-    std::vector<mkdata::RimeEntry> characters;
+    std::vector<datasources::RimeEntry> characters;
     for (const mkdata::PinyinRecord& r : hanzi) characters.push_back({r.simplified, {r.syllable}, r.base_frequency});
     root_.put_resource(IME_SUGGESTION_FILE,
                        ime_format_suggestion_table(mkdata::build_split_suggestions(characters, nullptr)));

@@ -8,8 +8,8 @@
 
 namespace {
 
-mkdata::RimeEntry word(const char* text, std::vector<std::string> syllables, std::uint32_t weight) {
-  mkdata::RimeEntry entry;
+datasources::RimeEntry word(const char* text, std::vector<std::string> syllables, std::uint32_t weight) {
+  datasources::RimeEntry entry;
   entry.text = text;
   entry.syllables = std::move(syllables);
   entry.weight = weight;
@@ -17,7 +17,7 @@ mkdata::RimeEntry word(const char* text, std::vector<std::string> syllables, std
 }
 
 TEST(SplitSuggestionsTest, WordsTheSplitterCutsOtherwiseBecomeSuggestions) {
-  std::vector<mkdata::RimeEntry> words = {
+  std::vector<datasources::RimeEntry> words = {
       word("西安", {"xi", "an"}, 5000),           // xian is one syllable to the splitter
       word("方案", {"fang", "an"}, 9000),         // the splitter reads fangan this way already
       word("反感", {"fan", "gan"}, 1000),         // ... so the other reading is the suggestion
@@ -44,7 +44,7 @@ TEST(SplitSuggestionsTest, WordsTheSplitterCutsOtherwiseBecomeSuggestions) {
 }
 
 TEST(SplitSuggestionsTest, TwoSyllablesThatBothHaveCharactersAreAReadingOfTheirLetters) {
-  std::vector<mkdata::RimeEntry> words = {
+  std::vector<datasources::RimeEntry> words = {
       word("你", {"ni"}, 9000), word("安", {"an"}, 5000),  word("年", {"nian"}, 8000),
       word("机", {"ji"}, 7000), word("姐", {"jie"}, 6000),
   };
@@ -58,7 +58,7 @@ TEST(SplitSuggestionsTest, TwoSyllablesThatBothHaveCharactersAreAReadingOfTheirL
 }
 
 TEST(SplitSuggestionsTest, AWordOutweighsAnyPairOfCharacters) {
-  std::vector<mkdata::RimeEntry> words = {
+  std::vector<datasources::RimeEntry> words = {
       word("下", {"xia"}, 90000), word("南", {"nan"}, 90000),  // xia'nan: heavy characters
       word("西", {"xi"}, 10),     word("安", {"an"}, 10),
       word("西安案", {"xi", "an", "an"}, 1),                   // ... but a word reads xi'an'an

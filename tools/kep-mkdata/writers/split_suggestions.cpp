@@ -77,13 +77,13 @@ bool whole_syllables(const std::vector<std::string>& syllables) {
 
 }  // namespace
 
-std::vector<std::pair<std::string, std::string>> build_split_suggestions(const std::vector<RimeEntry>& words,
-                                                                         SuggestionReport* report) {
+std::vector<std::pair<std::string, std::string>> build_split_suggestions(
+    const std::vector<datasources::RimeEntry>& words, SuggestionReport* report) {
   SuggestionReport counts;
   SuggestionBuilder builder;
   // Each syllable some character of the source is read with, and the weight of its most used one.
   std::map<std::string, std::uint32_t> characters;
-  for (const RimeEntry& word : words) {
+  for (const datasources::RimeEntry& word : words) {
     if (!whole_syllables(word.syllables)) continue;
     if (word.syllables.size() == 1) {
       std::uint32_t& heaviest = characters[word.syllables[0]];

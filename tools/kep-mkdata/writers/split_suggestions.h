@@ -20,7 +20,7 @@ struct SuggestionReport {
 };
 
 // (letters, syllables joined with "'") in letter order.
-std::vector<std::pair<std::string, std::string>> build_split_suggestions(const std::vector<RimeEntry>& words,
-                                                                         SuggestionReport* report);
+std::vector<std::pair<std::string, std::string>> build_split_suggestions(
+    const std::vector<datasources::RimeEntry>& words, SuggestionReport* report);
 
 }  // namespace mkdata

@@ -25,7 +25,7 @@ const std::string& two_byte_gbk_character(const std::string& utf8) {
 
 // The word's GBK bytes when each of its `characters` characters takes two of them.
 std::optional<std::string> two_byte_gbk(const std::string& utf8, std::size_t characters) {
-  std::optional<std::vector<std::string>> chars = characters_of(utf8);
+  std::optional<std::vector<std::string>> chars = datasources::characters_of(utf8);
   if (!chars || chars->size() != characters) return std::nullopt;
   std::string gbk;
   for (const std::string& c : *chars) {

@@ -17,7 +17,7 @@ using testing::gbs;
 
 GapCandidate candidate(const char* characters, std::vector<std::string> syllables, std::set<std::string> contexts,
                        std::uint64_t weight, bool unit = false) {
-  return {mkdata::characters_of(characters).value(), std::move(syllables), std::move(contexts), weight, unit};
+  return {datasources::characters_of(characters).value(), std::move(syllables), std::move(contexts), weight, unit};
 }
 
 void add(GapCandidates* into, GapCandidate c) {

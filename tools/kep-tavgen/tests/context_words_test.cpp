@@ -9,7 +9,7 @@ namespace {
 using testing::gbs;
 
 TEST(ContextWordsTest, OnlyGb2312WordsWithOneSyllablePerCharacterAreKept) {
-  const std::vector<mkdata::RimeEntry> entries = {
+  const std::vector<datasources::RimeEntry> entries = {
       {"中国", {"zhong", "guo"}, 120},
       {"国", {"guo"}, 7},
       {"中國", {"zhong", "guo"}, 50},     // a traditional character outside GB2312

@@ -27,7 +27,7 @@ std::set<std::string> contexts(const GapCandidate* candidate) {
 }
 
 TEST(GapEvidenceTest, NumeralCompoundsGiveWordsAfterAndBetweenNumbers) {
-  const std::vector<mkdata::RimeEntry> words = {
+  const std::vector<datasources::RimeEntry> words = {
       {"三个", {"san", "ge"}, 100},
       {"两个", {"liang", "ge"}, 50},
       {"二十个", {"er", "shi", "ge"}, 7},                   // 十 again: no new context

@@ -33,7 +33,7 @@ class HeadEndWordsTest : public ::testing::Test {
     weights_ = testing::weights_of_rows({{"dan", "单但"}, {"shi", "是事"}, {"er", "而儿"}, {"yi", "以已"},
                                          {"ru", "如"}, {"guo", "果国"}, {"yin", "因"}, {"wei", "为"}});
     rows_ = build_dan_rows(weights_);
-    const std::vector<mkdata::RimeEntry> vocabulary = {
+    const std::vector<datasources::RimeEntry> vocabulary = {
         {"单是", {"dan", "shi"}, 50000}, {"但是", {"dan", "shi"}, 5000}, {"而已", {"er", "yi"}, 3000},
         {"如果", {"ru", "guo"}, 1000},
     };

@@ -16,7 +16,7 @@ namespace {
 using testing::gb;
 using testing::gb2312_by_sequence;
 
-std::vector<std::string> chars(const char* utf8) { return mkdata::characters_of(utf8).value(); }
+std::vector<std::string> chars(const char* utf8) { return datasources::characters_of(utf8).value(); }
 
 std::vector<std::string> split(const std::string& text) {
   std::vector<std::string> parts;
@@ -91,7 +91,7 @@ std::string utf8_of(GbkChar code);
 TEST(LibraryWordsTest, TheVocabularyBecomesLibraryWords) {
   const CharacterWeights weights = fixture_weights();
   const DanRows rows = build_dan_rows(weights);
-  std::vector<mkdata::RimeEntry> vocabulary = {
+  std::vector<datasources::RimeEntry> vocabulary = {
       {"中国", {"zhong", "guo"}, 100000},
       {"中国", {"zhong", "guo"}, 90},           // a repeat keeps the heavier weight
       {"种果", {"zhong", "guo"}, 300},
@@ -156,7 +156,7 @@ TEST(LibraryWordsTest, TheVocabularyBecomesLibraryWords) {
 TEST(LibraryWordsTest, WholeInputPhrasesOutweighTheirHomophones) {
   CharacterWeights weights = fixture_weights();
   const DanRows rows = build_dan_rows(weights);
-  const std::vector<mkdata::RimeEntry> vocabulary = {
+  const std::vector<datasources::RimeEntry> vocabulary = {
       {"中华人民", {"zhong", "hua", "ren", "min"}, 30000},
       {"重话人民", {"zhong", "hua", "ren", "min"}, 11000},  // less than three times lighter
       {"中国人民", {"zhong", "guo", "ren", "min"}, 30000},
@@ -188,7 +188,7 @@ TEST(LibraryWordsTest, HomophonesKeepTheirOrderAfterRounding) {
   CharacterWeights weights = fixture_weights();
   const DanRows rows = build_dan_rows(weights);
   // Three words of one key whose weights round to the same stored byte.
-  const std::vector<mkdata::RimeEntry> vocabulary = {
+  const std::vector<datasources::RimeEntry> vocabulary = {
       {"中国人民", {"zhong", "guo", "ren", "min"}, 30000},
       {"重国人民", {"zhong", "guo", "ren", "min"}, 29900},
       {"种果人民", {"zhong", "guo", "ren", "min"}, 29800},

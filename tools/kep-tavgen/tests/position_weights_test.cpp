@@ -21,7 +21,7 @@ int place_of(const std::string& bytes, const char* character, int place) {
 int scaled(double sum, double largest) { return static_cast<int>(std::lround(255 * std::log1p(sum) / std::log1p(largest))); }
 
 TEST(PositionWeightsTest, SumsPerPlaceScaledToTheLargest) {
-  const std::vector<mkdata::RimeEntry> vocabulary = {
+  const std::vector<datasources::RimeEntry> vocabulary = {
       {"中国", {"zhong", "guo"}, 999},
       {"中国", {"zhong", "guo"}, 10},  // the same word again: counts once, with its heaviest weight
       {"国中", {"guo", "zhong"}, 99},

@@ -49,7 +49,7 @@ TEST(ReadingLibrariesTest, SyllablesBecomeFirstLetterAndRestCode) {
 }
 
 TEST(ReadingLibrariesTest, WordsAreFoundUnderTheirFirstCharacterWithTheHeaviestReading) {
-  const std::vector<mkdata::RimeEntry> vocabulary = {
+  const std::vector<datasources::RimeEntry> vocabulary = {
       {"长城", {"zhang", "cheng"}, 3},
       {"长城", {"chang", "cheng"}, 90},
       {"中心", {"zhong", "xin"}, 5},
@@ -87,7 +87,7 @@ TEST(ReadingLibrariesTest, AGroupOverSixteenBitCountsKeepsItsHeaviestWords) {
                          .value_or("");
   }
   // 65537 words of 啊 and two more characters, each one heavier than the one before.
-  std::vector<mkdata::RimeEntry> vocabulary;
+  std::vector<datasources::RimeEntry> vocabulary;
   for (std::uint32_t i = 0; i < 65537; ++i) {
     vocabulary.push_back({utf8[1] + utf8[1 + i / 6763] + utf8[1 + i % 6763], {"a", "a", "a"}, i});
   }

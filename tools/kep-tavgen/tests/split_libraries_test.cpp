@@ -82,7 +82,7 @@ std::vector<Record> group_of(const HanziKeyedFiles& files, int n, GbkChar first)
 
 TEST(SplitLibrariesTest, RunsOutsideCzAreStoredWithTheirPlainCode) {
   const std::unordered_set<std::string> cz = word_set({"中国", "人民", "银行", "中国人", "国人", "我们"});
-  const std::vector<mkdata::RimeEntry> vocabulary = {
+  const std::vector<datasources::RimeEntry> vocabulary = {
       {"中国人民", {}, 8},
       {"中国人民", {}, 9},       // twice: one record
       {"中国人", {}, 9},         // a cz word: no run

@@ -40,7 +40,7 @@ inline CharacterWeights weights_of_rows(const std::vector<std::pair<const char*,
   CharacterWeights weights;
   for (const auto& [syllable, characters] : rows) {
     std::uint64_t weight = 1000;
-    const std::vector<std::string> each = mkdata::characters_of(characters).value_or(std::vector<std::string>{});
+    const std::vector<std::string> each = datasources::characters_of(characters).value_or(std::vector<std::string>{});
     for (const std::string& c : each) weights.add(syllable, gb(c.c_str()), weight--);
   }
   return weights;
