@@ -181,9 +181,11 @@ void KEPAppDelegate::createWindows(platform::RunLoop& loop,
   const std::optional<platform::Bundle> bundle = platform::Bundle::find(kServerBundleIdentifier);
   about_ = std::make_unique<KEPAbout>(loop, registry,
                                       bundle ? bundle->resources_path() : std::filesystem::path());
+  KEPSetReloadListener([this] { reloadAccessoryLists(); });
 }
 
 void KEPAppDelegate::destroyWindows() {
+  KEPSetReloadListener(nullptr);
   about_.reset();
   accessory_.reset();
 }

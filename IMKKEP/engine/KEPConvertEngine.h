@@ -3,6 +3,7 @@
 // power-off. Everything here runs on the server's run-loop thread.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/runloop.h"
@@ -36,6 +37,10 @@ int IMEConfigLoad();
 // At each activation: settings, punctuation, page keys, pending dictionaries and user phrases.
 // 0, or -1 when the dictionaries or the user phrases could not be opened (the rest applies).
 int IMEReload();
+// Runs near the end of each reload that opened the user phrases, so that what shows the
+// settings (the accessory panel's lists) reads them again; nullptr for nothing. The engine host
+// knows nothing of the windows, whose owner sets this.
+void KEPSetReloadListener(std::function<void()> listener);
 // Moves every finished staging folder "__new__<name>" of the Dictionary folder into the place
 // of the dictionary "<name>"; a folder whose build still holds its lock ".<name>" waits. 0, or
 // -2 when the Dictionary folder cannot be read.

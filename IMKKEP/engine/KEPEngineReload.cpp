@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <utility>
 
 #include "CoreSource/base/config.h"
 #include "CoreSource/base/datafolder.h"
@@ -17,7 +18,6 @@
 #include "CoreSource/start/config_reload.h"
 #include "CoreSource/text/punct.h"
 #include "CoreSource/user/imeuser2.h"
-#include "IMKKEP/app/KEPAppDelegate.h"
 #include "IMKKEP/companions/KEPCompanions.h"
 #include "IMKKEP/engine/KEPConvertEngine.h"
 #include "IMKKEP/engine/KEPUserPhrases.h"
@@ -30,6 +30,11 @@ namespace imkkep {
 namespace {
 
 namespace fs = std::filesystem;
+
+std::function<void()>& reload_listener() {
+  static std::function<void()> listener;
+  return listener;
+}
 
 // The settings the engine reads through kIMEConfigureDictionary, and the modification time of
 // the file they were read from.
@@ -127,6 +132,10 @@ int IMEConfigLoad() {
   return 0;
 }
 
+void KEPSetReloadListener(std::function<void()> listener) {
+  reload_listener() = std::move(listener);
+}
+
 int IMEReload() {
   IMEConfigLoad();
   ime_config_reload();
@@ -140,7 +149,7 @@ int IMEReload() {
   KEPLaunchSentenceParser();
   if (phrases_failed) return -1;
   switch_mode = switch_mode_of(ime_switch_key);
-  KEPAppDelegate::shared().reloadAccessoryLists();
+  if (reload_listener()) reload_listener()();
   ime_valid = 1;
   return result;
 }
