@@ -1,6 +1,7 @@
 #include "IMKKEP/companions/KEPCompanions.h"
 
 #include <cerrno>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -149,6 +150,21 @@ void KEPLaunchStartupCompanions() {
   KEPLaunchApp("IMKKEPCandidateWindow.app");
   KEPLaunchApp("IMKKEPSimp2TradConverter.app");
   KEPLaunchSentenceParser();
+}
+
+void KEPCompanionGone(std::string_view app_name) {
+  using Clock = std::chrono::steady_clock;
+  static std::map<std::string, Clock::time_point> last_attempt;
+  const std::string name = program_name_of(app_name);
+  if (name.empty()) return;
+  const Clock::time_point now = Clock::now();
+  auto found = last_attempt.find(name);
+  if (found != last_attempt.end() && now - found->second < kCompanionRestartInterval) return;
+  last_attempt[name] = now;
+  if (IsRunningApp(name)) return;
+  if (launch(app_name, /*to_front=*/false) == 0) {
+    KEPLogAlways("%s had stopped; started it again.", name.c_str());
+  }
 }
 
 void KEPLaunchSoftwareUpdater() {

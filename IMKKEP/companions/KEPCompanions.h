@@ -4,6 +4,7 @@
 // is Contents/MacOS/<Name>. A program that already runs is never started a second time.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -46,5 +47,12 @@ void KEPLaunchSentenceParser();
 
 // The software updater, at each activation, when "AutoUpdate" is on.
 void KEPLaunchSoftwareUpdater();
+
+// Called when a companion ("<Name>.app") could not be reached: a send failed or it exited.
+// When its program no longer runs it is started again, at most once per
+// kCompanionRestartInterval per program, and the restart is logged. A program that runs but
+// does not answer (busy, stopped) is left alone.
+inline constexpr std::chrono::seconds kCompanionRestartInterval{3};
+void KEPCompanionGone(std::string_view app_name);
 
 }  // namespace imkkep
