@@ -1,6 +1,8 @@
 #include "platform/ports.h"
 
+#include <linux/sockios.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 
 #include "platform/ports_connect.h"
 #include "platform/runtime_dir.h"
@@ -32,7 +34,20 @@ std::string socket_file_name(std::string_view port_name) {
 // ---------------------------------------------------------------------------------------------
 // RemotePort
 
-std::optional<RemotePort> RemotePort::open(std::string_view name, std::error_code& error) {
+namespace {
+
+// A connect that failed, as the outcome of the send that needed it.
+SendStatus connect_failure(const std::error_code& error) {
+  if (error == std::errc::connection_refused) return SendStatus::InvalidPort;
+  // The server is there but its backlog stayed full: the request was not handed over in time.
+  if (error == std::errc::resource_unavailable_try_again) return SendStatus::SendTimeout;
+  return SendStatus::TransportError;
+}
+
+}  // namespace
+
+std::optional<RemotePort> RemotePort::open(std::string_view name, std::error_code& error,
+                                           std::chrono::milliseconds connect_timeout) {
   error.clear();
   if (!runtime::is_valid_name(name)) {
     error = std::make_error_code(std::errc::invalid_argument);
@@ -40,15 +55,18 @@ std::optional<RemotePort> RemotePort::open(std::string_view name, std::error_cod
   }
   auto path = runtime::socket_path(socket_file_name(name), error);
   if (!path) return std::nullopt;
-  UniqueFd fd = connect_to(*path, error);
+  UniqueFd fd = connect_to(*path, error, connect_timeout);
   if (!fd) return std::nullopt;
-  return RemotePort(std::string(name), *path, std::move(fd));
+  return RemotePort(std::string(name), std::move(fd), connect_timeout);
 }
 
-bool RemotePort::reconnect() {
+SendStatus RemotePort::reconnect() {
+  fd_.reset();
   std::error_code error;
-  fd_ = connect_to(path_, error);
-  return static_cast<bool>(fd_);
+  // By name, as open() did: the runtime folder it lives in is looked up again.
+  auto path = runtime::socket_path(socket_file_name(name_), error);
+  if (path) fd_ = connect_to(*path, error, connect_timeout_);
+  return fd_ ? SendStatus::Success : connect_failure(error);
 }
 
 Reply RemotePort::fail(SendStatus status) {
@@ -57,31 +75,46 @@ Reply RemotePort::fail(SendStatus status) {
   return Reply{status, std::nullopt};
 }
 
+std::size_t RemotePort::unread_bytes() const {
+  if (!fd_) return 0;
+  int queued = 0;
+  if (::ioctl(fd_.get(), SIOCOUTQ, &queued) != 0 || queued < 0) return 0;
+  return static_cast<std::size_t>(queued);
+}
+
 Reply RemotePort::send(std::int32_t id, std::string_view payload,
                        std::chrono::milliseconds send_timeout,
                        std::chrono::milliseconds receive_timeout, bool wait_for_reply) {
   if (payload.size() > kMaxPayload) return Reply{SendStatus::PayloadTooLarge, std::nullopt};
   bool kept_connection = static_cast<bool>(fd_);
-  if (!kept_connection && !reconnect()) return Reply{SendStatus::InvalidPort, std::nullopt};
+  if (!kept_connection) {
+    SendStatus connected = reconnect();
+    if (connected != SendStatus::Success) return Reply{connected, std::nullopt};
+  }
   Message request;
   request.kind = FrameKind::Request;
   request.flags = wait_for_reply ? kFlagWantsReply : 0;
   request.id = id;
   request.sequence = next_sequence_++;
   request.payload.assign(payload);
-  SendStatus sent = send_message(request, send_timeout);
+  bool started = false;
+  SendStatus sent = send_message(request, send_timeout, started);
   if (sent == SendStatus::InvalidPort && kept_connection) {
     // The server closes connections left idle. A request it refused that way never reached
     // its handler (a server drops unfinished messages), so it is safe to send it again.
-    if (!reconnect()) return fail(SendStatus::InvalidPort);
-    sent = send_message(request, send_timeout);
+    SendStatus connected = reconnect();
+    if (connected != SendStatus::Success) return fail(connected);
+    started = false;
+    sent = send_message(request, send_timeout, started);
   }
+  if (sent == SendStatus::SendTimeout && !started) return Reply{sent, std::nullopt};
   if (sent != SendStatus::Success) return fail(sent);
   if (!wait_for_reply) return Reply{SendStatus::Success, std::nullopt};
   return receive_reply(request.sequence, receive_timeout);
 }
 
-SendStatus RemotePort::send_message(const Message& message, std::chrono::milliseconds timeout) {
+SendStatus RemotePort::send_message(const Message& message, std::chrono::milliseconds timeout,
+                                    bool& started) {
   auto deadline = Clock::now() + timeout;
   for (const std::string& packet : encode_message(message)) {
     while (true) {
@@ -93,6 +126,7 @@ SendStatus RemotePort::send_message(const Message& message, std::chrono::millise
       if (waited == WaitResult::TimedOut) return SendStatus::SendTimeout;
       if (waited == WaitResult::Failed) return SendStatus::TransportError;
     }
+    started = true;
   }
   return SendStatus::Success;
 }

@@ -22,6 +22,7 @@
 
 #include "platform/files.h"
 #include "platform/port_frame.h"
+#include "platform/ports_connect.h"
 #include "platform/ports_throttled_log.h"
 #include "platform/runloop.h"
 #include "platform/unique_fd.h"
@@ -120,31 +121,42 @@ class LocalPort {
 class RemotePort {
  public:
   // Connects to the port `name`. Fails at once, with std::errc::connection_refused, when
-  // nobody serves it.
-  static std::optional<RemotePort> open(std::string_view name, std::error_code& error);
+  // nobody serves it. While the server's backlog is full it waits up to `connect_timeout` (not
+  // at all when zero), then fails with std::errc::resource_unavailable_try_again; the same
+  // bound holds whenever a send connects again.
+  static std::optional<RemotePort> open(std::string_view name, std::error_code& error,
+                                        std::chrono::milliseconds connect_timeout =
+                                            kDefaultConnectTimeout);
 
   RemotePort(RemotePort&&) noexcept = default;
   RemotePort& operator=(RemotePort&&) noexcept = default;
 
   // Sends a request and, when `wait_for_reply`, waits for its reply. The whole request must be
   // handed over within `send_timeout` and the reply must arrive within `receive_timeout` after
-  // that. After a failure the connection is dropped and the next send connects again.
+  // that. After a failure the connection is dropped and the next send connects to the name
+  // again, except after a send time-out that handed over no part of the request: the
+  // connection holds nothing half-sent then, and is kept.
   Reply send(std::int32_t id, std::string_view payload, std::chrono::milliseconds send_timeout,
              std::chrono::milliseconds receive_timeout, bool wait_for_reply = true);
+
+  // Bytes (with the kernel's bookkeeping) sent on the current connection that the server has
+  // not read yet; 0 without a connection.
+  std::size_t unread_bytes() const;
 
   const std::string& name() const { return name_; }
 
  private:
-  RemotePort(std::string name, std::filesystem::path path, UniqueFd fd)
-      : name_(std::move(name)), path_(std::move(path)), fd_(std::move(fd)) {}
-  bool reconnect();
+  RemotePort(std::string name, UniqueFd fd, std::chrono::milliseconds connect_timeout)
+      : name_(std::move(name)), fd_(std::move(fd)), connect_timeout_(connect_timeout) {}
+  SendStatus reconnect();
   Reply fail(SendStatus status);
-  SendStatus send_message(const Message& message, std::chrono::milliseconds timeout);
+  SendStatus send_message(const Message& message, std::chrono::milliseconds timeout,
+                          bool& started);
   Reply receive_reply(std::uint32_t sequence, std::chrono::milliseconds timeout);
 
   std::string name_;
-  std::filesystem::path path_;
   UniqueFd fd_;
+  std::chrono::milliseconds connect_timeout_;
   std::uint32_t next_sequence_ = 1;
   std::string receive_buffer_;
 };
