@@ -5,7 +5,9 @@
 // and synchronous queries that the client answers while it waits for the event's answer.
 //
 // Everything here runs on the server's run loop; a query blocks that loop for at most
-// kQueryTimeout and never runs a nested loop, so nothing else is handled in between.
+// kQueryTimeout and never runs a nested loop, so nothing else is handled in between. An
+// application that lets a query's deadline pass is not asked again (its queries answer "no
+// answer" at once) until it answers, so it costs the other applications one deadline at most.
 #pragma once
 
 #include <sys/types.h>
@@ -154,6 +156,29 @@ class InputMethod {
   virtual std::unique_ptr<InputController> createController(Client& client) = 0;
 };
 
+// How the server treats its connections. The defaults suit the input method; tests shorten them.
+struct ServerOptions {
+  // Applications served at once. At the limit a new connection closes the one that never said
+  // hello and has been idle longest; it is refused only when every connection has said hello.
+  std::size_t max_connections = 256;
+  // Contexts one application may hold. An application makes one per text field that has had
+  // focus and normally keeps a handful; a few dozen covers a browser or terminal with many tabs.
+  // Each context costs a controller (tens of KiB with its engine conversation), so the bound
+  // keeps one application from making the server hold hundreds of megabytes.
+  std::size_t max_contexts = 64;
+  // A connection that has not said hello this long after it was accepted is closed.
+  std::chrono::milliseconds hello_timeout{5000};
+  // A connection that has begun a message and not completed it within this is closed.
+  std::chrono::milliseconds message_timeout{5000};
+  // How long a query waits for the application's answer.
+  std::chrono::milliseconds query_timeout = kQueryTimeout;
+  // How long the server stops accepting after accept failed (out of descriptors, say): the
+  // waiting connection stays queued, and accepting again at once would only spin.
+  std::chrono::milliseconds accept_backoff{250};
+  // Refused connections and failed accepts are logged at most once per this interval.
+  std::chrono::milliseconds log_interval{60000};
+};
+
 // The registered server. Destroying it deactivates nothing: it destroys every controller (its
 // clients' contexts) and closes their connections.
 class Server {
@@ -161,7 +186,8 @@ class Server {
   // Serves `connection_name` from `loop`. Fails with std::errc::address_in_use when a live
   // process serves the name; a socket left behind by a dead one is replaced.
   static std::unique_ptr<Server> create(std::string_view connection_name, InputMethod& method,
-                                        RunLoop& loop, std::error_code& error);
+                                        RunLoop& loop, std::error_code& error,
+                                        const ServerOptions& options = {});
   virtual ~Server() = default;
   // Contexts currently alive, for tests and logs.
   virtual std::size_t context_count() const = 0;

@@ -5,15 +5,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
 #include <map>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/imk/input_method.h"
 #include "platform/imk/server_connection.h"
 #include "platform/imk/wire.h"
 #include "platform/ports_connect.h"
+#include "platform/ports_throttled_log.h"
 #include "platform/runtime_dir.h"
 #include "platform/unix_socket.h"
 
@@ -23,10 +26,14 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kListenBacklog = 64;
-// Applications served at once; one more is turned away.
-constexpr std::size_t kMaxConnections = 256;
 
 std::error_code errno_code() { return {errno, std::generic_category()}; }
+
+// True when a packet (or the end of the connection) waits to be read.
+bool has_input(int fd) {
+  pollfd entry{fd, POLLIN, 0};
+  return ::poll(&entry, 1, 0) > 0;
+}
 
 pid_t peer_pid(int fd) {
   ucred credentials{};
@@ -37,23 +44,42 @@ pid_t peer_pid(int fd) {
 
 class ServerImpl final : public Server {
  public:
-  ServerImpl(InputMethod& method, RunLoop& loop) : method_(method), loop_(loop) {}
+  ServerImpl(InputMethod& method, RunLoop& loop, const ServerOptions& options)
+      : method_(method),
+        loop_(loop),
+        options_(options),
+        refused_log_("input method", "connections refused, every one has said hello",
+                     options.log_interval),
+        accept_log_("input method", "cannot accept connections, pausing", options.log_interval) {}
   ~ServerImpl() override;
 
   bool listen(std::string_view name, std::error_code& error);
   std::size_t context_count() const override;
 
  private:
+  using Clock = ServerConnection::Clock;
+
+  void pause_accepting(int accept_errno);
   void accept_connections();
+  bool make_room();
   void on_connection_event(RunLoop::SourceId id);
   void close_connection(RunLoop::SourceId id);
+  void close_overdue_connections();
+  void arm_sweep();
 
   InputMethod& method_;
   RunLoop& loop_;
+  const ServerOptions options_;
+  ports::ThrottledLog refused_log_;
+  ports::ThrottledLog accept_log_;
   std::optional<files::FileLock> owner_lock_;
   fs::path socket_path_;
   UniqueFd listener_;
   RunLoop::SourceId listener_source_ = 0;
+  RunLoop::SourceId backoff_timer_ = 0;
+  // The timer closing overdue connections, and when it fires.
+  RunLoop::SourceId sweep_timer_ = 0;
+  Clock::time_point sweep_due_;
   std::map<RunLoop::SourceId, std::unique_ptr<ServerConnection>> connections_;
 };
 
@@ -105,6 +131,8 @@ ServerImpl::~ServerImpl() {
   for (auto& [id, connection] : connections_) loop_.remove_fd(id);
   connections_.clear();
   if (listener_source_ != 0) loop_.remove_fd(listener_source_);
+  if (backoff_timer_ != 0) loop_.cancel_timer(backoff_timer_);
+  if (sweep_timer_ != 0) loop_.cancel_timer(sweep_timer_);
   // The lock is still held here, so the socket file cannot belong to anyone else yet.
   if (!socket_path_.empty()) ::unlink(socket_path_.c_str());
 }
@@ -115,37 +143,69 @@ std::size_t ServerImpl::context_count() const {
   return count;
 }
 
+// The connection that failed stays queued, so the listener stays readable: polling it again at
+// once would spin. The listener is not watched for a while instead; connections closing
+// meanwhile free descriptors.
+void ServerImpl::pause_accepting(int accept_errno) {
+  accept_log_.count(std::strerror(accept_errno));
+  loop_.set_fd_events(listener_source_, 0);
+  backoff_timer_ = loop_.add_timer(options_.accept_backoff, [this] {
+    backoff_timer_ = 0;
+    loop_.set_fd_events(listener_source_, POLLIN);
+  });
+}
+
 void ServerImpl::accept_connections() {
   while (true) {
     UniqueFd fd(::accept4(listener_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
     if (!fd) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
-      if (errno != EAGAIN && errno != EWOULDBLOCK) {
-        std::fprintf(stderr, "input method: cannot accept a connection: %s\n",
-                     errno_code().message().c_str());
-      }
-      return;
+      if (errno != EAGAIN && errno != EWOULDBLOCK) pause_accepting(errno);
+      break;
     }
     if (unix_socket::peer_uid(fd.get()) != static_cast<long>(::geteuid())) continue;
-    if (connections_.size() >= kMaxConnections) {
-      std::fprintf(stderr, "input method: %zu applications connected, one more refused\n",
-                   connections_.size());
+    if (!make_room()) {
+      refused_log_.count();
       continue;
     }
     pid_t pid = peer_pid(fd.get());
-    auto connection = std::make_unique<ServerConnection>(std::move(fd), pid, method_);
+    auto connection = std::make_unique<ServerConnection>(std::move(fd), pid, method_, options_);
     int descriptor = connection->descriptor();
     auto source = std::make_shared<RunLoop::SourceId>(0);
     *source = loop_.add_fd(descriptor, POLLIN,
                            [this, source](short) { on_connection_event(*source); });
     connections_.emplace(*source, std::move(connection));
   }
+  arm_sweep();
+}
+
+// At the limit the connection that never said hello and has been idle longest gives way: it
+// serves no application yet, and a flood of such connections must not lock applications out.
+// One with something to read is left to be read. False when none can go.
+bool ServerImpl::make_room() {
+  if (connections_.size() < options_.max_connections) return true;
+  auto idlest = connections_.end();
+  for (auto it = connections_.begin(); it != connections_.end(); ++it) {
+    const ServerConnection& candidate = *it->second;
+    if (candidate.greeted() || has_input(candidate.descriptor())) continue;
+    if (idlest == connections_.end() ||
+        candidate.last_activity() < idlest->second->last_activity()) {
+      idlest = it;
+    }
+  }
+  if (idlest == connections_.end()) return false;
+  close_connection(idlest->first);
+  return true;
 }
 
 void ServerImpl::on_connection_event(RunLoop::SourceId id) {
   auto found = connections_.find(id);
   if (found == connections_.end()) return;
-  if (!found->second->on_readable()) close_connection(id);
+  if (!found->second->on_readable()) {
+    close_connection(id);
+    return;
+  }
+  arm_sweep();
 }
 
 void ServerImpl::close_connection(RunLoop::SourceId id) {
@@ -154,12 +214,56 @@ void ServerImpl::close_connection(RunLoop::SourceId id) {
   connections_.erase(id);
 }
 
+// Wakes the loop when the earliest deadline of a connection comes, and not before.
+void ServerImpl::arm_sweep() {
+  std::optional<Clock::time_point> earliest;
+  for (const auto& [id, connection] : connections_) {
+    auto due = connection->deadline();
+    if (due && (!earliest || *due < *earliest)) earliest = due;
+  }
+  if (!earliest) return;  // an armed timer fires once for nothing
+  if (sweep_timer_ != 0) {
+    if (sweep_due_ <= *earliest) return;
+    loop_.cancel_timer(sweep_timer_);
+  }
+  auto delay = std::chrono::ceil<std::chrono::milliseconds>(*earliest - Clock::now());
+  sweep_due_ = *earliest;
+  sweep_timer_ = loop_.add_timer(std::max(delay, std::chrono::milliseconds(0)), [this] {
+    sweep_timer_ = 0;
+    close_overdue_connections();
+  });
+}
+
+void ServerImpl::close_overdue_connections() {
+  const Clock::time_point now = Clock::now();
+  std::vector<RunLoop::SourceId> overdue;
+  for (const auto& [id, connection] : connections_) {
+    auto due = connection->deadline();
+    if (due && *due <= now) overdue.push_back(id);
+  }
+  for (RunLoop::SourceId id : overdue) {
+    auto found = connections_.find(id);
+    if (found == connections_.end()) continue;
+    // What arrived just now is read first: it may be the awaited hello or end of a message.
+    if (has_input(found->second->descriptor())) {
+      on_connection_event(id);
+      found = connections_.find(id);
+      if (found == connections_.end()) continue;
+      auto due = found->second->deadline();
+      if (!due || *due > now) continue;
+    }
+    close_connection(id);
+  }
+  arm_sweep();
+}
+
 }  // namespace
 
 std::unique_ptr<Server> Server::create(std::string_view connection_name, InputMethod& method,
-                                       RunLoop& loop, std::error_code& error) {
+                                       RunLoop& loop, std::error_code& error,
+                                       const ServerOptions& options) {
   error.clear();
-  auto server = std::make_unique<ServerImpl>(method, loop);
+  auto server = std::make_unique<ServerImpl>(method, loop, options);
   if (!server->listen(connection_name, error)) return nullptr;
   return server;
 }

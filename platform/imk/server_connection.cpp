@@ -13,8 +13,6 @@ using wire::Status;
 
 // Messages handled per wake-up, so one busy application cannot starve the others.
 constexpr int kMessagesPerTurn = 16;
-// Contexts one application may hold; beyond this a new context is refused.
-constexpr std::size_t kMaxContexts = 1024;
 
 std::string status_only(Status status) {
   return std::string(1, static_cast<char>(status));
@@ -36,8 +34,14 @@ std::string optional_text(const std::optional<std::string>& text) {
 
 }  // namespace
 
-ServerConnection::ServerConnection(UniqueFd fd, pid_t peer, InputMethod& method)
-    : fd_(std::move(fd)), peer_(peer), method_(method) {}
+ServerConnection::ServerConnection(UniqueFd fd, pid_t peer, InputMethod& method,
+                                   const ServerOptions& options)
+    : fd_(std::move(fd)),
+      peer_(peer),
+      method_(method),
+      options_(options),
+      accepted_(Clock::now()),
+      last_activity_(accepted_) {}
 
 ServerConnection::~ServerConnection() {
   // A controller may still talk to its client while it goes; that client must be there.
@@ -45,7 +49,18 @@ ServerConnection::~ServerConnection() {
   contexts_.clear();
 }
 
+std::optional<ServerConnection::Clock::time_point> ServerConnection::deadline() const {
+  std::optional<Clock::time_point> due;
+  if (!greeted_) due = accepted_ + options_.hello_timeout;
+  if (auto started = receiver_.message_started()) {
+    Clock::time_point message_due = *started + options_.message_timeout;
+    if (!due || message_due < *due) due = message_due;
+  }
+  return due;
+}
+
 bool ServerConnection::on_readable() {
+  last_activity_ = Clock::now();
   for (int turn = 0; turn < kMessagesPerTurn && !broken_; ++turn) {
     ports::Message message;
     switch (receiver_.next(fd_.get(), wire::Clock::now(), message)) {
@@ -58,8 +73,14 @@ bool ServerConnection::on_readable() {
                      static_cast<int>(peer_));
         return false;
       case wire::Receiver::Result::Message:
-        // A late answer to a query that timed out is dropped.
-        if (message.kind == ports::FrameKind::Request) dispatch(message);
+        if (message.kind == ports::FrameKind::Request) {
+          dispatch(message);
+        } else if (unresponsive_) {
+          // A late answer, itself dropped, shows that the application reads and answers again.
+          unresponsive_ = false;
+          std::fprintf(stderr, "input method: process %d answers queries again\n",
+                       static_cast<int>(peer_));
+        }
         break;
     }
   }
@@ -76,7 +97,7 @@ void ServerConnection::dispatch(const ports::Message& request) {
   if (broken_ || (request.flags & ports::kFlagWantsReply) == 0) return;
   ports::Message message{ports::FrameKind::Reply, 0, request.id, request.sequence,
                          std::move(*reply)};
-  if (!wire::send_message(fd_.get(), message, wire::Clock::now() + kQueryTimeout)) {
+  if (!wire::send_message(fd_.get(), message, Clock::now() + options_.query_timeout)) {
     broken_ = true;
   }
 }
@@ -188,7 +209,12 @@ std::optional<std::string> ServerConnection::answer_context_request(MessageId id
 
 std::string ServerConnection::create_context() {
   std::uint32_t id = 0;
-  if (contexts_.size() < kMaxContexts) {
+  if (contexts_.size() >= options_.max_contexts && !refused_context_) {
+    refused_context_ = true;
+    std::fprintf(stderr, "input method: process %d holds %zu contexts, more are refused\n",
+                 static_cast<int>(peer_), contexts_.size());
+  }
+  if (contexts_.size() < options_.max_contexts) {
     id = next_context_++;
     if (next_context_ == 0) next_context_ = 1;  // 0 answers "refused"
     Context context;
@@ -216,17 +242,22 @@ void ServerConnection::notify(MessageId id, std::string payload) {
   if (broken_) return;
   ports::Message message{ports::FrameKind::Request, 0, static_cast<std::int32_t>(id),
                          next_sequence_++, std::move(payload)};
-  if (!wire::send_message(fd_.get(), message, wire::Clock::now() + kQueryTimeout)) {
+  if (!wire::send_message(fd_.get(), message, Clock::now() + options_.query_timeout)) {
     broken_ = true;
   }
 }
 
+// An application that let one query's deadline pass is likely to let the next pass too (hung,
+// or not reading its socket), and every wait holds up all applications' keys. So it is not
+// asked again until it answers: its late answer (read by on_readable like any message) shows
+// it is back. A key of its own proves nothing, as a hung document can sit behind a live event
+// loop; nor does time alone, since asking again to find out costs everyone a whole deadline.
 std::optional<std::string> ServerConnection::ask(MessageId id, std::string payload) {
-  if (broken_) return std::nullopt;
+  if (broken_ || unresponsive_) return std::nullopt;
   const std::uint32_t sequence = next_sequence_++;
   ports::Message query{ports::FrameKind::Request, ports::kFlagWantsReply,
                        static_cast<std::int32_t>(id), sequence, std::move(payload)};
-  const auto deadline = wire::Clock::now() + kQueryTimeout;
+  const auto deadline = Clock::now() + options_.query_timeout;
   if (!wire::send_message(fd_.get(), query, deadline)) {
     broken_ = true;
     return std::nullopt;
@@ -236,7 +267,13 @@ std::optional<std::string> ServerConnection::ask(MessageId id, std::string paylo
     ports::Message message;
     switch (receiver_.next(fd_.get(), deadline, message)) {
       case wire::Receiver::Result::Nothing:
-        return std::nullopt;  // no answer in time; a late one is dropped when it comes
+        // No answer in time; a late one is dropped when it comes.
+        unresponsive_ = true;
+        std::fprintf(stderr,
+                     "input method: process %d did not answer a query in time, not asked again "
+                     "until it answers\n",
+                     static_cast<int>(peer_));
+        return std::nullopt;
       case wire::Receiver::Result::Closed:
       case wire::Receiver::Result::Malformed:
         broken_ = true;

@@ -22,7 +22,10 @@ class ContextClient;
 
 class ServerConnection {
  public:
-  ServerConnection(UniqueFd fd, pid_t peer, InputMethod& method);
+  using Clock = wire::Clock;
+
+  ServerConnection(UniqueFd fd, pid_t peer, InputMethod& method,
+                   const ServerOptions& options = {});
   // Destroys every controller of the connection, then their clients.
   ~ServerConnection();
   ServerConnection(const ServerConnection&) = delete;
@@ -30,6 +33,12 @@ class ServerConnection {
 
   int descriptor() const { return fd_.get(); }
   std::size_t context_count() const { return contexts_.size(); }
+  bool greeted() const { return greeted_; }
+  // When it last had something to read (or was accepted).
+  Clock::time_point last_activity() const { return last_activity_; }
+  // When the connection is closed unless it makes progress: its hello is due, or the message
+  // it has begun must be complete. nullopt when it owes nothing.
+  std::optional<Clock::time_point> deadline() const;
 
   // Handles what has arrived. False when the connection is over: closed by the peer,
   // malformed, or broken while a controller talked to it.
@@ -40,8 +49,9 @@ class ServerConnection {
   pid_t peer() const { return peer_; }
   // Sends a message that wants no answer.
   void notify(wire::MessageId id, std::string payload);
-  // Sends a query and reads this connection alone until its answer or kQueryTimeout: the
-  // answer's payload after an Ok status, else nullopt.
+  // Sends a query and reads this connection alone until its answer or the query time-out: the
+  // answer's payload after an Ok status, else nullopt. After a missed deadline, nullopt at once
+  // without asking, until the application answers again.
   std::optional<std::string> ask(wire::MessageId id, std::string payload);
 
  private:
@@ -61,12 +71,19 @@ class ServerConnection {
   UniqueFd fd_;
   pid_t peer_;
   InputMethod& method_;
+  const ServerOptions options_;
+  const Clock::time_point accepted_;
+  Clock::time_point last_activity_;
   wire::Receiver receiver_;
   ClientInfo info_;
   bool greeted_ = false;
   // Set when the peer went away or broke the protocol in the middle of a call: the call ends
   // without an answer and the connection is closed after it.
   bool broken_ = false;
+  // Set when the application let a query's deadline pass; cleared by its next answer.
+  bool unresponsive_ = false;
+  // Whether the context bound was logged for this connection.
+  bool refused_context_ = false;
   std::uint32_t next_context_ = 1;
   std::uint32_t next_sequence_ = 1;
   std::map<std::uint32_t, Context> contexts_;

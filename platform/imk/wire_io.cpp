@@ -47,10 +47,12 @@ Receiver::Result Receiver::next(int fd, Clock::time_point deadline, ports::Messa
     }
     switch (assembler_.feed(packet)) {
       case ports::MessageAssembler::Result::Incomplete:
+        if (!message_started_) message_started_ = Clock::now();
         break;
       case ports::MessageAssembler::Result::Malformed:
         return Result::Malformed;
       case ports::MessageAssembler::Result::Complete:
+        message_started_.reset();
         message = assembler_.take();
         return Result::Message;
     }

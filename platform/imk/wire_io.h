@@ -4,6 +4,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 
 #include "platform/port_frame.h"
@@ -25,9 +26,13 @@ class Receiver {
   // takes only what has arrived). Nothing when no whole message came in time.
   Result next(int fd, Clock::time_point deadline, ports::Message& message);
 
+  // When the first packet of a message not yet complete came; nullopt between messages.
+  std::optional<Clock::time_point> message_started() const { return message_started_; }
+
  private:
   ports::MessageAssembler assembler_;
   std::string buffer_;
+  std::optional<Clock::time_point> message_started_;
 };
 
 }  // namespace platform::imk::wire

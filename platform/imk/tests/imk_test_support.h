@@ -191,13 +191,13 @@ class RecordingDocument final : public Document {
 // A server serving `name` from a run loop on its own thread.
 class ServerThread {
  public:
-  ServerThread(std::string name, InputMethod& method) {
+  ServerThread(std::string name, InputMethod& method, const ServerOptions& options = {}) {
     std::promise<std::error_code> created;
     auto result = created.get_future();
-    thread_ = std::thread([this, name, &method, &created] {
+    thread_ = std::thread([this, name, &method, &options, &created] {
       RunLoop loop;
       std::error_code error;
-      server_ = Server::create(name, method, loop, error);
+      server_ = Server::create(name, method, loop, error, options);
       loop_ = &loop;
       created.set_value(error);
       if (server_) loop.run();
