@@ -22,7 +22,5 @@ ime_service_sentence ime_compose_by_service(ime_conversation_t* conversation);
 bool ime_sentence_service_in_use();
 // Records how a request went and how long it took.
 void ime_sentence_service_answered(bool answered, std::chrono::steady_clock::duration took);
-// How long a service that let a request time out is left alone.
-inline constexpr std::chrono::seconds IME_SENTENCE_SERVICE_REST{30};
 // Forgets an unanswered request (tests, and a host that knows the service was restarted).
 void ime_sentence_service_forget_failures();

@@ -1,31 +1,21 @@
 #include "services/ccclient.h"
 
-#include <chrono>
-
 #include "base/imelog.h"
-#include "platform/ports.h"
+#include "services/service_peer.h"
 #include "services/service_reply.h"
 
-namespace {
-
-constexpr const char* kConverterPortName = "KEPCCServerPort";
-
-}  // namespace
+int ime_converter_timeout_ms = IME_SERVICE_TIMEOUT_MS;
 
 int QASendDataToServer(const char* port_name, std::int32_t msgid, std::string_view request,
                        std::optional<std::string>* reply, std::chrono::milliseconds timeout) {
   if (port_name == nullptr || reply == nullptr) return -2;
-  reply->reset();
-  std::error_code error;
-  auto remote = platform::ports::RemotePort::open(port_name, error);
-  if (!remote) return -2;
-  platform::ports::Reply answer = remote->send(msgid, request, timeout, timeout);
-  if (answer.status != platform::ports::SendStatus::Success) {
+  const platform::ports::SendStatus status =
+      ime_service_send(port_name, msgid, request, reply, timeout);
+  if (status != platform::ports::SendStatus::Success) {
     IME_DEBUG("Port %s: message %d failed: %s", port_name, msgid,
-              platform::ports::describe(answer.status));
+              platform::ports::describe(status));
     return -2;
   }
-  *reply = std::move(answer.data);
   return 0;
 }
 
@@ -35,9 +25,9 @@ int QAConvertChinese(const char* text, std::size_t length, std::string* out) {
     return -1;
   }
   std::optional<std::string> reply;
-  if (QASendDataToServer(kConverterPortName, QA_MSG_CONVERT_CHINESE,
-                         std::string_view(text == nullptr ? "" : text, length), &reply) != 0) {
-    IME_ERROR("Send data to DUZUduriv failed.");
+  if (ime_service_request(&ime_converter_service, QA_MSG_CONVERT_CHINESE,
+                          std::string_view(text == nullptr ? "" : text, length), &reply,
+                          ime_converter_timeout_ms) != 0) {
     return -2;
   }
   // The reply is checked before its status or payload is read: a service that gave no reply

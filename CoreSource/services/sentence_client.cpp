@@ -1,25 +1,18 @@
 #include "services/sentence_client.h"
 
-#include <chrono>
 #include <cstring>
 
 #include "base/imelog.h"
-#include "services/ccclient.h"
+#include "services/service_peer.h"
 #include "services/service_reply.h"
 
 int ime_sentence_timeout_ms = QCP_DEFAULT_TIMEOUT_MS;
 
 namespace {
 
-constexpr const char* kSentencePortName = "KEPCPServerPort";
-
 // The text of a C string field: the bytes up to the first NUL, as the service's C side reads
 // them.
 std::string_view up_to_nul(std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); }
-
-// Whether the last request could not be sent: a service that is not running fails every key,
-// and one line says so until it answers again.
-bool sending_fails = false;
 
 // How a reply with an error status is logged.
 enum class Refusal { Error, Normal };
@@ -29,12 +22,7 @@ enum class Refusal { Error, Normal };
 std::optional<std::string> request_payload(std::int32_t msgid, std::string_view request,
                                            Refusal refusal = Refusal::Error) {
   std::optional<std::string> reply;
-  if (QCPSendDataWithReply(msgid, request, &reply) != 0) {
-    if (!sending_fails) IME_ERROR("Send data failed!");
-    sending_fails = true;
-    return std::nullopt;
-  }
-  sending_fails = false;
+  if (QCPSendDataWithReply(msgid, request, &reply) != 0) return std::nullopt;
   std::optional<ime_service_reply_t> parsed = ime_parse_service_reply(reply);
   if (!parsed) {
     IME_ERROR("Reply data invaild.");
@@ -54,15 +42,13 @@ std::optional<std::string> request_payload(std::int32_t msgid, std::string_view 
 
 }  // namespace
 
-void ime_sentence_client_reset_for_testing() { sending_fails = false; }
+void ime_sentence_client_reset_for_testing() { ime_service_forget(&ime_sentence_service); }
 
 int QCPSendDataWithReply(std::int32_t msgid, std::string_view request,
                          std::optional<std::string>* reply) {
-  // A negative or zero time-out would turn "wait" into "fail at once" or worse; hold it to a
-  // sane least value instead.
-  const int timeout_ms = ime_sentence_timeout_ms > 0 ? ime_sentence_timeout_ms : 1;
-  return QASendDataToServer(kSentencePortName, msgid, request, reply,
-                            std::chrono::milliseconds(timeout_ms));
+  if (reply == nullptr) return -2;
+  return ime_service_request(&ime_sentence_service, msgid, request, reply,
+                             ime_sentence_timeout_ms);
 }
 
 int QAConvertStream(const char* pinyin, std::string* text_out, std::string* flags_out) {

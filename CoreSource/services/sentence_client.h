@@ -2,9 +2,10 @@
 // a GBK sentence, learning a corrected sentence, and the pinyin of a GBK text. Callers fall
 // back to their own composition and readings on any failure; nothing is retried.
 //
-// Calls are synchronous and block for at most ime_sentence_timeout_ms each way, so a service
-// that hangs delays one key by that much and no more. When nobody serves the port every call
-// fails at once.
+// Every call runs while a key waits (a conversion and its readings on a typed key, learning on
+// the committing one), so each blocks for at most ime_sentence_timeout_ms each way, and a
+// service that let one time out is not asked again for a while (services/service_peer.h). When
+// nobody serves the port every call fails at once.
 #pragma once
 
 #include <cstddef>
@@ -12,6 +13,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "services/service_peer.h"
 
 inline constexpr std::int32_t QCP_MSG_CONVERT_STREAM = 100;
 inline constexpr std::int32_t QCP_MSG_LEARN_TEXT = 101;
@@ -22,13 +25,14 @@ inline constexpr int QCP_CONVERT_OK = 10000;
 // Separates the two parts of a convert reply and of a learn request.
 inline constexpr char QCP_PART_SEPARATOR = '\xFF';
 
-// Send and receive time-out of each request, in milliseconds (10 s). Tests lower it.
-inline constexpr int QCP_DEFAULT_TIMEOUT_MS = 10000;
+// Send and receive time-out of each request, in milliseconds. Tests raise it for a program
+// whose first requests open its libraries.
+inline constexpr int QCP_DEFAULT_TIMEOUT_MS = IME_SERVICE_TIMEOUT_MS;
 extern int ime_sentence_timeout_ms;
 
 // Sends `request` as message `msgid` to the sentence service. 0 with the reply bytes in `reply`
 // (nullopt when the service gave no reply data); -2 when nobody serves the port, or the send
-// or the reply failed or timed out.
+// or the reply failed or timed out, or the service is being left alone after a time-out.
 int QCPSendDataWithReply(std::int32_t msgid, std::string_view request,
                          std::optional<std::string>* reply);
 
@@ -48,6 +52,6 @@ int QALearnText(const char* pinyin, const char* text);
 // separated by "-", in `pinyin_out`; -1 on any failure (output left empty).
 int QAFillPY(const char* text, std::string* pinyin_out);
 
-// Forgets that the service could not be reached, so that the next failure is logged again
-// (tests, which each start without a service).
+// Forgets that the service could not be reached or let a request time out, so that it is asked
+// and its next failure logged again (tests, which each start without a service).
 void ime_sentence_client_reset_for_testing();
