@@ -77,7 +77,7 @@ std::optional<pid_t> launch(const fs::path& program, const std::vector<std::stri
   sigemptyset(&no_signals);
   sigset_t defaults;
   sigemptyset(&defaults);
-  for (int signal : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD, SIGQUIT}) sigaddset(&defaults, signal);
+  for (int signal : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGCHLD, SIGQUIT, SIGXFSZ}) sigaddset(&defaults, signal);
   posix_spawnattr_setsigmask(&attributes, &no_signals);
   posix_spawnattr_setsigdefault(&attributes, &defaults);
   posix_spawnattr_setflags(&attributes,

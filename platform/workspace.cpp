@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +13,7 @@
 
 #include "platform/files.h"
 #include "platform/runtime_dir.h"
+#include "platform/text.h"
 #include "platform/unique_fd.h"
 
 namespace platform::workspace {
@@ -19,19 +21,68 @@ namespace {
 
 constexpr const char* kLogName = "workspace.log";
 
+constexpr std::string_view kCutMark = "\\[cut]";
+
+void append_hex(std::string& out, std::string_view bytes) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  for (unsigned char byte : bytes) {
+    out += "\\x";
+    out += kDigits[byte >> 4];
+    out += kDigits[byte & 0x0F];
+  }
+}
+
+// How many bytes of `rest` the character at its start takes, 0 when they are not valid UTF-8,
+// and whether it is a C1 control character.
+std::size_t character_length(std::string_view rest, bool& control) {
+  const auto lead = static_cast<unsigned char>(rest[0]);
+  control = lead < 0x20 || lead == 0x7f;
+  const std::size_t length = text::utf8_sequence_length(lead);
+  if (length == 0 || length > rest.size() || !text::is_valid_utf8(rest.substr(0, length))) return 0;
+  if (length == 2 && lead == 0xC2 && static_cast<unsigned char>(rest[1]) < 0xA0) control = true;
+  return length;
+}
+
+// The field as it is written into a line: escaped, and cut whole characters short of
+// kMaxLogFieldBytes.
 std::string escape(std::string_view field) {
   std::string out;
-  out.reserve(field.size());
-  for (char ch : field) {
-    switch (ch) {
-      case '\t': out += "\\t"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\\': out += "\\\\"; break;
-      default: out += ch;
+  out.reserve(std::min(field.size(), kMaxLogFieldBytes) + kCutMark.size());
+  std::string piece;
+  for (std::size_t i = 0; i < field.size();) {
+    bool control = false;
+    std::size_t length = character_length(field.substr(i), control);
+    piece.clear();
+    switch (field[i]) {
+      case '\t': piece = "\\t"; break;
+      case '\n': piece = "\\n"; break;
+      case '\r': piece = "\\r"; break;
+      case '\\': piece = "\\\\"; break;
+      default:
+        if (length == 0) {
+          length = 1;
+          append_hex(piece, field.substr(i, 1));
+        } else if (control) {
+          append_hex(piece, field.substr(i, length));
+        } else {
+          piece = field.substr(i, length);
+        }
     }
+    if (out.size() + piece.size() > kMaxLogFieldBytes) {
+      out += kCutMark;
+      break;
+    }
+    out += piece;
+    i += length;
   }
   return out;
+}
+
+int hex_value(char ch) {
+  if (ch >= '0' && ch <= '9') return ch - '0';
+  if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+  if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+  return -1;
 }
 
 std::string unescape(std::string_view field) {
@@ -46,6 +97,14 @@ std::string unescape(std::string_view field) {
       case 't': out += '\t'; break;
       case 'n': out += '\n'; break;
       case 'r': out += '\r'; break;
+      case 'x':
+        if (i + 2 < field.size() && hex_value(field[i + 1]) >= 0 && hex_value(field[i + 2]) >= 0) {
+          out += static_cast<char>(hex_value(field[i + 1]) * 16 + hex_value(field[i + 2]));
+          i += 2;
+          break;
+        }
+        out += 'x';
+        break;
       default: out += field[i];
     }
   }
@@ -131,6 +190,10 @@ bool is_web_address(std::string_view url) {
 }  // namespace
 
 bool open_url(std::string_view url, std::error_code& error) {
+  if (url.size() > kMaxUrlBytes) {
+    error = std::make_error_code(std::errc::value_too_large);
+    return false;
+  }
   if (!is_web_address(url)) {
     error = std::make_error_code(std::errc::invalid_argument);
     return false;

@@ -5,9 +5,14 @@
 //
 // A line is tab-separated: UTC time (ISO 8601), the requesting program's name, the verb, then
 // the request's arguments. Tabs, line ends and backslashes inside an argument are written as
-// \t, \n, \r and \\, so one request is always one line.
+// \t, \n, \r and \\, so one request is always one line; every other control character (C0,
+// DEL, and C1 as U+0080..U+009F) and every byte that is not part of valid UTF-8 is written as
+// \xHH per byte, so that what a path or address holds can never act on a terminal showing the
+// log. A field longer than kMaxLogFieldBytes once escaped is cut at a character boundary and
+// ends with \[cut].
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,8 +22,15 @@
 
 namespace platform::workspace {
 
+// Longest address open_url takes; far beyond what browsers and servers handle.
+inline constexpr std::size_t kMaxUrlBytes = 4096;
+// Longest field of a log line once escaped: any accepted address or a path of PATH_MAX bytes
+// fits whatever it holds.
+inline constexpr std::size_t kMaxLogFieldBytes = 4 * kMaxUrlBytes;
+
 // "open-url URL". Only http and https addresses with a host are accepted
-// (std::errc::invalid_argument otherwise, and nothing is recorded).
+// (std::errc::invalid_argument otherwise, std::errc::value_too_large for one longer than
+// kMaxUrlBytes; nothing is recorded then).
 bool open_url(std::string_view url, std::error_code& error);
 
 // "open-document PATH APPLICATION": a document to be shown by the application with that

@@ -7,8 +7,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
+#include <string>
 #include <thread>
 
+#include "platform/files.h"
 #include "platform/tests/test_support.h"
 
 namespace platform::process {
@@ -80,6 +84,37 @@ TEST(ProcessTest, ExitedChildrenAreReapedAndNotRunning) {
   EXPECT_FALSE(is_running(program.filename().string()));
   reap_launched();
   EXPECT_FALSE(wait_for_exit(*pid, 0ms));  // already reaped
+}
+
+// The signals process `pid` ignores, from the SigIgn mask of /proc/<pid>/status.
+std::optional<unsigned long long> ignored_signals(pid_t pid) {
+  std::error_code error;
+  auto status = files::read_file("/proc/" + std::to_string(pid) + "/status", error);
+  if (!status) return std::nullopt;
+  const std::size_t at = status->find("\nSigIgn:\t");
+  if (at == std::string::npos) return std::nullopt;
+  return std::stoull(status->substr(at + 9, 16), nullptr, 16);
+}
+
+TEST(ProcessTest, SignalsTheCallerIgnoresAreResetForTheChild) {
+  // A server ignores these so that a broken pipe or a file-size limit fails a write instead of
+  // ending it; the programs it starts must get their ordinary behaviour back.
+  const int signals[] = {SIGPIPE, SIGXFSZ, SIGHUP, SIGINT};
+  struct sigaction ignore {}, saved[std::size(signals)];
+  ignore.sa_handler = SIG_IGN;
+  for (std::size_t i = 0; i < std::size(signals); ++i) ASSERT_EQ(::sigaction(signals[i], &ignore, &saved[i]), 0);
+  TempDir dir;
+  std::error_code error;
+  auto pid = launch(long_named_sleep(dir), {"5"}, error);
+  for (std::size_t i = 0; i < std::size(signals); ++i) ::sigaction(signals[i], &saved[i], nullptr);
+  ASSERT_TRUE(pid) << error.message();
+
+  // The launch returns once the program runs (the spawn waits for the exec).
+  const auto ignored = ignored_signals(*pid);
+  send_signal(*pid, SIGKILL, error);
+  wait_for_exit(*pid, 10s);
+  ASSERT_TRUE(ignored);
+  for (int signal : signals) EXPECT_EQ(*ignored & (1ull << (signal - 1)), 0u) << strsignal(signal);
 }
 
 TEST(ProcessTest, SignalsToProcessGroupsAreRefused) {
