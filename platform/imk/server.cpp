@@ -1,5 +1,6 @@
 // The input-method server's listener: the name taken under its owner lock, connections
 // accepted from this user's processes, each served on the run loop.
+#include <malloc.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -26,6 +27,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kListenBacklog = 64;
+// How long after contexts or a connection holding memory closed the server trims its heap.
+constexpr std::chrono::milliseconds kTrimDelay{200};
 
 std::error_code errno_code() { return {errno, std::generic_category()}; }
 
@@ -61,11 +64,12 @@ class ServerImpl final : public Server {
 
   void pause_accepting(int accept_errno);
   void accept_connections();
-  bool make_room();
+  bool close_idlest_stranger();
   void on_connection_event(RunLoop::SourceId id);
   void close_connection(RunLoop::SourceId id);
   void close_overdue_connections();
   void arm_sweep();
+  void give_memory_back();
 
   InputMethod& method_;
   RunLoop& loop_;
@@ -80,6 +84,7 @@ class ServerImpl final : public Server {
   // The timer closing overdue connections, and when it fires.
   RunLoop::SourceId sweep_timer_ = 0;
   Clock::time_point sweep_due_;
+  RunLoop::SourceId trim_timer_ = 0;
   std::map<RunLoop::SourceId, std::unique_ptr<ServerConnection>> connections_;
 };
 
@@ -133,6 +138,7 @@ ServerImpl::~ServerImpl() {
   if (listener_source_ != 0) loop_.remove_fd(listener_source_);
   if (backoff_timer_ != 0) loop_.cancel_timer(backoff_timer_);
   if (sweep_timer_ != 0) loop_.cancel_timer(sweep_timer_);
+  if (trim_timer_ != 0) loop_.cancel_timer(trim_timer_);
   // The lock is still held here, so the socket file cannot belong to anyone else yet.
   if (!socket_path_.empty()) ::unlink(socket_path_.c_str());
 }
@@ -159,12 +165,20 @@ void ServerImpl::accept_connections() {
   while (true) {
     UniqueFd fd(::accept4(listener_.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
     if (!fd) {
-      if (errno == EINTR || errno == ECONNABORTED) continue;
-      if (errno != EAGAIN && errno != EWOULDBLOCK) pause_accepting(errno);
+      const int failure = errno;
+      if (failure == EINTR || failure == ECONNABORTED) continue;
+      if (failure == EAGAIN || failure == EWOULDBLOCK) break;
+      if (failure == EMFILE || failure == ENFILE) {
+        // Out of descriptors accept fails even with nobody waiting: that is the end of the
+        // queue, not a failure.
+        if (!has_input(listener_.get())) break;
+        if (close_idlest_stranger()) continue;
+      }
+      pause_accepting(failure);
       break;
     }
     if (unix_socket::peer_uid(fd.get()) != static_cast<long>(::geteuid())) continue;
-    if (!make_room()) {
+    if (connections_.size() >= options_.max_connections && !close_idlest_stranger()) {
       refused_log_.count();
       continue;
     }
@@ -179,11 +193,11 @@ void ServerImpl::accept_connections() {
   arm_sweep();
 }
 
-// At the limit the connection that never said hello and has been idle longest gives way: it
-// serves no application yet, and a flood of such connections must not lock applications out.
-// One with something to read is left to be read. False when none can go.
-bool ServerImpl::make_room() {
-  if (connections_.size() < options_.max_connections) return true;
+// At the connection limit, or out of descriptors, the connection that never said hello and has
+// been idle longest gives way: it serves no application yet, and a flood of such connections
+// must not lock applications out. One with something to read is left to be read. False when
+// none can go.
+bool ServerImpl::close_idlest_stranger() {
   auto idlest = connections_.end();
   for (auto it = connections_.begin(); it != connections_.end(); ++it) {
     const ServerConnection& candidate = *it->second;
@@ -201,17 +215,36 @@ bool ServerImpl::make_room() {
 void ServerImpl::on_connection_event(RunLoop::SourceId id) {
   auto found = connections_.find(id);
   if (found == connections_.end()) return;
-  if (!found->second->on_readable()) {
+  ServerConnection& connection = *found->second;
+  const std::size_t contexts = connection.context_count();
+  if (!connection.on_readable()) {
     close_connection(id);
     return;
   }
+  if (connection.context_count() < contexts) give_memory_back();
   arm_sweep();
 }
 
 void ServerImpl::close_connection(RunLoop::SourceId id) {
+  auto found = connections_.find(id);
+  if (found == connections_.end()) return;
   loop_.remove_fd(id);
+  const bool held_memory = found->second->context_count() > 0 || found->second->in_message();
   // Destroying the connection destroys its contexts' controllers.
-  connections_.erase(id);
+  connections_.erase(found);
+  if (held_memory) give_memory_back();
+}
+
+// Controllers are small heap blocks that the allocator keeps once freed, so an application
+// that opened many contexts and left would leave the server that much bigger for good. A trim
+// hands the pages back (about half a millisecond); it waits a moment, so that a burst of
+// closings costs one trim, taken after the burst rather than inside it.
+void ServerImpl::give_memory_back() {
+  if (trim_timer_ != 0) return;
+  trim_timer_ = loop_.add_timer(kTrimDelay, [this] {
+    trim_timer_ = 0;
+    ::malloc_trim(0);
+  });
 }
 
 // Wakes the loop when the earliest deadline of a connection comes, and not before.

@@ -34,6 +34,8 @@ class ServerConnection {
   int descriptor() const { return fd_.get(); }
   std::size_t context_count() const { return contexts_.size(); }
   bool greeted() const { return greeted_; }
+  // Whether part of a message has come and the rest not yet.
+  bool in_message() const { return receiver_.message_started().has_value(); }
   // When it last had something to read (or was accepted).
   Clock::time_point last_activity() const { return last_activity_; }
   // When the connection is closed unless it makes progress: its hello is due, or the message

@@ -379,43 +379,57 @@ long failed_accepts(const std::string& log, int& lines) {
   return total;
 }
 
-TEST_F(ServerWithOptionsTest, OutOfDescriptorsTheServerRestsInsteadOfSpinning) {
-  ServerOptions options;
-  options.accept_backoff = 100ms;
-  // No connection may close, and free a descriptor, while the limit holds.
-  options.hello_timeout = 60s;
-  auto server = serve(options);
-  // The loop serves a key and fires a timer first, over a connection kept to the end: the
-  // sanitizers check a type the first time they meet it, and that check needs descriptors.
-  auto early = connect();
-  ASSERT_TRUE(early);
-  RecordingDocument document;
-  std::uint32_t context = early->create_context(document);
-  ASSERT_EQ(early->key_down(context, *key_for_character('i')), true);
-  std::promise<void> timer_fired;
-  server->run_later(0ms, [&] { timer_fired.set_value(); });
-  ASSERT_EQ(timer_fired.get_future().wait_for(5s), std::future_status::ready);
-  std::error_code error;
-  UniqueFd waiting = unix_socket::make_socket(SOCK_SEQPACKET, error);
-  ASSERT_TRUE(waiting) << error.message();
-  sockaddr_un address{};
-  socklen_t length = 0;
-  unix_socket::make_address(runtime_.path() / wire::socket_file_name(kName), address, length);
+// A server to starve of descriptors, and a socket made beforehand to connect while starved.
+class StarvedServerTest : public ServerWithOptionsTest {
+ protected:
+  void SetUp() override {
+    options_.accept_backoff = 100ms;
+    // No connection may time out, and free a descriptor, while the limit holds.
+    options_.hello_timeout = 60s;
+    server_ = serve(options_);
+    // The loop serves a key and fires a timer first, over a connection kept to the end: the
+    // sanitizers check a type the first time they meet it, and that check needs descriptors.
+    early_ = connect();
+    ASSERT_TRUE(early_);
+    std::uint32_t context = early_->create_context(document_);
+    ASSERT_EQ(early_->key_down(context, *key_for_character('i')), true);
+    std::promise<void> timer_fired;
+    server_->run_later(0ms, [&] { timer_fired.set_value(); });
+    ASSERT_EQ(timer_fired.get_future().wait_for(5s), std::future_status::ready);
+    std::error_code error;
+    waiting_ = unix_socket::make_socket(SOCK_SEQPACKET, error);
+    ASSERT_TRUE(waiting_) << error.message();
+    unix_socket::make_address(runtime_.path() / wire::socket_file_name(kName), address_,
+                              address_length_);
+  }
+  bool connect_waiting() {
+    return ::connect(waiting_.get(), reinterpret_cast<sockaddr*>(&address_), address_length_) == 0;
+  }
 
+  ServerOptions options_;
+  std::unique_ptr<ServerThread> server_;
+  RecordingDocument document_;
+  std::unique_ptr<Connection> early_;
+  UniqueFd waiting_;
+  sockaddr_un address_{};
+  socklen_t address_length_ = 0;
+};
+
+TEST_F(StarvedServerTest, OutOfDescriptorsTheServerRestsInsteadOfSpinning) {
   testing::internal::CaptureStderr();
   std::chrono::steady_clock::duration starved{};
   ASSERT_TRUE(without_new_descriptors([&] {
     auto started = std::chrono::steady_clock::now();
     // Queued; the server cannot accept it.
-    EXPECT_EQ(::connect(waiting.get(), reinterpret_cast<sockaddr*>(&address), length), 0);
+    EXPECT_TRUE(connect_waiting());
     std::this_thread::sleep_for(1s);
     starved = std::chrono::steady_clock::now() - started;
   }));
   // With descriptors back, the queued connection is accepted and served.
-  RawClient late(std::move(waiting));
+  RawClient late(std::move(waiting_));
   EXPECT_NE(late.greet_and_create_context(), 0u);
   // The last line of the burst comes when the server goes.
-  server.reset();
+  server_.reset();
   std::string log = testing::internal::GetCapturedStderr();
   int lines = 0;
   long failures = failed_accepts(log, lines);
@@ -423,7 +437,25 @@ TEST_F(ServerWithOptionsTest, OutOfDescriptorsTheServerRestsInsteadOfSpinning) {
   EXPECT_LE(lines, 2) << log;
   // One try per rest: a loop polling the listener over and over fails thousands of times.
   EXPECT_GE(failures, 1) << log;
-  EXPECT_LE(failures, starved / options.accept_backoff + 2) << log;
+  EXPECT_LE(failures, starved / options_.accept_backoff + 2) << log;
+}
+
+TEST_F(StarvedServerTest, OutOfDescriptorsAConnectionThatNeverSaidHelloGivesWay) {
+  RawClient stranger(runtime_.path());
+  // Accepted: its request out of turn is answered.
+  ports::Message answer;
+  ASSERT_TRUE(stranger.send(MessageId::CreateContext, {}));
+  ASSERT_EQ(stranger.receive(answer), wire::Receiver::Result::Message);
+  testing::internal::CaptureStderr();
+  std::uint32_t context = 0;
+  ASSERT_TRUE(without_new_descriptors([&] {
+    ASSERT_TRUE(connect_waiting());
+    RawClient application(std::move(waiting_));
+    context = application.greet_and_create_context();
+  }));
+  EXPECT_NE(context, 0u);
+  EXPECT_TRUE(closed_by_server(stranger));
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(ServerRobustnessTest, ContextsPastTheBoundAreRefusedAndAllGoWithTheConnection) {
