@@ -46,13 +46,51 @@ std::optional<Choice> choose(std::error_code& error) {
   return Choice{fs::path("/tmp") / ("kep-" + std::to_string(::geteuid())), false};
 }
 
-bool create(const Choice& choice, std::error_code& error) {
-  if (choice.create_parents) {
-    return files::make_directories(choice.path, 0700, error);
+// Why a folder is refused; each compares equal to the generic error it stands for, and says in
+// its message what is wrong with the folder.
+enum class Refusal { link = 1, not_folder, foreign, open };
+
+class RefusalCategory : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "private folder"; }
+  std::string message(int value) const override {
+    switch (static_cast<Refusal>(value)) {
+      case Refusal::link: return "refused: a symbolic link stands where a private folder belongs";
+      case Refusal::not_folder: return "refused: not a folder";
+      case Refusal::foreign: return "refused: the folder belongs to another user";
+      case Refusal::open: return "refused: others may enter the folder (it must be private, mode 0700)";
+    }
+    return "refused";
   }
-  if (::mkdir(choice.path.c_str(), 0700) == 0) {
+  std::error_condition default_error_condition(int value) const noexcept override {
+    switch (static_cast<Refusal>(value)) {
+      case Refusal::link:
+      case Refusal::not_folder: return std::errc::not_a_directory;
+      case Refusal::foreign:
+      case Refusal::open: return std::errc::permission_denied;
+    }
+    return std::error_condition(value, *this);
+  }
+};
+
+std::error_code refused(Refusal why) {
+  static const RefusalCategory category;
+  return {static_cast<int>(why), category};
+}
+
+bool create(const fs::path& path, bool create_parents, std::error_code& error) {
+  if (create_parents) {
+    if (files::make_directories(path, 0700, error)) return true;
+    // A link or a file under the name: let the check below say so.
+    if (error == std::errc::not_a_directory) {
+      error.clear();
+      return true;
+    }
+    return false;
+  }
+  if (::mkdir(path.c_str(), 0700) == 0) {
     // The umask may have taken bits we rely on (our own access); set exactly 0700.
-    if (::chmod(choice.path.c_str(), 0700) != 0) {
+    if (::chmod(path.c_str(), 0700) != 0) {
       error = {errno, std::generic_category()};
       return false;
     }
@@ -70,12 +108,20 @@ bool is_private(const fs::path& path, std::error_code& error) {
     error = {errno, std::generic_category()};
     return false;
   }
-  if (!S_ISDIR(info.st_mode)) {
-    error = std::make_error_code(std::errc::not_a_directory);
+  if (S_ISLNK(info.st_mode)) {
+    error = refused(Refusal::link);
     return false;
   }
-  if (info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
-    error = std::make_error_code(std::errc::permission_denied);
+  if (!S_ISDIR(info.st_mode)) {
+    error = refused(Refusal::not_folder);
+    return false;
+  }
+  if (info.st_uid != ::geteuid()) {
+    error = refused(Refusal::foreign);
+    return false;
+  }
+  if ((info.st_mode & 077) != 0) {
+    error = refused(Refusal::open);
     return false;
   }
   return true;
@@ -87,9 +133,13 @@ std::optional<fs::path> directory(std::error_code& error) {
   error.clear();
   auto choice = choose(error);
   if (!choice) return std::nullopt;
-  if (!create(*choice, error)) return std::nullopt;
-  if (!is_private(choice->path, error)) return std::nullopt;
+  if (!make_private_directory(choice->path, choice->create_parents, error)) return std::nullopt;
   return choice->path;
+}
+
+bool make_private_directory(const fs::path& path, bool create_parents, std::error_code& error) {
+  error.clear();
+  return create(path, create_parents, error) && is_private(path, error);
 }
 
 bool is_valid_name(std::string_view name) {

@@ -62,6 +62,11 @@ void CandidateController::awakeFromNib(platform::ui::WindowRegistry& registry) {
 }
 
 void CandidateController::handleMessage(std::int32_t id, std::string_view payload) {
+  applyMessage(id, payload);
+  displayChangedWindows();
+}
+
+void CandidateController::applyMessage(std::int32_t id, std::string_view payload) {
   using namespace kepcandidate;
   switch (id) {
     case kKEPSMessageActivated: activate(payload); break;
@@ -78,13 +83,13 @@ void CandidateController::handleMessage(std::int32_t id, std::string_view payloa
     case kKEPSHideVModeWindow: showVModePanel(true); break;
     default: break;
   }
-  displayChangedWindows();
 }
 
 void CandidateController::activate(std::string_view payload) {
   std::optional<kepcandidate::ActivationMessage> message =
       kepcandidate::readActivationMessage(payload);
   if (!message) return;
+  shownPage_.reset();
   imeMode = message->imeMode;
   schemeMode = message->schemeMode;
   if (!message->processId) {
@@ -153,6 +158,8 @@ void CandidateController::deactivate() {
 }
 
 void CandidateController::textInput(std::string_view payload) {
+  // The server sends the page again after keys that change nothing on it.
+  if (shownPage_ == payload && !candidateViewHidden_ && window.is_visible()) return;
   std::optional<kepcandidate::TextInputMessage> message =
       kepcandidate::readTextInputMessage(payload);
   if (!message) return;
@@ -178,6 +185,7 @@ void CandidateController::textInput(std::string_view payload) {
   window.show("title", title);
   window.set_needs_display();
   showCandidateWindow(false);
+  shownPage_ = std::string(payload);
 }
 
 void CandidateController::notice(std::string_view payload) {
@@ -209,8 +217,8 @@ void CandidateController::giveStatus(const platform::plist::Dictionary& status) 
 }
 
 void CandidateController::showCandidateWindow(bool hidden) {
+  if (hidden != candidateViewHidden_) window.set_needs_display();
   candidateViewHidden_ = hidden;
-  window.set_needs_display();
   if (hidden) {
     window.order_out();
   } else {
@@ -246,9 +254,15 @@ void CandidateController::displayChangedWindows() {
   for (platform::ui::Window* each : {static_cast<platform::ui::Window*>(&window),
                                      static_cast<platform::ui::Window*>(&statusWindow), &vmodePanel}) {
     std::error_code error;
+    const bool due = each->needs_display();
     if (!each->display_if_needed(error)) {
-      std::fprintf(stderr, "%s: window %s not written: %s\n", kProgramName, each->name().c_str(),
-                   error.message().c_str());
+      // A full or refused render folder fails every page: say it once.
+      if (unwrittenWindows_.insert(each).second) {
+        std::fprintf(stderr, "%s: window %s not written: %s\n", kProgramName,
+                     each->name().c_str(), error.message().c_str());
+      }
+    } else if (due && unwrittenWindows_.erase(each) != 0) {
+      std::fprintf(stderr, "%s: window %s written again\n", kProgramName, each->name().c_str());
     }
   }
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -32,6 +34,9 @@ class CandidateController {
   // One message of the server. Ids the window does not handle, and payloads that do not parse,
   // change nothing. The windows that changed display afterwards.
   void handleMessage(std::int32_t id, std::string_view payload);
+  // handleMessage without the display, for a caller that applies several messages and then
+  // displays once (displayChangedWindows).
+  void applyMessage(std::int32_t id, std::string_view payload);
 
   // hidden true orders out, false orders front (the status window only outside the plain style).
   void showCandidateWindow(bool hidden);
@@ -40,7 +45,8 @@ class CandidateController {
 
   void postGrowlNotification(std::string_view name, std::string_view message);
 
-  // Writes the files of every window whose state changed.
+  // Writes the files of every window whose state changed. A window that cannot be written is
+  // reported once, and once more when it is written again, however many pages come between.
   void displayChangedWindows();
 
   kepskin::QRoundWindow window;
@@ -77,6 +83,11 @@ class CandidateController {
   void giveStatus(const platform::plist::Dictionary& status);
 
   bool candidateViewHidden_ = true;
+  // The text input message of the page the candidate window shows, until something else
+  // changes what the view draws.
+  std::optional<std::string> shownPage_;
+  // Windows whose last display failed, and that said so.
+  std::set<const platform::ui::Window*> unwrittenWindows_;
 };
 
 }  // namespace kepcandidatewindow

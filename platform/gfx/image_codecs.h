@@ -1,4 +1,5 @@
-// The decoders behind decode_image, one per format, and the pixel packing they share.
+// The decoders behind decode_image, one per format, the PNG writer behind Surface::png_bytes,
+// and the pixel packing they share.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,11 @@ bool looks_like_jpeg(std::string_view bytes);
 
 std::optional<Surface> decode_png(std::string_view bytes, std::string* error);
 std::optional<Surface> decode_jpeg(std::string_view bytes, std::string* error);
+
+// 8-bit RGBA PNG bytes of `picture`, un-premultiplied as Surface::pixel reads it back. `level` is
+// zlib's (0 stores, 9 packs tightest); `filters` is libpng's PNG_FILTER_* mask, 0 for its own
+// choice. nullopt when the picture is unusable or memory runs out.
+std::optional<std::string> encode_png(const Surface& picture, int level, int filters);
 
 // Cairo's native-endian premultiplied ARGB32 word for straight (non-premultiplied) components.
 inline std::uint32_t premultiplied_argb(std::uint8_t red, std::uint8_t green, std::uint8_t blue,

@@ -3,40 +3,81 @@
 #include <cairo.h>
 
 #include <algorithm>
-#include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 namespace platform::gfx {
 
 namespace {
 
-// One box-blur pass of half-width `radius` over `count` values spaced `step` apart, with a
-// running sum so the cost does not depend on the radius.
-void box_pass(std::vector<float>& values, std::size_t first, std::size_t count, std::size_t step, int radius,
-              std::vector<float>& scratch) {
-  scratch.assign(count, 0);
+// Box-blur passes of half-width `radius` keep a running sum, so the cost does not depend on the
+// radius; what lies outside the picture counts as transparent. Each sum is updated by the
+// difference of the value entering and the value leaving, in that order, so both directions
+// give the same values as a pass over one line at a time would.
+
+// Along each row.
+void blur_rows(const std::vector<float>& in, std::vector<float>& out, std::size_t width,
+               std::size_t height, int radius) {
   const double window = 2.0 * radius + 1;
-  double sum = 0;
-  auto at = [&](std::ptrdiff_t i) -> double {
-    return (i < 0 || i >= static_cast<std::ptrdiff_t>(count)) ? 0.0 : values[first + static_cast<std::size_t>(i) * step];
-  };
-  for (std::ptrdiff_t i = -radius; i <= radius; ++i) sum += at(i);
-  for (std::size_t i = 0; i < count; ++i) {
-    scratch[i] = static_cast<float>(sum / window);
-    const auto index = static_cast<std::ptrdiff_t>(i);
-    sum += at(index + radius + 1) - at(index - radius);
+  const auto count = static_cast<std::ptrdiff_t>(width);
+  for (std::size_t y = 0; y < height; ++y) {
+    const float* line = in.data() + y * width;
+    float* result = out.data() + y * width;
+    double sum = 0;
+    for (std::ptrdiff_t i = 0; i <= radius && i < count; ++i) sum += line[i];
+    for (std::ptrdiff_t i = 0; i < count; ++i) {
+      result[i] = static_cast<float>(sum / window);
+      const std::ptrdiff_t entering = i + radius + 1;
+      const std::ptrdiff_t leaving = i - radius;
+      const double added = entering < count ? static_cast<double>(line[entering]) : 0.0;
+      const double removed = leaving >= 0 ? static_cast<double>(line[leaving]) : 0.0;
+      sum += added - removed;
+    }
   }
-  for (std::size_t i = 0; i < count; ++i) values[first + i * step] = scratch[i];
+}
+
+// Along each column, all columns at once so that memory is walked row by row.
+void blur_columns(const std::vector<float>& in, std::vector<float>& out, std::size_t width,
+                  std::size_t height, int radius, std::vector<double>& sums) {
+  const double window = 2.0 * radius + 1;
+  const auto count = static_cast<std::ptrdiff_t>(height);
+  sums.assign(width, 0.0);
+  for (std::ptrdiff_t j = 0; j <= radius && j < count; ++j) {
+    const float* line = in.data() + static_cast<std::size_t>(j) * width;
+    for (std::size_t x = 0; x < width; ++x) sums[x] += line[x];
+  }
+  for (std::ptrdiff_t i = 0; i < count; ++i) {
+    float* result = out.data() + static_cast<std::size_t>(i) * width;
+    for (std::size_t x = 0; x < width; ++x) result[x] = static_cast<float>(sums[x] / window);
+    const std::ptrdiff_t entering = i + radius + 1;
+    const std::ptrdiff_t leaving = i - radius;
+    const float* added = entering < count ? in.data() + static_cast<std::size_t>(entering) * width : nullptr;
+    const float* removed = leaving >= 0 ? in.data() + static_cast<std::size_t>(leaving) * width : nullptr;
+    for (std::size_t x = 0; x < width; ++x) {
+      const double in_value = added ? static_cast<double>(added[x]) : 0.0;
+      const double out_value = removed ? static_cast<double>(removed[x]) : 0.0;
+      sums[x] += in_value - out_value;
+    }
+  }
 }
 
 // Three box passes each way approximate a Gaussian whose reach is about `radius`.
 void blur(std::vector<float>& alpha, std::size_t width, std::size_t height, int radius) {
   const int pass_radius = std::max(1, radius / 3);
-  std::vector<float> scratch;
+  std::vector<float> scratch(alpha.size());
+  std::vector<double> sums;
   for (int pass = 0; pass < 3; ++pass) {
-    for (std::size_t y = 0; y < height; ++y) box_pass(alpha, y * width, width, 1, pass_radius, scratch);
-    for (std::size_t x = 0; x < width; ++x) box_pass(alpha, x, height, width, pass_radius, scratch);
+    blur_rows(alpha, scratch, width, height, pass_radius);
+    blur_columns(scratch, alpha, width, height, pass_radius, sums);
   }
+}
+
+// std::lround for values that cannot be negative, without the library call per component.
+std::uint32_t round_up_from_half(double value) {
+  auto whole = static_cast<std::uint32_t>(value);
+  if (value - whole >= 0.5) ++whole;
+  return whole;
 }
 
 }  // namespace
@@ -67,16 +108,21 @@ std::optional<Surface> shadow_of(const Surface& picture, const Shadow& shadow) {
   cairo_surface_t* target = result->cairo();
   unsigned char* data = cairo_image_surface_get_data(target);
   const auto stride = static_cast<std::size_t>(cairo_image_surface_get_stride(target));
+  // Runs of one coverage (the inside of a box, the clear margin) reuse the pixel just made.
+  float last_coverage = -1;
+  std::uint32_t last_pixel = 0;
   for (std::size_t y = 0; y < height; ++y) {
     auto* row = reinterpret_cast<std::uint32_t*>(data + y * stride);
     for (std::size_t x = 0; x < width; ++x) {
-      const double a = std::clamp(static_cast<double>(alpha[y * width + x]), 0.0, 1.0) * strength;
-      auto premultiplied = [a](double component) {
-        return static_cast<std::uint32_t>(std::lround(component * a * 255));
-      };
-      row[x] = static_cast<std::uint32_t>(std::lround(a * 255)) << 24 |
-               premultiplied(channel(shadow.colour.red)) << 16 | premultiplied(channel(shadow.colour.green)) << 8 |
-               premultiplied(channel(shadow.colour.blue));
+      const float coverage = alpha[y * width + x];
+      if (coverage != last_coverage) {
+        const double a = std::clamp(static_cast<double>(coverage), 0.0, 1.0) * strength;
+        auto premultiplied = [a](double component) { return round_up_from_half(component * a * 255); };
+        last_pixel = round_up_from_half(a * 255) << 24 | premultiplied(channel(shadow.colour.red)) << 16 |
+                     premultiplied(channel(shadow.colour.green)) << 8 | premultiplied(channel(shadow.colour.blue));
+        last_coverage = coverage;
+      }
+      row[x] = last_pixel;
     }
   }
   cairo_surface_mark_dirty(target);

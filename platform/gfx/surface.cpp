@@ -1,10 +1,12 @@
 #include "platform/gfx/surface.h"
 
 #include <cairo.h>
+#include <png.h>
 
 #include <string>
 
 #include "platform/files.h"
+#include "platform/gfx/image_codecs.h"
 
 namespace platform::gfx {
 
@@ -14,11 +16,6 @@ bool usable(cairo_surface_t* surface) {
   return surface != nullptr && cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS &&
          cairo_surface_get_type(surface) == CAIRO_SURFACE_TYPE_IMAGE &&
          cairo_image_surface_get_format(surface) == CAIRO_FORMAT_ARGB32;
-}
-
-cairo_status_t append_bytes(void* closure, const unsigned char* data, unsigned int length) {
-  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-  return CAIRO_STATUS_SUCCESS;
 }
 
 }  // namespace
@@ -88,13 +85,13 @@ void Surface::set_pixel(int x, int y, Pixel pixel) {
   cairo_surface_mark_dirty(surface_.get());
 }
 
-std::optional<std::string> Surface::png_bytes() const {
+std::optional<std::string> Surface::png_bytes(PngCompression compression) const {
   if (!surface_) return std::nullopt;
-  std::string bytes;
-  if (cairo_surface_write_to_png_stream(surface_.get(), append_bytes, &bytes) != CAIRO_STATUS_SUCCESS) {
-    return std::nullopt;
-  }
-  return bytes;
+  // Stored, unfiltered: measured clearly faster than zlib's fastest level, and a snapshot's
+  // size does not matter.
+  if (compression == PngCompression::Fast) return codecs::encode_png(*this, 0, PNG_FILTER_NONE);
+  // zlib's default level with libpng's choice of filter per row.
+  return codecs::encode_png(*this, 6, 0);
 }
 
 bool Surface::write_png(const std::filesystem::path& path, std::error_code& error) const {

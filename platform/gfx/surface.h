@@ -25,6 +25,10 @@ struct Pixel {
   bool operator==(const Pixel&) const = default;
 };
 
+// How a PNG is packed: Small for files kept or shipped, Fast for snapshots rewritten many
+// times a second, where the time to pack matters more than the size.
+enum class PngCompression { Small, Fast };
+
 class Surface {
  public:
   // A transparent surface; nullopt when a side is below 1 or above kMaxSide, or memory fails.
@@ -46,8 +50,8 @@ class Surface {
   Pixel pixel(int x, int y) const;
   void set_pixel(int x, int y, Pixel pixel);
 
-  // PNG bytes of the surface.
-  std::optional<std::string> png_bytes() const;
+  // PNG bytes of the surface (8-bit RGBA, un-premultiplied).
+  std::optional<std::string> png_bytes(PngCompression compression = PngCompression::Small) const;
   // Writes the PNG atomically (temporary file in the same folder, then rename).
   bool write_png(const std::filesystem::path& path, std::error_code& error) const;
 

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/files.h"
 #include "platform/runtime_dir.h"
@@ -46,6 +47,7 @@ std::optional<int> pixels(double points) {
 }  // namespace
 
 std::optional<std::filesystem::path> render_directory(std::error_code& error) {
+  error.clear();
   const char* configured = std::getenv("KEP_RENDER_DIR");
   if (configured == nullptr || *configured == '\0') return runtime::directory(error);
   std::filesystem::path folder(configured);
@@ -53,6 +55,8 @@ std::optional<std::filesystem::path> render_directory(std::error_code& error) {
     error = std::make_error_code(std::errc::invalid_argument);
     return std::nullopt;
   }
+  // What the windows show (candidates typed, a password among them) is for this user only.
+  if (!runtime::make_private_directory(folder, true, error)) return std::nullopt;
   return folder;
 }
 
@@ -69,12 +73,14 @@ Window::~Window() {
 }
 
 void Window::set_title(std::string title) {
+  if (title == title_) return;
   title_ = std::move(title);
   needs_display_ = true;
 }
 
 bool Window::set_frame(Rect frame) {
   if (!is_finite(frame) || frame.width < 0 || frame.height < 0) return false;
+  if (frame == frame_) return true;
   frame_ = frame;
   if (content_view_) content_view_->set_frame(Rect{0, 0, frame.width, frame.height});
   needs_display_ = true;
@@ -90,44 +96,53 @@ Point Window::convert_to_screen(Point in_window) const {
 }
 
 void Window::set_style_mask(unsigned mask) {
+  if (mask == style_mask_) return;
   style_mask_ = mask;
   needs_display_ = true;
 }
 
 void Window::set_level(int level) {
+  if (level == level_) return;
   level_ = level;
   needs_display_ = true;
 }
 
 bool Window::set_alpha(double alpha) {
   if (std::isnan(alpha)) return false;
-  alpha_ = std::clamp(alpha, 0.0, 1.0);
+  const double clamped = std::clamp(alpha, 0.0, 1.0);
+  if (clamped == alpha_) return true;
+  alpha_ = clamped;
   needs_display_ = true;
   return true;
 }
 
 void Window::set_opaque(bool opaque) {
+  if (opaque == opaque_) return;
   opaque_ = opaque;
   needs_display_ = true;
 }
 
 void Window::set_has_shadow(bool shadow) {
+  if (shadow == has_shadow_) return;
   has_shadow_ = shadow;
   needs_display_ = true;
 }
 
 void Window::set_background_colour(const gfx::Colour& colour) {
-  background_ = gfx::Colour{unit(colour.red), unit(colour.green), unit(colour.blue),
-                            unit(colour.alpha)};
+  const gfx::Colour kept{unit(colour.red), unit(colour.green), unit(colour.blue), unit(colour.alpha)};
+  if (kept == background_) return;
+  background_ = kept;
   needs_display_ = true;
 }
 
 void Window::order_front() {
+  if (visible_) return;
   visible_ = true;
   needs_display_ = true;
 }
 
 void Window::order_out() {
+  if (!visible_ && !key_) return;
   visible_ = false;
   key_ = false;
   needs_display_ = true;
@@ -139,7 +154,9 @@ void Window::make_key_and_order_front() {
   order_front();
   if (!can_become_key()) return;
   if (registry_) registry_->resign_key_except(*this);
+  if (key_) return;
   key_ = true;
+  needs_display_ = true;
 }
 
 void Window::resign_key() {
@@ -189,21 +206,25 @@ int Window::add_tracking_rect(Rect rect) {
 bool Window::remove_tracking_rect(int tag) { return tracking_.erase(tag) != 0; }
 
 void Window::set_cursor(std::string cursor_name) {
+  if (cursor_name == cursor_) return;
   cursor_ = std::move(cursor_name);
   needs_display_ = true;
 }
 
 void Window::set_tool_tip(std::string tip) {
+  if (tip == tool_tip_) return;
   tool_tip_ = std::move(tip);
   needs_display_ = true;
 }
 
 void Window::set_shows(plist::Dictionary shows) {
+  if (shows == shows_) return;
   shows_ = std::move(shows);
   needs_display_ = true;
 }
 
 void Window::show(std::string key, plist::Value value) {
+  if (const plist::Value* shown = shows_.find(key); shown != nullptr && *shown == value) return;
   shows_.set(std::move(key), std::move(value));
   needs_display_ = true;
 }
@@ -329,7 +350,7 @@ std::optional<gfx::Surface> Window::render() const {
   return picture;
 }
 
-plist::Value Window::state() const {
+plist::Dictionary Window::shown_state() const {
   plist::Dictionary state;
   state.set("frame", rect_dictionary(frame_));
   state.set("title", title_);
@@ -343,6 +364,11 @@ plist::Value Window::state() const {
   state.set("tooltip", tool_tip_);
   state.set("shows", shows_);
   if (content_view_) state.set("views", content_view_->describe());
+  return state;
+}
+
+plist::Value Window::state() const {
+  plist::Dictionary state = shown_state();
   state.set("sequence", static_cast<std::int64_t>(sequence_ + 1));
   return state;
 }
@@ -369,20 +395,42 @@ std::optional<std::filesystem::path> Window::state_path(std::error_code& error) 
   return *folder / (name_ + ".state");
 }
 
-bool Window::display(std::error_code& error) {
-  error.clear();
+std::optional<std::filesystem::path> Window::private_window_folder(std::error_code& error) const {
   auto folder = window_folder(error);
-  if (!folder || !files::make_directories(*folder, 0700, error)) return false;
+  if (!folder) return std::nullopt;
+  // Each level is made here and checked like the render folder itself, so nobody can have
+  // made it first, or left a link there that writes would follow.
+  if (!runtime::make_private_directory(folder->parent_path(), false, error) ||
+      !runtime::make_private_directory(*folder, false, error)) {
+    return std::nullopt;
+  }
+  return folder;
+}
+
+bool Window::draws_picture() const { return visible_ && frame_.width >= 1 && frame_.height >= 1; }
+
+bool Window::display(std::error_code& error) {
+  std::optional<gfx::Surface> picture;
+  if (draws_picture()) picture = render();
+  return write(std::move(picture), error);
+}
+
+bool Window::write(std::optional<gfx::Surface> picture, std::error_code& error) {
+  error.clear();
+  // Until this write has succeeded, nothing on disk is known to match the window.
+  last_written_.reset();
+  auto folder = private_window_folder(error);
+  if (!folder) return false;
 
   // A window smaller than a pixel has nothing to show; one too large cannot be drawn.
   std::error_code picture_error;
-  if (visible_ && frame_.width >= 1 && frame_.height >= 1) {
-    auto picture = render();
+  if (draws_picture()) {
     if (!picture) {
       picture_error = std::make_error_code(std::errc::value_too_large);
     } else {
-      // Snapshots for whoever looks: replaced atomically, not flushed to disk on every page.
-      const std::optional<std::string> png = picture->png_bytes();
+      // Snapshots for whoever looks: replaced atomically, not flushed to disk on every page,
+      // and packed for speed, as they are rewritten at typing speed.
+      const std::optional<std::string> png = picture->png_bytes(gfx::PngCompression::Fast);
       if (!png) {
         picture_error = std::make_error_code(std::errc::io_error);
       } else {
@@ -390,9 +438,13 @@ bool Window::display(std::error_code& error) {
                             files::Durability::Unflushed);
       }
     }
+  } else {
+    picture.reset();
   }
-  const std::string written = plist::to_xml(state());
-  if (!files::write_atomic(*folder / (name_ + ".state"), written, error, 0644,
+  plist::Dictionary shown = shown_state();
+  plist::Dictionary written = shown;
+  written.set("sequence", static_cast<std::int64_t>(sequence_ + 1));
+  if (!files::write_atomic(*folder / (name_ + ".state"), plist::to_xml(written), error, 0644,
                            files::Durability::Unflushed)) {
     return false;
   }
@@ -402,6 +454,7 @@ bool Window::display(std::error_code& error) {
     error = picture_error;
     return false;
   }
+  last_written_ = Written{std::move(shown), std::move(picture)};
   return true;
 }
 
@@ -413,9 +466,44 @@ void Window::display_reporting_errors() {
   }
 }
 
+namespace {
+
+bool same_pixels(const gfx::Surface& one, const gfx::Surface& other) {
+  if (one.width() != other.width() || one.height() != other.height()) return false;
+  cairo_surface_flush(one.cairo());
+  cairo_surface_flush(other.cairo());
+  const int stride = cairo_image_surface_get_stride(one.cairo());
+  if (stride != cairo_image_surface_get_stride(other.cairo())) return false;
+  const unsigned char* a = cairo_image_surface_get_data(one.cairo());
+  const unsigned char* b = cairo_image_surface_get_data(other.cairo());
+  const auto row_bytes = static_cast<std::size_t>(one.width()) * 4;
+  for (int y = 0; y < one.height(); ++y) {
+    if (std::memcmp(a + static_cast<std::ptrdiff_t>(y) * stride,
+                    b + static_cast<std::ptrdiff_t>(y) * stride, row_bytes) != 0) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 bool Window::display_if_needed(std::error_code& error) {
   error.clear();
-  return !needs_display_ || display(error);
+  if (!needs_display_) return true;
+  // Owners mark the content as changed without knowing whether it looks different: what would
+  // be written is compared with what was, and the same window is not written again.
+  if (!last_written_ || last_written_->state != shown_state()) return display(error);
+  if (!draws_picture()) {
+    needs_display_ = false;
+    return true;
+  }
+  std::optional<gfx::Surface> picture = render();
+  if (picture && last_written_->picture && same_pixels(*picture, *last_written_->picture)) {
+    needs_display_ = false;
+    return true;
+  }
+  return write(std::move(picture), error);
 }
 
 }  // namespace platform::ui

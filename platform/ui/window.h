@@ -5,6 +5,7 @@
 //   $KEP_RENDER_DIR/windows/<program>/<window>.state  (an XML property list, every display)
 //
 // so tests and people can see what a user would. $KEP_RENDER_DIR defaults to the runtime folder.
+// The folders on the way are made 0700 and refused unless private to this user (no links).
 //
 // Coordinates: the frame is in screen points with the origin at the bottom left; event
 // locations and tracking rectangles are in window points, origin at the window's bottom left.
@@ -73,7 +74,9 @@ struct MouseEvent {
 std::uint64_t current_modifier_flags();
 
 // Where windows write their pictures and states: $KEP_RENDER_DIR (absolute), else the runtime
-// folder. A relative $KEP_RENDER_DIR is refused (std::errc::invalid_argument).
+// folder. A relative $KEP_RENDER_DIR is refused (std::errc::invalid_argument); so is one that
+// is not private to this user, with the runtime folder's checks (runtime_dir.h), since what
+// windows show is what the user types. It is created (0700) when missing.
 std::optional<std::filesystem::path> render_directory(std::error_code& error);
 
 class WindowRegistry;
@@ -187,15 +190,20 @@ class Window {
   plist::Value state() const;
 
   // Writes the state and, when visible, the picture; the sequence grows by one every time.
-  // False with `error` set when a file could not be written or the picture could not be made
-  // (std::errc::value_too_large); the state is written even then.
+  // False with `error` set when a file could not be written, the window's folder is refused
+  // (see render_directory) or the picture could not be made (std::errc::value_too_large); the
+  // state is written even then.
   bool display(std::error_code& error);
   // display() for callers with nobody to tell: a failure is reported on stderr (the window
   // keeps working; only its files are stale).
   void display_reporting_errors();
+  // Setters mark the window only when they change something; this says the content may draw
+  // differently.
   void set_needs_display() { needs_display_ = true; }
   bool needs_display() const { return needs_display_; }
   // display() when something changed since the last one; true when nothing had to be written.
+  // A window whose state and picture would come out as the last successful display wrote them
+  // is not written again (its sequence stays).
   bool display_if_needed(std::error_code& error);
   std::uint64_t sequence() const { return sequence_; }
 
@@ -219,7 +227,20 @@ class Window {
     bool inside = false;
   };
 
+  // What the last successful display wrote: the state without its sequence, and the picture
+  // (none while hidden).
+  struct Written {
+    plist::Dictionary state;
+    std::optional<gfx::Surface> picture;
+  };
+
   std::optional<std::filesystem::path> window_folder(std::error_code& error) const;
+  // window_folder(), with its folders made and checked for writing.
+  std::optional<std::filesystem::path> private_window_folder(std::error_code& error) const;
+  plist::Dictionary shown_state() const;
+  bool draws_picture() const;
+  // Writes `picture` (rendered now; nullopt when it could not be) and the state.
+  bool write(std::optional<gfx::Surface> picture, std::error_code& error);
   // The content view's say on a mouse event; true when a view took it.
   bool offer_to_views(const MouseEvent& event);
   // A view of the content is being destroyed: it gets no more events.
@@ -255,6 +276,7 @@ class Window {
   plist::Dictionary shows_;
   std::uint64_t sequence_ = 0;
   bool needs_display_ = true;
+  std::optional<Written> last_written_;
   WindowRegistry* registry_ = nullptr;
 };
 
