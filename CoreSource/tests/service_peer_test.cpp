@@ -195,6 +195,28 @@ INSTANTIATE_TEST_SUITE_P(Services, ServicePeerTest, ::testing::ValuesIn(kService
 
 class ServiceFallbackTest : public ServicePeerTest {};
 
+// A service stopped for long has its queue of connections full: connecting waits and fails,
+// which counts as not answering, so later keys do not wait again. (Connecting gives up only
+// after the ports' own connect bound, some seconds, twice here.)
+TEST_F(ServiceFallbackTest, AServiceWhoseQueueIsFullIsLeftAloneToo) {
+  const Service& service = kServices[0];
+  StoppedService stopped(service.port);
+  ASSERT_TRUE(stopped.serving());
+  std::vector<platform::ports::RemotePort> queued;
+  for (int i = 0; i < 1000; ++i) {
+    std::error_code error;
+    std::optional<platform::ports::RemotePort> port =
+        platform::ports::RemotePort::open(service.port, error);
+    if (!port) break;
+    queued.push_back(std::move(*port));
+  }
+  ASSERT_LT(queued.size(), 1000u) << "the queue never filled";
+  EXPECT_FALSE(service.ask());
+  EXPECT_EQ(logged("did not answer"), 1);
+  EXPECT_TRUE(ime_service_resting(service.peer));
+  EXPECT_TRUE(gone_.empty());
+}
+
 // Traditional output with a hung converter: the sentence keeps its simplified text.
 TEST_F(ServiceFallbackTest, ATraditionalSentenceKeepsItsSimplifiedTextWhenTheConverterHangs) {
   StoppedService stopped("KEPCCServerPort");
