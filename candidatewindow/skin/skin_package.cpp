@@ -80,6 +80,18 @@ std::optional<std::string> entry_name(zip_t* archive, zip_uint64_t index, Failur
   return std::nullopt;
 }
 
+// The first C0, DEL or C1 control character of a UTF-8 name, as its code; nullopt when none.
+// Such a name would reach file listings, logs and terminals as a command, not as text.
+std::optional<unsigned> control_character(std::string_view utf8) {
+  for (std::size_t i = 0; i < utf8.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(utf8[i]);
+    if (byte < 0x20 || byte == 0x7f) return byte;
+    const auto next = i + 1 < utf8.size() ? static_cast<unsigned char>(utf8[i + 1]) : 0u;
+    if (byte == 0xc2 && next >= 0x80 && next < 0xa0) return next;
+  }
+  return std::nullopt;
+}
+
 // Splits a name into the components of a path inside the destination; a backslash counts as
 // a separator. Refuses what could reach outside: absolute paths and "..".
 bool split_entry_path(Entry& entry, Failure& failure) {
@@ -152,6 +164,13 @@ std::optional<std::vector<Entry>> plan_entries(zip_t* archive, const PackageLimi
     entry.index = index;
     auto name = entry_name(archive, index, failure);
     if (!name) return std::nullopt;
+    if (auto control = control_character(*name)) {
+      char code[8];
+      std::snprintf(code, sizeof code, "%02X", *control);
+      failure = {kPackageRefused, "entry " + std::to_string(index) + " has the control character U+00" + code +
+                                      " in its name"};
+      return std::nullopt;
+    }
     entry.name = std::move(*name);
     if (!split_entry_path(entry, failure) || !check_file_type(archive, entry, failure)) return std::nullopt;
 
@@ -402,7 +421,8 @@ int extractSkinFile(const std::string& archive, const std::string& destination, 
 std::optional<std::string> skin_name_for_package(const fs::path& archive) {
   std::string name = archive.filename().string();
   if (ends_with_package_extension(name)) name.resize(name.size() - 4);
-  if (name.empty() || name.front() == '.' || name.find('/') != std::string::npos || name.size() > kMaxNameBytes) {
+  if (name.empty() || name.front() == '.' || name.find('/') != std::string::npos || name.size() > kMaxNameBytes ||
+      control_character(name)) {
     return std::nullopt;  // "." and ".." start with a dot too
   }
   return name;

@@ -21,7 +21,8 @@ struct PackageLimits {
 enum PackageStatus : int {
   kPackageInstalled = 0,
   kPackageUnreadable = -1,       // not a zip archive, damaged, or an entry fails to read
-  kPackageRefused = -2,          // an entry is unsafe (path, link, device) or a bound is passed
+  kPackageRefused = -2,          // an entry is unsafe (path, control character in its name, link,
+                                 // device) or a bound is passed
   kPackageDestinationFailed = -3,  // the destination cannot be created or swapped in
   kPackageNotASkin = -4,         // no skin.ini at the top or in the one top-level folder
 };
@@ -34,7 +35,7 @@ int extractSkinFile(const std::string& archive, const std::string& destination, 
 
 // The skin name a package installs under: its file name without the ".ssf" extension (any
 // case). nullopt for a name that is empty, "." or "..", starts with "." (the names of
-// folders being built) or does not fit a file name.
+// folders being built), holds a control character or does not fit a file name.
 std::optional<std::string> skin_name_for_package(const std::filesystem::path& archive);
 
 // Installs `archive` as `skins_folder`/<name> (the folder is created 0755 when missing).

@@ -136,6 +136,56 @@ TEST_F(SkinPackageTest, HostileEntriesRefuseTheWholePackage) {
   }
 }
 
+TEST_F(SkinPackageTest, NamesWithControlCharactersRefuseTheWholePackage) {
+  // A name in GB 18030 that decodes to U+0085 (next line), a C1 control character.
+  const auto gb_next_line = platform::text::from_utf8("bg\xC2\x85.png", platform::text::Encoding::Gb18030);
+  ASSERT_TRUE(gb_next_line);
+  ZipEntry gb_entry{*gb_next_line, "P"};
+  struct Case {
+    const char* what;
+    ZipEntry entry;
+  };
+  const std::vector<Case> cases = {
+      {"line end", {"bg\n.png", "P"}},
+      {"carriage return", {"bg\r.png", "P"}},
+      {"tab", {"bg\t.png", "P"}},
+      {"escape", {"\x1b[31mbg.png", "P"}},
+      {"bell", {"bg\x07.png", "P"}},
+      {"delete", {"bg\x7f.png", "P"}},
+      {"C1 introducer", {"bg\xC2\x9B" "2J.png", "P"}},
+      {"in a folder's name", {"pics\x1b/a.png", "P"}},
+      {"a folder entry", {"pics\n/"}},
+      {"C1 from GB 18030", gb_entry},
+  };
+  for (const Case& test : cases) {
+    SCOPED_TRACE(test.what);
+    // libzip flags a name as UTF-8 only without C0 controls other than line ends and tabs;
+    // the others, and names that are no UTF-8 at all, are stored unflagged, as their bytes.
+    ZipEntry entry = test.entry;
+    entry.raw_name = !platform::text::is_valid_utf8(entry.name) ||
+                     entry.name.find_first_of("\x01\x02\x03\x04\x05\x06\x07\x08\x0b\x0c\x0e\x0f\x10\x11\x12\x13"
+                                              "\x14\x15\x16\x17\x18\x19\x1a\x1b\x1c\x1d\x1e\x1f") != std::string::npos;
+    // Good entries come first, so a lazy check would already have written them.
+    const fs::path archive = package("Ctl.ssf", {kIni, kPicture, entry});
+    std::string error;
+    EXPECT_FALSE(kepskin::install_skin_package(archive, skins_, error));
+    EXPECT_NE(error.find("control character"), std::string::npos) << error;
+    // The message names the entry without the character itself.
+    EXPECT_EQ(error.find_first_of("\n\r\t\x1b\x07\x7f"), std::string::npos) << error;
+    EXPECT_EQ(error.find("\xC2"), std::string::npos) << error;
+    EXPECT_EQ(tree(), std::set<std::string>{"Skins"});
+    std::string message;
+    EXPECT_EQ(kepskin::extractSkinFile(archive.string(), (scratch_ / "x").string(), message),
+              kepskin::kPackageRefused);
+    EXPECT_FALSE(fs::exists(scratch_ / "x"));
+  }
+  // A no-break space (U+00A0) sits just past the C1 range and is an ordinary character.
+  std::string error;
+  EXPECT_TRUE(kepskin::install_skin_package(package("Nbsp.ssf", {kIni, {"bg\xC2\xA0.png", "P"}}), skins_, error))
+      << error;
+  EXPECT_EQ(read_bytes(skins_ / "Nbsp" / "bg\xC2\xA0.png"), "P");
+}
+
 TEST_F(SkinPackageTest, BoundsOnEntriesAndSizes) {
   std::vector<ZipEntry> many = {kIni};
   for (int i = 0; i < 4096; ++i) many.push_back({"f" + std::to_string(i), ""});
@@ -269,6 +319,8 @@ TEST(SkinNameTest, NameComesFromThePackageFileName) {
       {"a.zip", "a.zip"},         {".ssf", std::nullopt},  {"..ssf", std::nullopt}, {"...ssf", std::nullopt},
       {".hidden.ssf", std::nullopt}, {"dir/", std::nullopt}, {"..", std::nullopt},
       {"x.ssf.ssf", "x.ssf"},
+      {"a\nb.ssf", std::nullopt}, {"\x1b[31mRed.ssf", std::nullopt}, {"Red\x7f.ssf", std::nullopt},
+      {"Red\xC2\x9B.ssf", std::nullopt}, {"Red\xC2\xA0.ssf", "Red\xC2\xA0"},
   };
   for (const Case& test : cases) EXPECT_EQ(kepskin::skin_name_for_package(test.archive), test.name) << test.archive;
   EXPECT_FALSE(kepskin::skin_name_for_package(std::string(256, 'n') + ".ssf"));
