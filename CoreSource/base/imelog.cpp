@@ -156,6 +156,11 @@ void imelog(int level, const char* source_file, int line, const char* format, ..
   }
 }
 
+bool ime_log_line_is_error(const char* line) {
+  static constexpr char kPrefix[] = "ERROR|";
+  return line != nullptr && std::strncmp(line, kPrefix, sizeof kPrefix - 1) == 0;
+}
+
 void _ime_log_func(const char* line) {
   if (line == nullptr) return;
   const char* folder = ime_data_folder_quiet();

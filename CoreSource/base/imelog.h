@@ -33,6 +33,10 @@ extern int ime_rosetta_running;
 void imelog(int level, const char* source_file, int line, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 
+// Whether a line imelog handed on was written at IME_LOG_ERROR, for hosts that show errors
+// whatever their own debug switch says.
+bool ime_log_line_is_error(const char* line);
+
 // The engine's own log callback: appends the line to ime.log in the data folder, keeping one
 // older file ime.log.1 so the log never grows past IME_LOG_FILE_LIMIT. The file stays open
 // between lines; one removed or rotated by another process is reopened. Failures are ignored.

@@ -48,7 +48,7 @@ std::size_t size_of(const KEPPlugTable* table) { return static_cast<std::size_t>
 // Version 10: the offset table must hold whole slots between the records' end mark and the
 // tail, and the key index must be a CHM hash over exactly that many keys.
 bool open_cmph(KEPPlugTable* table, const std::string& index_path) {
-  IME_ERROR("Open plug cmph db....");
+  IME_DEBUG("Open plug cmph db....");
   const std::size_t size = size_of(table);
   const std::uint32_t tail = table->tail;
   // Records, their end mark, at least one offset slot, whole slots up to the tail.
@@ -121,7 +121,7 @@ bool open_sql(KEPPlugTable* table, const std::string& path) {
   }
   table->records_end = size - IME_PLUG_TAIL_BYTES;
 
-  IME_ERROR("Open plug sql db...");
+  IME_DEBUG("Open plug sql db...");
   table->index_db =
       open_database(sibling(path, ".idx"), "select key, loc from plugdb", SQLITE_OPEN_READONLY);
   if (table->index_db == nullptr) {
@@ -130,20 +130,20 @@ bool open_sql(KEPPlugTable* table, const std::string& path) {
   }
   const std::string extra = sibling(path, ".ex");
   if (exists(extra)) {
-    IME_ERROR("Plug has appendix database...");
+    IME_DEBUG("Plug has appendix database...");
     // Choosing an extra code updates its count in place.
     table->extra_db =
         open_database(extra, "select key, val, freq from exdb", SQLITE_OPEN_READWRITE);
     if (table->extra_db == nullptr) IME_ERROR("Open extended db failed!");
   }
   const std::string counters = sibling(path, ".freq");
-  IME_ERROR("Open '%s' with row %u", counters.c_str(), table->tail);
+  IME_DEBUG("Open '%s' with row %u", counters.c_str(), table->tail);
   table->freq = QAFreqOpen(counters.c_str(), static_cast<int>(table->tail) + 1, 0);
   if (table->freq == nullptr) {
     IME_ERROR("Open freq object failed!");
     return false;
   }
-  IME_ERROR("Open plug sql db successed.");
+  IME_DEBUG("Open plug sql db successed.");
   return true;
 }
 
@@ -220,7 +220,7 @@ int ime_plug_open(const char* path, char any_char, int max_len) {
 int ime_plug_query(ime_conversation_t* conversation, int list, const char* code, int length) {
   if (ime_qrdb_reset(conversation, list) != 0) return -1;
   if (length > IME_PLUG_MAX_TYPED_BYTES) {
-    IME_ERROR("Plug code of %d bytes is longer than %d, not queried.", length, IME_PLUG_MAX_TYPED_BYTES);
+    IME_DEBUG("Plug code of %d bytes is longer than %d, not queried.", length, IME_PLUG_MAX_TYPED_BYTES);
     return -1;
   }
   if (ime_plug_obj == nullptr || code == nullptr || length <= 0) return 0;

@@ -57,7 +57,8 @@ int ime_save_suggestion() {
   std::string path = suggestion_file();
   std::error_code error;
   if (path.empty() || !platform::files::write_atomic(path, text, error, 0600)) {
-    IME_ERROR("Write suggestions to '%s' failed!", path.c_str());
+    IME_ERROR("Write suggestions to '%s' failed!: %s", path.c_str(),
+              path.empty() ? "no data folder" : error.message().c_str());
     return -1;
   }
   return 0;

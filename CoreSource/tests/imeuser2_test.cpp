@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -260,14 +262,29 @@ TEST_F(UserPhraseTest, AFailedWriteKeepsThePhrasesAndReportsIt) {
     struct rlimit tight = limit;
     tight.rlim_cur = 64;
     ::setrlimit(RLIMIT_FSIZE, &tight);
+    LogCapture log;
     ime_query_result_t record = record_of(kBeijing);
     if (ime_udb_add(&record) != -2) return 1;
     if (held_texts() != std::multiset<std::string>{"中国", "北京"}) return 2;
     if (read_file(udb()) != before) return 3;
     if (!lock_is_free(lock_file())) return 4;
+    // The reason names the file and what the system said, in the result and in the log.
+    const std::string why = udb().string() + ": " + std::strerror(EFBIG);
+    if (ime_udb_write_error() != why) return 7;
+    const bool logged = std::any_of(LogCapture::lines().begin(), LogCapture::lines().end(), [&](const std::string& line) {
+      return line.rfind("ERROR|", 0) == 0 && line.find("Write udb.lib failed") != std::string::npos &&
+             line.find(why) != std::string::npos;
+    });
+    if (!logged) return 8;
+    // The half-written new file is gone: only udb.lib and its lock stay.
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(home_.data_folder())) names.insert(entry.path().filename().string());
+    if (names != std::set<std::string>{"udb.lib", "udb.lib.lock"}) return 9;
     if (ime_udb_close() != -1 || ime_udb_loaded != 1) return 5;
+    if (read_file(udb()) != before) return 10;
     ::setrlimit(RLIMIT_FSIZE, &limit);
     if (ime_udb_refresh() != 0) return 6;
+    if (!ime_udb_write_error().empty()) return 11;
     return 0;
   });
   EXPECT_EQ(status, 0);

@@ -1,5 +1,7 @@
 // The input-method server IMKKEP: the engine, the server's message port and the input-method
 // connection, served from one run loop until power-off.
+#include <signal.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,6 +33,10 @@ std::string connection_name() {
 
 int main() {
   using namespace imkkep;
+  // A file-size limit below udb.lib's size would otherwise kill the server at the next learned
+  // phrase; ignored, the write fails with EFBIG and is logged. Programs it starts get the
+  // default back (platform::process::launch).
+  ::signal(SIGXFSZ, SIG_IGN);
   KEPSetEngineResources();
   KEPReadLogFlag();
   ime_log_func = MyLogFunc;
@@ -72,5 +78,5 @@ int main() {
   delegate.unregisterObservers();
   engine.reset();
   kConvertEngine = nullptr;
-  return 0;
+  return IMEExitLostData() ? 1 : 0;
 }

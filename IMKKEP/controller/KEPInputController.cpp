@@ -52,7 +52,7 @@ std::optional<std::string> composition_text(ime_conversation_t* c) {
 std::unique_ptr<KEPInputController> KEPInputController::create(platform::imk::Client& client) {
   std::unique_ptr<KEPInputController> controller(new KEPInputController(client));
   if (ime_new_conversation(&controller->_convsHandle) != 0) {
-    KEPLog("Create the conversation failed!");
+    KEPLogAlways("Create the conversation failed!");
     return nullptr;
   }
   ime_conversation_t* c = controller->_convsHandle;

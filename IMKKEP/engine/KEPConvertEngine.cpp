@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "CoreSource/base/datafolder.h"
+#include "CoreSource/base/imelog.h"
 #include "IMKKEP/companions/KEPMessageReceive.h"
 #include "IMKKEP/base/server_log.h"
 #include "IMKKEP/base/server_state.h"
@@ -32,6 +33,13 @@ void KEPReadLogFlag() {
   _log_flag = !folder.empty() && std::filesystem::exists(folder + "/__debug", error) ? 1 : 0;
 }
 
-void MyLogFunc(const char* line) { KEPLog("%s", line); }
+void MyLogFunc(const char* line) {
+  // An engine error is what the user or a supporter needs to hear about, switch or not.
+  if (ime_log_line_is_error(line)) {
+    KEPLogAlways("%s", line);
+  } else {
+    KEPLog("%s", line);
+  }
+}
 
 }  // namespace imkkep

@@ -48,15 +48,19 @@ int IMEUpdateDaruzDict();
 // Drops the settings; the next IMEConfigLoad reads the file again.
 void IMEReleaseConfig();
 // Power-off: writes the chosen suggestions and the user phrases and releases the engine. Only
-// the first call after a start does anything.
+// the first call after a start does anything. A write that fails is logged with its reason.
 void IMEExit();
+// Whether the last IMEExit failed to write what the engine kept, so that the server does not
+// end as if all went well.
+bool IMEExitLostData();
 
 // Points the engine's resource lookup at the server bundle (default settings, V-mode table),
 // then at the engine's own shipped tables. 0, or -1 when the folder cannot be named.
 int KEPSetEngineResources();
 // Sets _log_flag from the file "__debug" in the data folder.
 void KEPReadLogFlag();
-// The engine's log hook: its lines join the server's log while _log_flag is set.
+// The engine's log hook: its error lines always join the server's log, the others only while
+// _log_flag is set.
 void MyLogFunc(const char* line);
 
 }  // namespace imkkep

@@ -37,10 +37,15 @@ void switch_back_to_ascii_keyboard() {
   KEPLog("ASCII input source is '%s'. Switch to this language input source.", source.c_str());
 }
 
+bool exit_lost_data = false;
+
 }  // namespace
+
+bool IMEExitLostData() { return exit_lost_data; }
 
 void IMEExit() {
   if (!ime_system_inited) return;
+  exit_lost_data = false;
   // The settings are gone once released.
   if (ime_setting_bool("AutoSwitchBack", ImeSettingReader::Server) != 0) {
     switch_back_to_ascii_keyboard();
@@ -48,7 +53,10 @@ void IMEExit() {
   IMEReleaseConfig();
   KEPLog("===> IMKKEP is quiting...");
 
-  if (ime_save_suggestion() != 0) KEPLogAlways("Save the chosen suggestions failed!");
+  if (ime_save_suggestion() != 0) {
+    KEPLogAlways("Save the chosen suggestions failed!");
+    exit_lost_data = true;
+  }
   ime_unload_hzdb();
   kConvsTable.clear();
   kAppState.clear();
@@ -57,7 +65,9 @@ void IMEExit() {
 
   KEPLog("===> Saving the UDB....");
   if (ime_udb_close() != 0) {
+    // udb.lib is replaced whole or not at all, so the old file is still there for next time.
     KEPLogAlways("Save the user phrase db failed!: %s", ime_udb_write_error().c_str());
+    exit_lost_data = true;
     ime_udb_free();
   }
 

@@ -109,7 +109,7 @@ int IMEConfigLoad() {
   const fs::file_time_type modified = fs::last_write_time(path, error);
   const bool dated = !error;
   if (!dated) {
-    KEPLog("Get file modify date for '%s' failed!", path.c_str());
+    KEPLogAlways("Get file modify date for '%s' failed!: %s", path.c_str(), error.message().c_str());
   } else if (lastMD && *lastMD == modified) {
     KEPLog("Date is same, bypass loading...");
     return 0;

@@ -54,17 +54,23 @@ std::string first_line(const std::string& path) {
 bool load_double_pinyin() {
   const char* spc = ime_config_get_string("SPC", nullptr);
   if (spc == nullptr) {
-    KEPLog("Get the double pinyin scheme failed!");
+    KEPLogAlways("Get the double pinyin scheme failed!");
     return false;
   }
   const std::string name = spc;
   KEPLog("The SPC is:[%s]", name.c_str());
-  if (!IsPlainSchemeName(name)) return false;
+  if (!IsPlainSchemeName(name)) {
+    KEPLogAlways("The double pinyin scheme '%s' is not a plain file name; refused.", name.c_str());
+    return false;
+  }
   char path[kResourcePathBytes] = {};
-  if (ime_get_resource_filename(name.c_str(), path) != 0) return false;
+  if (ime_get_resource_filename(name.c_str(), path) != 0) {
+    KEPLogAlways("The double pinyin scheme '%s' is not found.", name.c_str());
+    return false;
+  }
   KEPLog("Loading double pinyin from '%s'", path);
   if (ime_load_sp_config(path) != 0) {
-    KEPLog("Load double pinyin failed!");
+    KEPLogAlways("Load double pinyin from '%s' failed!", path);
     return false;
   }
   return true;

@@ -1,17 +1,21 @@
 // IMKKEPCandidateWindow: the candidate, status and V-mode windows of the input method. The
 // server starts it; it takes the server's messages on IMKKEPCANDIDATEWINDOW_RECEIVER, serves
 // its windows' control port, and ends at SIGTERM (power-off).
+#include <signal.h>
+
 #include <cstdio>
 #include <system_error>
 
 #include "candidatewindow/app/candidate_controller.h"
 #include "candidatewindow/app/message_service.h"
+#include "candidatewindow/app/picture_memory.h"
 #include "candidatewindow/protocol/message_ids.h"
 #include "platform/runloop.h"
 #include "platform/ui/control_server.h"
 
 int main() {
   using kepcandidatewindow::kProgramName;
+  ::signal(SIGXFSZ, SIG_IGN);  // a file-size limit fails a picture's write instead of the program
   platform::RunLoop loop;
   loop.on_power_off([&loop] { loop.stop(); });
 
