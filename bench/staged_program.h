@@ -1,7 +1,8 @@
 // The staged service programs, started for a benchmark's life: each is launched from the staged
 // root and counted as running once its port answers; it is ended with SIGTERM (as at power-off)
-// when the object goes. PrivateRuntime gives the programs and the benchmark a runtime folder of
-// their own, so that no other system's services on this machine are ever asked.
+// when the object goes, and killed when it has not ended within five seconds. PrivateRuntime
+// gives the programs and the benchmark a runtime folder of their own, so that no other
+// system's services on this machine are ever asked.
 #pragma once
 
 #include <signal.h>
@@ -55,7 +56,11 @@ class StagedProgram {
     if (!pid_) return;
     std::error_code error;
     platform::process::send_signal(*pid_, SIGTERM, error);
-    platform::process::wait_for_exit(*pid_, std::chrono::seconds(5));
+    platform::process::send_signal(*pid_, SIGCONT, error);
+    if (!platform::process::wait_for_exit(*pid_, std::chrono::seconds(5))) {
+      platform::process::send_signal(*pid_, SIGKILL, error);
+      platform::process::wait_for_exit(*pid_, std::chrono::seconds(5));
+    }
   }
   StagedProgram(const StagedProgram&) = delete;
   StagedProgram& operator=(const StagedProgram&) = delete;
