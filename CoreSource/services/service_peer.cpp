@@ -57,11 +57,11 @@ platform::ports::SendStatus ime_service_send(const char* port_name, std::int32_t
                                              std::chrono::milliseconds timeout) {
   reply->reset();
   std::error_code error;
-  auto remote = platform::ports::RemotePort::open(port_name, error);
+  auto remote = platform::ports::RemotePort::open(port_name, error, timeout);
   if (!remote) {
     if (error == std::errc::connection_refused) return platform::ports::SendStatus::InvalidPort;
     // A service that has stopped taking connections fills its queue; connecting then waits
-    // and gives up, which is the service not answering.
+    // the bound and gives up, which is the service not answering.
     if (error == std::errc::resource_unavailable_try_again || error == std::errc::timed_out) {
       return platform::ports::SendStatus::SendTimeout;
     }

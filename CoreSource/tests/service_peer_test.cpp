@@ -195,9 +195,8 @@ INSTANTIATE_TEST_SUITE_P(Services, ServicePeerTest, ::testing::ValuesIn(kService
 
 class ServiceFallbackTest : public ServicePeerTest {};
 
-// A service stopped for long has its queue of connections full: connecting waits and fails,
-// which counts as not answering, so later keys do not wait again. (Connecting gives up only
-// after the ports' own connect bound, some seconds, twice here.)
+// A service stopped for long has its queue of connections full: connecting waits the bound and
+// fails, which counts as not answering, so later keys do not wait again.
 TEST_F(ServiceFallbackTest, AServiceWhoseQueueIsFullIsLeftAloneToo) {
   const Service& service = kServices[0];
   StoppedService stopped(service.port);
@@ -206,12 +205,14 @@ TEST_F(ServiceFallbackTest, AServiceWhoseQueueIsFullIsLeftAloneToo) {
   for (int i = 0; i < 1000; ++i) {
     std::error_code error;
     std::optional<platform::ports::RemotePort> port =
-        platform::ports::RemotePort::open(service.port, error);
+        platform::ports::RemotePort::open(service.port, error, 0ms);
     if (!port) break;
     queued.push_back(std::move(*port));
   }
   ASSERT_LT(queued.size(), 1000u) << "the queue never filled";
+  const auto asked = Clock::now();
   EXPECT_FALSE(service.ask());
+  EXPECT_LT(Clock::now() - asked, 2s) << "connecting waited the ports' default bound";
   EXPECT_EQ(logged("did not answer"), 1);
   EXPECT_TRUE(ime_service_resting(service.peer));
   EXPECT_TRUE(gone_.empty());

@@ -52,8 +52,9 @@ class KEPAppDelegate {
   bool perform(int tag, KEPInputController& controller);
 
   // Observes, on `loop`, what other programs post to the server: a staged dictionary, a user
-  // phrase file changed or to be written. false (logged) when notifications cannot be
-  // received. unregisterObservers() must run before `loop` ends.
+  // phrase file changed or to be written; and the companions it keeps running: one that ended
+  // or whose service the engine finds unserved is started again. false (logged) when
+  // notifications cannot be received. unregisterObservers() must run before `loop` ends.
   bool registerObservers(platform::RunLoop& loop);
   void unregisterObservers();
 
@@ -98,6 +99,8 @@ class KEPAppDelegate {
   KEPInputController* target_ = nullptr;
   std::unique_ptr<platform::notify::DistributedCenter> distributed_;
   platform::notify::ObserverId close_accessory_observer_ = 0;
+  platform::RunLoop* companions_loop_ = nullptr;
+  platform::RunLoop::SourceId companions_timer_ = 0;
   std::unique_ptr<KEPAccessory> accessory_;
   std::unique_ptr<KEPAbout> about_;
 };

@@ -1,9 +1,11 @@
-// What the server answers of other programs: the dictionary tools staging a dictionary, and
-// the user dictionary manager changing udb.lib or needing it written.
+// What the server answers of other programs: the dictionary tools staging a dictionary, the
+// user dictionary manager changing udb.lib or needing it written, and companions that are gone.
 #include <mutex>
 #include <system_error>
 
+#include "CoreSource/services/service_peer.h"
 #include "IMKKEP/app/KEPAppDelegate.h"
+#include "IMKKEP/companions/KEPCompanions.h"
 #include "IMKKEP/engine/KEPConvertEngine.h"
 #include "IMKKEP/engine/KEPUserPhrases.h"
 #include "IMKKEP/base/server_log.h"
@@ -12,6 +14,11 @@
 namespace imkkep {
 
 bool KEPAppDelegate::registerObservers(platform::RunLoop& loop) {
+  // The engine asks its services on this loop's thread, between keys of its clients.
+  ime_set_service_gone_hook([](std::string_view program) { KEPCompanionGone(program); });
+  companions_loop_ = &loop;
+  const auto interval = std::chrono::milliseconds(kCompanionCheckInterval);
+  companions_timer_ = loop.add_timer(interval, [] { KEPCheckLaunchedCompanions(); }, interval);
   std::error_code error;
   close_accessory_observer_ = platform::notify::NotificationCenter::local().add_observer(
       "CLOSEACC", std::nullopt, [this](const platform::notify::Notification&) { closeAccPanel(); });
@@ -30,6 +37,12 @@ bool KEPAppDelegate::registerObservers(platform::RunLoop& loop) {
 }
 
 void KEPAppDelegate::unregisterObservers() {
+  ime_set_service_gone_hook(nullptr);
+  if (companions_loop_ != nullptr && companions_timer_ != 0) {
+    companions_loop_->cancel_timer(companions_timer_);
+  }
+  companions_loop_ = nullptr;
+  companions_timer_ = 0;
   distributed_.reset();
   if (close_accessory_observer_ != 0) {
     platform::notify::NotificationCenter::local().remove_observer(close_accessory_observer_);

@@ -1,11 +1,15 @@
 #include "IMKKEP/companions/KEPCompanions.h"
 
+#include <signal.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <optional>
 #include <set>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "CoreSource/base/config.h"
 #include "CoreSource/base/datafolder.h"
@@ -40,6 +44,36 @@ std::set<std::string>& failed_programs() {
   return names;
 }
 
+// The time of the last restart attempt per program, so that a program that keeps ending is
+// started again at most once per kCompanionRestartInterval.
+std::map<std::string, std::chrono::steady_clock::time_point>& restart_attempts() {
+  static std::map<std::string, std::chrono::steady_clock::time_point> attempts;
+  return attempts;
+}
+
+// The companions that are to keep running, and the process this server last launched of each:
+// when it ends, it is started again.
+constexpr std::string_view kKeptRunning[] = {"IMKKEPCandidateWindow", "IMKKEPSimp2TradConverter",
+                                             "IMKKEPSentenceParser"};
+constexpr std::string_view kSentenceParser = "IMKKEPSentenceParser";
+
+// nullopt: it ended and has not been started again yet (the interval had not passed).
+std::map<std::string, std::optional<pid_t>>& launched_companions() {
+  static std::map<std::string, std::optional<pid_t>> launched;
+  return launched;
+}
+
+bool kept_running(std::string_view name) {
+  return std::find(std::begin(kKeptRunning), std::end(kKeptRunning), name) != std::end(kKeptRunning);
+}
+
+// Whether a child launched earlier has ended: reaped here, or already by another reap (the
+// process is then gone).
+bool ended(pid_t pid) {
+  if (platform::process::wait_for_exit(pid, std::chrono::milliseconds(0))) return true;
+  return ::kill(pid, 0) != 0 && errno == ESRCH;
+}
+
 // "Name" of "Name.app" or "Name"; empty unless it is a plain file name.
 std::string program_name_of(std::string_view app_name) {
   std::string name(app_name);
@@ -63,8 +97,11 @@ void bring_to_front(const std::string& name) {
 int real_launch(const fs::path& program, bool to_front) {
   platform::process::reap_launched();
   std::error_code error;
-  if (!platform::process::launch(program, {}, error)) return error.value() != 0 ? error.value() : EIO;
-  if (to_front) bring_to_front(program.filename().string());
+  const std::optional<pid_t> pid = platform::process::launch(program, {}, error);
+  if (!pid) return error.value() != 0 ? error.value() : EIO;
+  const std::string name = program.filename().string();
+  if (kept_running(name)) launched_companions()[name] = *pid;
+  if (to_front) bring_to_front(name);
   return 0;
 }
 
@@ -85,7 +122,9 @@ int launch(std::string_view app_name, bool to_front) {
   }
   const int result = launcher() ? launcher()(program, to_front) : real_launch(program, to_front);
   KEPLog("Launch result:%d", result);
-  if (result != 0 && failed_programs().insert(name).second) {
+  if (result == 0) {
+    failed_programs().erase(name);
+  } else if (failed_programs().insert(name).second) {
     KEPLogAlways("%s cannot be launched: %s", program.c_str(),
                  std::generic_category().message(result).c_str());
   }
@@ -109,6 +148,8 @@ bool startup_setting_bool(const char* key) {
 void KEPSetCompanionLauncher(CompanionLauncher replacement) {
   launcher() = std::move(replacement);
   failed_programs().clear();
+  restart_attempts().clear();
+  launched_companions().clear();
 }
 
 fs::path KEPSharedSupportPath() {
@@ -124,7 +165,9 @@ int KEPLaunchApp2(std::string_view app_name) { return launch(app_name, /*to_fron
 bool IsRunningApp(std::string_view name) { return platform::process::is_running_in_session(name); }
 
 void KEPCheckCellDictUpdater(bool at_startup) {
-  auto log = at_startup ? KEPLog : KEPLogAlways;
+  // An updater that cannot be started is tried again at each reload, but said once.
+  const bool failed_before = failed_programs().contains("KepCellDictUpdater");
+  auto log = at_startup || failed_before ? KEPLog : KEPLogAlways;
   const bool wanted = at_startup ? startup_setting_bool("DaruzDictAutoUpdate")
                                  : ime_setting_bool("DaruzDictAutoUpdate", ImeSettingReader::Server);
   const bool running = IsRunningApp("KepCellDictUpdater");
@@ -152,18 +195,36 @@ void KEPLaunchStartupCompanions() {
   KEPLaunchSentenceParser();
 }
 
-void KEPCompanionGone(std::string_view app_name) {
+bool KEPCompanionGone(std::string_view app_name) {
   using Clock = std::chrono::steady_clock;
-  static std::map<std::string, Clock::time_point> last_attempt;
   const std::string name = program_name_of(app_name);
-  if (name.empty()) return;
+  if (name.empty()) return false;
   const Clock::time_point now = Clock::now();
-  auto found = last_attempt.find(name);
-  if (found != last_attempt.end() && now - found->second < kCompanionRestartInterval) return;
-  last_attempt[name] = now;
-  if (IsRunningApp(name)) return;
-  if (launch(app_name, /*to_front=*/false) == 0) {
-    KEPLogAlways("%s had stopped; started it again.", name.c_str());
+  auto found = restart_attempts().find(name);
+  if (found != restart_attempts().end() && now - found->second < kCompanionRestartInterval) {
+    return false;
+  }
+  restart_attempts()[name] = now;
+  // The sentence service runs only where its word libraries are installed.
+  if (name == kSentenceParser && !full_convert_installed()) return false;
+  if (IsRunningApp(name)) return true;
+  if (launch(app_name, /*to_front=*/false) != 0) return false;
+  KEPLogAlways("%s had stopped; started it again.", name.c_str());
+  return true;
+}
+
+void KEPCheckLaunchedCompanions() {
+  std::vector<std::string> gone;
+  for (const auto& [name, pid] : launched_companions()) {
+    if (!pid || ended(*pid)) gone.push_back(name);
+  }
+  for (const std::string& name : gone) {
+    launched_companions()[name].reset();
+    const bool runs = KEPCompanionGone(name + std::string(kAppSuffix));
+    // Started again, it is watched under its new process; running as another's, not at all;
+    // not started, it is tried again at the next check.
+    auto it = launched_companions().find(name);
+    if (runs && !it->second) launched_companions().erase(it);
   }
 }
 

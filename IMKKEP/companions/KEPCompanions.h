@@ -50,9 +50,16 @@ void KEPLaunchSoftwareUpdater();
 
 // Called when a companion ("<Name>.app") could not be reached: a send failed or it exited.
 // When its program no longer runs it is started again, at most once per
-// kCompanionRestartInterval per program, and the restart is logged. A program that runs but
-// does not answer (busy, stopped) is left alone.
+// kCompanionRestartInterval per program, and the restart is logged; the sentence service only
+// where its word libraries are installed. A program that runs but does not answer (busy,
+// stopped) is left alone. true when the program runs now: it did, or it was started again.
 inline constexpr std::chrono::seconds kCompanionRestartInterval{3};
-void KEPCompanionGone(std::string_view app_name);
+bool KEPCompanionGone(std::string_view app_name);
+
+// The window, the converter and the sentence service this server launched: each one that has
+// ended is started again through KEPCompanionGone (one whose interval has not passed yet, at a
+// later check). The server calls it from a run-loop timer.
+inline constexpr std::chrono::seconds kCompanionCheckInterval{2};
+void KEPCheckLaunchedCompanions();
 
 }  // namespace imkkep

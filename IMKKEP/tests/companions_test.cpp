@@ -1,16 +1,23 @@
 // The companion programs: which the server starts and when, how a launch finds its program,
-// that a running program is never started twice, and the cell-dictionary updater's shutdown.
+// that a running program is never started twice, that one which is gone is started again,
+// and the cell-dictionary updater's shutdown.
 #include <gtest/gtest.h>
 #include <signal.h>
 
 #include <cerrno>
+#include <cstring>
 #include <chrono>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
+#include "CoreSource/base/config.h"
 #include "CoreSource/base/datafolder.h"
+#include "CoreSource/services/ccclient.h"
+#include "CoreSource/services/sentence_client.h"
+#include "CoreSource/services/service_peer.h"
 #include "CoreSource/tests/engine_test_support.h"
+#include "IMKKEP/app/KEPAppDelegate.h"
 #include "IMKKEP/companions/KEPCompanions.h"
 #include "IMKKEP/tests/companions_fixture.h"
 #include "IMKKEP/tests/host_engine_fixture.h"
@@ -20,6 +27,7 @@
 #include "platform/files.h"
 #include "platform/plist.h"
 #include "platform/process.h"
+#include "platform/runloop.h"
 
 namespace {
 
@@ -75,6 +83,15 @@ std::vector<pid_t> children() {
     if (rest >> state >> parent && parent == ::getpid()) found.push_back(std::stoi(text));
   }
   return found;
+}
+
+// Ends the processes, each within a bound.
+void terminate(const std::vector<pid_t>& pids) {
+  for (pid_t pid : pids) {
+    std::error_code ignored;
+    platform::process::send_signal(pid, SIGTERM, ignored);
+    platform::process::wait_for_exit(pid, std::chrono::seconds(5));
+  }
 }
 
 // The stub companion copied as program `name` of the folder the server launches from.
@@ -143,6 +160,11 @@ TEST_P(CompanionStartup, StartsTheWindowAndTheConverterAndTheSentenceServiceWhen
   EXPECT_EQ(launched_names(), GetParam() ? Names{"IMKKEPSentenceParser"} : Names{});
 }
 
+TEST_P(CompanionStartup, AGoneSentenceServiceIsStartedAgainOnlyWhereItsLibrariesAreInstalled) {
+  EXPECT_EQ(imkkep::KEPCompanionGone("IMKKEPSentenceParser.app"), GetParam());
+  EXPECT_EQ(launched_names(), GetParam() ? Names{"IMKKEPSentenceParser"} : Names{});
+}
+
 INSTANTIATE_TEST_SUITE_P(SentenceEngine, CompanionStartup, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Installed" : "Missing"; });
 
@@ -156,11 +178,7 @@ class CompanionLauncher : public ::testing::Test {
     platform::Bundle::reset_cache();
   }
   void TearDown() override {
-    for (pid_t pid : platform::process::find_running(name_)) {
-      std::error_code ignored;
-      platform::process::send_signal(pid, SIGTERM, ignored);
-      platform::process::wait_for_exit(pid, std::chrono::seconds(5));
-    }
+    terminate(platform::process::find_running(name_));
     companions_test::clear();
     platform::files::reset_root_cache();
     platform::Bundle::reset_cache();
@@ -209,6 +227,117 @@ TEST_F(CompanionLauncher, NamesThatAreNotPlainProgramNamesAreRefused) {
   for (const char* name : {"", ".app", "../KepStub.app", "Sub/KepStub.app", ".hidden.app", ".."}) {
     EXPECT_EQ(imkkep::KEPLaunchApp(name), -2) << '"' << name << '"';
   }
+}
+
+TEST_F(CompanionLauncher, AnUpdaterThatCannotBeStartedIsAnnouncedOnceNotAtEveryReload) {
+  platform::plist::Dictionary settings = settings_with("DaruzDictAutoUpdate", true);
+  const platform::plist::Dictionary* saved = kIMEConfigureDictionary;
+  kIMEConfigureDictionary = &settings;
+  imkkep::_log_flag = 0;
+  ServerLogCapture::lines().clear();
+  for (int reload = 0; reload < 3; ++reload) imkkep::KEPCheckCellDictUpdater(/*at_startup=*/false);
+  kIMEConfigureDictionary = saved;
+  auto count = [](const std::string& text) {
+    return std::count_if(ServerLogCapture::lines().begin(), ServerLogCapture::lines().end(),
+                         [&](const std::string& line) { return line.find(text) != std::string::npos; });
+  };
+  EXPECT_EQ(count("Launching KepCellDictUpdater.app..."), 1);
+  EXPECT_EQ(count("cannot be launched"), 1);
+}
+
+// The real launcher on a root holding stub companions, in a runtime folder of the test's own:
+// the companions this process launched and that end are started again.
+class LaunchedCompanions : public CompanionLauncher {
+ protected:
+  void TearDown() override {
+    terminate(converters());
+    CompanionLauncher::TearDown();
+  }
+  static std::vector<pid_t> converters() {
+    return platform::process::find_running_in_session(kConverter);
+  }
+
+  static constexpr const char* kConverter = "IMKKEPSimp2TradConverter";
+};
+
+TEST_F(LaunchedCompanions, AServiceThatEndsIsStartedAgainAndOtherProgramsAreNot) {
+  install_stub(shared_support_, kConverter);
+  install_stub(shared_support_, name_);
+  ASSERT_EQ(imkkep::KEPLaunchApp(std::string(kConverter) + ".app"), 0);
+  ASSERT_EQ(imkkep::KEPLaunchApp(name_ + ".app"), 0);
+  std::vector<pid_t> first;
+  ASSERT_TRUE(eventually([&] {
+    first = converters();
+    return first.size() == 1 && imkkep::IsRunningApp(name_);
+  }));
+  imkkep::KEPCheckLaunchedCompanions();
+  EXPECT_EQ(converters(), first) << "a companion that runs is left alone";
+
+  std::error_code error;
+  for (pid_t pid : {first[0], platform::process::find_running_in_session(name_).at(0)}) {
+    ASSERT_TRUE(platform::process::send_signal(pid, SIGKILL, error)) << error.message();
+  }
+  ASSERT_TRUE(eventually([&] {
+    imkkep::KEPCheckLaunchedCompanions();
+    const std::vector<pid_t> now = converters();
+    return now.size() == 1 && now[0] != first[0];
+  })) << "the converter was not started again";
+  EXPECT_TRUE(ServerLogCapture::logged(std::string(kConverter) + " had stopped; started it again."));
+  // Only the companions the server keeps running come back (a program such as the preferences
+  // ends when the user closes it), and one started again is not started a second time.
+  const std::vector<pid_t> before = children();
+  imkkep::KEPCheckLaunchedCompanions();
+  EXPECT_EQ(children(), before);
+  EXPECT_FALSE(imkkep::IsRunningApp(name_));
+}
+
+// Services the engine finds unserved, with the staged root: the recorder stands in for the
+// launcher, and nothing of that name runs in the test's own runtime folder.
+class CompanionRestart : public host_test::ServerHome {
+ protected:
+  void SetUp() override {
+    companions_test::clear();
+    host_test::ServerHome::SetUp();
+    ime_service_forget(&ime_converter_service);
+    ime_service_forget(&ime_sentence_service);
+  }
+  void TearDown() override {
+    ime_service_forget(&ime_converter_service);
+    ime_service_forget(&ime_sentence_service);
+    host_test::ServerHome::TearDown();
+  }
+
+  engine_test::TempDir runtime_;
+  engine_test::ScopedEnv runtime_env_{"KEP_RUNTIME_DIR", runtime_.path().string()};
+};
+
+TEST_F(CompanionRestart, AGoneServiceIsStartedAgainOnceWithinTheIntervalAndLogged) {
+  for (const std::string program : {"IMKKEPSimp2TradConverter", "IMKKEPSentenceParser"}) {
+    SCOPED_TRACE(program);
+    companions_test::launches().clear();
+    ServerLogCapture::lines().clear();
+    EXPECT_TRUE(imkkep::KEPCompanionGone(program + ".app"));
+    EXPECT_FALSE(imkkep::KEPCompanionGone(program + ".app")) << "started twice within the interval";
+    EXPECT_EQ(launched_names(), Names{program});
+    EXPECT_TRUE(ServerLogCapture::logged(program + " had stopped; started it again."));
+  }
+}
+
+TEST_F(CompanionRestart, TheEngineTellsTheServerOfAServiceNobodyServes) {
+  platform::RunLoop loop;
+  ASSERT_TRUE(imkkep::KEPAppDelegate::shared().registerObservers(loop));
+  std::string converted;
+  EXPECT_EQ(QAConvertChinese("头发", std::strlen("头发"), &converted), -2);
+  std::string sentence;
+  std::string marks;
+  EXPECT_EQ(QAConvertStream("zhong_guo", &sentence, &marks), -1);
+  imkkep::KEPAppDelegate::shared().unregisterObservers();
+  EXPECT_EQ(launched_names(), (Names{"IMKKEPSimp2TradConverter", "IMKKEPSentenceParser"}));
+
+  // Without the server's observers the engine tells nobody.
+  companions_test::clear();
+  EXPECT_EQ(QAConvertChinese("头发", std::strlen("头发"), &converted), -2);
+  EXPECT_EQ(launched_names(), Names{});
 }
 
 // The updater follows its setting at start-up: launched when wanted and not running; asked to
