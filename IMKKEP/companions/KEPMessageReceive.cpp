@@ -5,14 +5,17 @@
 
 #include <chrono>
 #include <memory>
+#include <mutex>
 #include <system_error>
 
 #include "CoreSource/base/imelog.h"
 #include "CoreSource/base/settings_keys.h"
 #include "CoreSource/record/engine_globals.h"
 #include "CoreSource/start/config_reload.h"
+#include "IMKKEP/companions/KEPCompanions.h"
 #include "IMKKEP/companions/KEPStatus.h"
 #include "IMKKEP/base/localized_strings.h"
+#include "IMKKEP/base/server_log.h"
 #include "IMKKEP/base/server_state.h"
 #include "IMKKEP/companions/window_messages.h"
 #include "platform/ports.h"
@@ -22,9 +25,10 @@ namespace imkkep {
 
 namespace {
 
-// A window that hangs must never stall typing: a send that cannot be handed over this fast is
-// dropped.
-constexpr std::chrono::milliseconds kSendTimeout{100};
+// A window that hangs must never stall typing: a message that cannot be handed over this fast
+// is dropped, and the window's next page replaces it.
+constexpr std::chrono::milliseconds kSendTimeout{50};
+constexpr const char* kCandidateWindowApp = "IMKKEPCandidateWindow.app";
 
 constexpr std::size_t kMaxNoticeBytes = 2048;
 constexpr std::size_t kMaxFontNameBytes = 511;
@@ -37,13 +41,80 @@ std::string color_or(const char* color, const char* fallback) {
 
 }  // namespace
 
+namespace {
+
+using platform::ports::SendStatus;
+
+// The one connection to the window, kept between messages: a connect per message would queue
+// a connection in the window's backlog for every key while it does not accept, and wait once
+// the backlog is full. Connecting never waits. A window that stops reading costs one key at
+// most kSendTimeout; from then on a message is dropped at once while the window has not read
+// all it was sent before, so nothing piles up for it to replay when it reads again.
+class WindowLink {
+ public:
+  int send(std::int32_t id, std::string_view data) {
+    std::lock_guard lock(mutex_);
+    if (failing_ && port_ && port_->unread_bytes() > 0) {
+      ++dropped_;
+      return -2;
+    }
+    if (!port_) {
+      std::error_code error;
+      port_ = platform::ports::RemotePort::open(kCandidateWindowPortName, error,
+                                                std::chrono::milliseconds(0));
+      if (!port_) {
+        failed(status_of(error));
+        return -2;
+      }
+    }
+    const SendStatus status = port_->send(id, data, kSendTimeout, kSendTimeout, /*wait_for_reply=*/false).status;
+    if (status != SendStatus::Success) {
+      failed(status);
+      return -2;
+    }
+    if (failing_) {
+      KEPLogAlways("Messages to the candidate window are delivered again (%zu dropped).",
+                   dropped_);
+      failing_ = false;
+      dropped_ = 0;
+    }
+    return 0;
+  }
+
+ private:
+  static SendStatus status_of(const std::error_code& error) {
+    if (error == std::errc::connection_refused) return SendStatus::InvalidPort;
+    if (error == std::errc::resource_unavailable_try_again) return SendStatus::SendTimeout;
+    return SendStatus::TransportError;
+  }
+
+  void failed(SendStatus status) {
+    ++dropped_;
+    if (!failing_) {
+      failing_ = true;
+      KEPLogAlways("Messages to the candidate window are dropped: %s.",
+                   platform::ports::describe(status));
+    }
+    // Each time, not once per outage: a restarted window may die again, and the restart
+    // itself is held back for a few seconds between tries.
+    if (status == SendStatus::InvalidPort) KEPCompanionGone(kCandidateWindowApp);
+  }
+
+  std::mutex mutex_;
+  std::optional<platform::ports::RemotePort> port_;
+  bool failing_ = false;
+  std::size_t dropped_ = 0;
+};
+
+WindowLink& window_link() {
+  static WindowLink link;
+  return link;
+}
+
+}  // namespace
+
 int SendMessageToUI2(std::int32_t id, std::string_view data) {
-  std::error_code error;
-  std::optional<platform::ports::RemotePort> port =
-      platform::ports::RemotePort::open(kCandidateWindowPortName, error);
-  if (!port) return -2;
-  platform::ports::Reply reply = port->send(id, data, kSendTimeout, kSendTimeout, false);
-  return reply.status == platform::ports::SendStatus::Success ? 0 : -2;
+  return window_link().send(id, data);
 }
 
 int KEPSendActiveMessage(KEPInputController* /*controller*/) {

@@ -1,6 +1,6 @@
 // The server's side of the link to the candidate window program: the senders of its messages
-// and the local port on which it talks back. Sends are one-way and short; while the window
-// program is absent they fail quietly with -2.
+// and the local port on which it talks back. Sends are one-way and never make a key wait long:
+// a message the window does not take at once is dropped with -2.
 #pragma once
 
 #include <cstdint>
@@ -21,8 +21,10 @@ class KEPInputController;
 using kepcandidate::kCandidateWindowPortName;
 using kepcandidate::kServerPortPrefix;
 
-// Sends message `id` with `data` to the candidate window: 0, or -2 when nobody serves its port
-// or the send failed.
+// Sends message `id` with `data` to the candidate window on the server's one connection to it:
+// 0, or -2 when the message was dropped (nobody serves the port, the window does not read, or
+// the send failed otherwise). The log says when messages start being dropped, and why, and
+// when they go through again; a window that nobody serves is started again.
 int SendMessageToUI2(std::int32_t id, std::string_view data);
 
 int KEPSendActiveMessage(KEPInputController* controller);             // 100
