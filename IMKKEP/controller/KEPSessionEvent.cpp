@@ -50,7 +50,7 @@ bool KEPSessionKey(KEPInputController* controller, int ch, std::uint16_t kc, std
   }
   if (switch_mode == static_cast<int>(kShiftFlag)) {
     if (c->inoff == 0 && mf == kCapsLockFlag) {
-      KEPLogAlways("Do not handle [2]");
+      KEPLog("Do not handle [2]");
       return false;
     }
     if ((mf & (kCapsLockFlag | kShiftFlag)) == (kCapsLockFlag | kShiftFlag)) {
@@ -79,7 +79,7 @@ bool KEPSessionEvent(KEPInputController* controller, const platform::imk::Event&
                      platform::imk::Client& client) {
   if (ime_config_get_bool("SupportNonUnicode", 0) == 0 &&
       client.info().supports_unicode == false) {
-    KEPLogAlways("IM Client does not support unicode.");
+    KEPLog("IM Client does not support unicode.");
     return false;
   }
   if (event.type == EventType::FlagsChanged) {

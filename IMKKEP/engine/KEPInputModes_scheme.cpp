@@ -83,12 +83,19 @@ bool open_code_table() {
   if (scheme == nullptr || scheme[0] == '\0') return true;
   const std::string name = scheme;
   const char* data_folder = QAGetAppSupportPath();
-  if (!IsPlainSchemeName(name) || data_folder == nullptr) return false;
+  if (!IsPlainSchemeName(name)) {
+    KEPLogAlways("The code table '%s' is not a plain file name; refused.", name.c_str());
+    return false;
+  }
+  if (data_folder == nullptr) return false;  // the engine said why
   const std::string path = std::string(data_folder) + "/PlugCodeTable/" + name;
   const std::string line = first_line(path);
-  KEPLogAlways("max len=%s", std::string(split_keeping_empty(line, '|').front()).c_str());
+  KEPLog("max len=%s", std::string(split_keeping_empty(line, '|').front()).c_str());
   const std::optional<PlugSchemeLine> options = ParsePlugSchemeLine(line);
-  if (!options) return false;
+  if (!options) {
+    KEPLogAlways("The code table '%s' is missing or its first line holds no valid options.", path.c_str());
+    return false;
+  }
   ime_plug_auto_fill = options->auto_fill;
   ime_plug_show_left = options->show_left;
   ime_plug_query_type = options->query_type;
