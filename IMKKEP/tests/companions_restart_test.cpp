@@ -8,47 +8,27 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <optional>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "CoreSource/services/ccclient.h"
 #include "CoreSource/tests/engine_test_support.h"
-#include "platform/ports.h"
+#include "platform/files.h"
 #include "platform/process.h"
+#include "staged_client.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
+using staged_client::eventually;
 
 constexpr const char* kConverter = "IMKKEPSimp2TradConverter";
-// Programs start slowly on a busy machine; only a failing test waits this long.
-constexpr auto kBound = 90s;
 
 const fs::path kServerProgram =
     fs::path(KEP_STAGED_ROOT) / "Library/Input Methods/IMKKEP.app/Contents/MacOS/IMKKEP";
-
-bool eventually(const std::function<bool()>& condition, Clock::duration bound = kBound) {
-  const auto deadline = Clock::now() + bound;
-  while (!condition()) {
-    if (Clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(50ms);
-  }
-  return true;
-}
-
-std::string read_text(const fs::path& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
 
 class CompanionsRestart : public ::testing::Test {
  protected:
@@ -85,6 +65,11 @@ class CompanionsRestart : public ::testing::Test {
   // The processes of this test's system: the server and what it started.
   std::vector<pid_t> started() const {
     return platform::process::find_with_environment("KEP_RUNTIME_DIR", runtime_.path().string());
+  }
+
+  std::string server_log() const {
+    std::error_code error;
+    return platform::files::read_file(log_file_, error).value_or(std::string());
   }
 
   static std::vector<pid_t> converters() {
@@ -127,9 +112,9 @@ TEST_F(CompanionsRestart, AKilledConverterRunsAgainAndTheLogSaysSo) {
   })) << "the converter was not started again";
   RecordProperty("restart_ms", static_cast<int>(
       std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - killed).count()));
-  EXPECT_NE(read_text(log_file_).find(std::string(kConverter) + " had stopped; started it again."),
+  EXPECT_NE(server_log().find(std::string(kConverter) + " had stopped; started it again."),
             std::string::npos)
-      << read_text(log_file_);
+      << server_log();
 }
 
 }  // namespace
