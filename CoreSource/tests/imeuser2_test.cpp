@@ -2,8 +2,10 @@
 // tones and syllables, and the file shared by several processes under its lock.
 #include "user/imeuser2.h"
 
+#include <sched.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <fcntl.h>
@@ -251,45 +253,103 @@ TEST_F(UserPhraseTest, PhrasesTheFileCannotHoldAreRefused) {
   EXPECT_STREQ(ime_udb_items()[0]->text2, "现代");
 }
 
+// After 中国 was written, 北京 is added while udb.lib cannot be written for `code`: the phrase
+// is kept in memory, the file and its folder are as before, and the reason is reported and
+// logged. 0, or the number of the check that failed.
+int check_failed_write(const fs::path& folder, const std::string& before, int code) {
+  const fs::path udb = folder / "udb.lib";
+  LogCapture log;
+  ime_query_result_t record = record_of(kBeijing);
+  if (ime_udb_add(&record) != -2) return 1;
+  if (held_texts() != std::multiset<std::string>{"中国", "北京"}) return 2;
+  if (read_file(udb) != before) return 3;
+  if (!lock_is_free(ime_udb_lock_path(udb.string()))) return 4;
+  // The reason names the file and what the system said, in the result and in the log.
+  const std::string why = udb.string() + ": " + std::strerror(code);
+  if (ime_udb_write_error() != why) return 5;
+  const bool logged = std::any_of(LogCapture::lines().begin(), LogCapture::lines().end(), [&](const std::string& line) {
+    return line.rfind("ERROR|", 0) == 0 && line.find("Write udb.lib failed![" + why + "]") != std::string::npos;
+  });
+  if (!logged) return 6;
+  // The half-written new file is gone.
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.path().filename().string().rfind(".udb.lib.", 0) == 0) return 7;
+  }
+  if (ime_udb_close() != -1 || ime_udb_loaded != 1) return 8;
+  if (read_file(udb) != before) return 9;
+  return 0;
+}
+
 TEST_F(UserPhraseTest, AFailedWriteKeepsThePhrasesAndReportsIt) {
   add(kZhongguo);
   const std::string before = read_file(udb());
   const int status = in_child([&] {
-    // A file size limit makes the write of the new file fail, as a full disk would.
+    // A file size limit makes the write of the new file fail.
     ::signal(SIGXFSZ, SIG_IGN);
     struct rlimit limit;
     ::getrlimit(RLIMIT_FSIZE, &limit);
     struct rlimit tight = limit;
     tight.rlim_cur = 64;
     ::setrlimit(RLIMIT_FSIZE, &tight);
-    LogCapture log;
-    ime_query_result_t record = record_of(kBeijing);
-    if (ime_udb_add(&record) != -2) return 1;
-    if (held_texts() != std::multiset<std::string>{"中国", "北京"}) return 2;
-    if (read_file(udb()) != before) return 3;
-    if (!lock_is_free(lock_file())) return 4;
-    // The reason names the file and what the system said, in the result and in the log.
-    const std::string why = udb().string() + ": " + std::strerror(EFBIG);
-    if (ime_udb_write_error() != why) return 7;
-    const bool logged = std::any_of(LogCapture::lines().begin(), LogCapture::lines().end(), [&](const std::string& line) {
-      return line.rfind("ERROR|", 0) == 0 && line.find("Write udb.lib failed") != std::string::npos &&
-             line.find(why) != std::string::npos;
-    });
-    if (!logged) return 8;
-    // The half-written new file is gone: only udb.lib and its lock stay.
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(home_.data_folder())) names.insert(entry.path().filename().string());
-    if (names != std::set<std::string>{"udb.lib", "udb.lib.lock"}) return 9;
-    if (ime_udb_close() != -1 || ime_udb_loaded != 1) return 5;
-    if (read_file(udb()) != before) return 10;
+    if (const int failed = check_failed_write(home_.data_folder(), before, EFBIG)) return failed;
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    if (ime_udb_refresh() != 0) return 6;
-    if (!ime_udb_write_error().empty()) return 11;
+    if (ime_udb_refresh() != 0) return 20;
+    if (!ime_udb_write_error().empty()) return 21;
     return 0;
   });
   EXPECT_EQ(status, 0);
   reload();
   EXPECT_EQ(held_texts(), (std::multiset<std::string>{"中国", "北京"}));
+}
+
+// Makes this process's view of `folder` a file system of its own that holds `udb` as udb.lib
+// and has no room left. false where the process may not have mounts of its own.
+bool full_file_system_at(const fs::path& folder, const std::string& udb) {
+  const uid_t uid = ::getuid();
+  const gid_t gid = ::getgid();
+  if (::unshare(CLONE_NEWNS) != 0) {
+    // Without the right to mount, a user namespace of our own gives it.
+    if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0) return false;
+    auto put = [](const char* path, const std::string& text) {
+      const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+      const bool ok = fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+      if (fd >= 0) ::close(fd);
+      return ok;
+    };
+    if (!put("/proc/self/setgroups", "deny") ||
+        !put("/proc/self/uid_map", std::to_string(uid) + " " + std::to_string(uid) + " 1") ||
+        !put("/proc/self/gid_map", std::to_string(gid) + " " + std::to_string(gid) + " 1")) {
+      return false;
+    }
+  }
+  if (::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) return false;
+  if (::mount("tmpfs", folder.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, "size=64k,mode=0700") != 0) return false;
+  write_file(folder / "udb.lib", udb);
+  const int filler = ::open((folder / "filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+  if (filler < 0) return false;
+  const std::string block(4096, 'x');
+  while (::write(filler, block.data(), block.size()) > 0) {
+  }
+  const bool full = errno == ENOSPC;
+  ::close(filler);
+  return full;
+}
+
+TEST_F(UserPhraseTest, AFullDiskKeepsTheOldFileWholeAndSaysWhy) {
+  add(kZhongguo);
+  const std::string before = read_file(udb());
+  constexpr int kNoPrivateMounts = 100;
+  const int status = in_child([&] {
+    if (!full_file_system_at(home_.data_folder(), before)) return kNoPrivateMounts;
+    if (const int failed = check_failed_write(home_.data_folder(), before, ENOSPC)) return failed;
+    // Room again: the next write stores what was kept.
+    fs::remove(home_.data_folder() / "filler");
+    if (ime_udb_refresh() != 0) return 20;
+    if (read_file(udb()).find("北京") == std::string::npos) return 21;
+    return 0;
+  });
+  if (status == kNoPrivateMounts) GTEST_SKIP() << "no file system of its own can be mounted here";
+  EXPECT_EQ(status, 0);
 }
 
 TEST_F(UserPhraseTest, ASecondProcessWaitsForTheLockAndReadsTheFileThatReplacedIt) {
