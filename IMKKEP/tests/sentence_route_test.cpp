@@ -16,6 +16,7 @@
 #include "platform/imk/client.h"
 #include "platform/ports.h"
 #include "platform/process.h"
+#include "staged_client.h"
 
 namespace keyroad_test {
 namespace {
@@ -29,36 +30,12 @@ constexpr const char* kRequest = "zhe_ge_ming_ling";
 constexpr const char* kServiceSentence = "这个命令";
 constexpr const char* kServiceProgram = "IMKKEPSentenceParser";
 constexpr const char* kServicePort = "KEPCPServerPort";
-// Programs start slowly on a busy machine; only a failing test waits this long.
-constexpr auto kStartBound = 90s;
 
 const fs::path kServerProgram =
     fs::path(KEP_STAGED_ROOT) / "Library/Input Methods/IMKKEP.app/Contents/MacOS/IMKKEP";
 
-// Whether `condition` comes to hold within `bound`.
-bool eventually(const std::function<bool()>& condition, std::chrono::seconds bound = kStartBound) {
-  const auto deadline = std::chrono::steady_clock::now() + bound;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(50ms);
-  }
-  return true;
-}
-
-// The application's document: what the server inserted.
-class Document : public platform::imk::Document {
- public:
-  void set_marked_text(std::string_view, platform::imk::Range, platform::imk::Range,
-                       platform::imk::MarkedTextStyle) override {}
-  void insert_text(std::string_view text, platform::imk::Range) override {
-    inserted.emplace_back(text);
-  }
-  std::optional<platform::imk::Range> selected_range() override { return std::nullopt; }
-  std::optional<std::string> substring(platform::imk::Range) override { return std::nullopt; }
-  std::optional<platform::imk::Rect> line_rect(std::uint64_t) override { return std::nullopt; }
-
-  std::vector<std::string> inserted;
-};
+using staged_client::Document;
+using staged_client::eventually;
 
 // The staged server program, run for a new user with a runtime folder of its own: nothing it
 // does meets the engine of the test's own process, which keeps the fixture's.
@@ -128,14 +105,7 @@ class StagedServer {
 
   // The texts the keys of `script` made the server insert.
   std::vector<std::string> type(std::string_view script) {
-    document_.inserted.clear();
-    std::string error;
-    const auto strokes = platform::imk::parse_key_script(script, &error);
-    if (!strokes) return {"(not a key script: " + error + ")"};
-    for (const platform::imk::KeyStroke& key : *strokes) {
-      if (!connection_->key_down(context_, key)) return {"(the connection failed)"};
-    }
-    return document_.inserted;
+    return staged_client::type(*connection_, context_, document_, script);
   }
 
   // The application leaves and comes back, as at a switch between applications.
