@@ -172,8 +172,9 @@ struct ServerOptions {
   std::chrono::milliseconds message_timeout{5000};
   // How long a query waits for the application's answer.
   std::chrono::milliseconds query_timeout = kQueryTimeout;
-  // How long the server stops accepting after accept failed (out of descriptors, say): the
-  // waiting connection stays queued, and accepting again at once would only spin.
+  // How long the server stops accepting after accept failed (out of descriptors with no
+  // connection that never said hello to close, say): the waiting connection stays queued, and
+  // accepting again at once would only spin.
   std::chrono::milliseconds accept_backoff{250};
   // Refused connections and failed accepts are logged at most once per this interval.
   std::chrono::milliseconds log_interval{60000};
