@@ -1,8 +1,10 @@
 // The candidate window program's answer to a page: one message 106, from its arrival at the
 // controller to the window's picture and state written. Reports the median and the 99th
-// percentile of the iterations (target: p99 under 10 ms).
+// percentile of the iterations (target: p99 under 10 ms), and the median CPU time of the
+// thread per page (cpu_median_ms), which a busy machine disturbs less than the wall clock.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
+#include <time.h>
 
 #include <algorithm>
 #include <chrono>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "candidatewindow/app/candidate_controller.h"
+#include "candidatewindow/app/picture_memory.h"
 #include "candidatewindow/protocol/ComData.h"
 #include "candidatewindow/protocol/message_ids.h"
 
@@ -47,6 +50,12 @@ std::vector<std::string> typing_pages() {
   return payloads;
 }
 
+double thread_cpu_ms() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
 double percentile(std::vector<double> samples, double fraction) {
   std::sort(samples.begin(), samples.end());
   const auto index = static_cast<std::size_t>(fraction * static_cast<double>(samples.size() - 1));
@@ -64,6 +73,8 @@ void BM_CandidatePageToFiles(benchmark::State& state) {
   fs::permissions(run, fs::perms::owner_all, fs::perm_options::replace);
   ::setenv("KEP_RUNTIME_DIR", run.c_str(), 1);
   ::setenv("KEP_RENDER_DIR", (fs::path(scratch) / "render").c_str(), 1);
+  // As the program does in main.
+  kepcandidatewindow::keepPictureMemory();
   {
     platform::ui::WindowRegistry registry;
     kepcandidatewindow::CandidateController controller;
@@ -74,17 +85,21 @@ void BM_CandidatePageToFiles(benchmark::State& state) {
 
     const std::vector<std::string> pages = typing_pages();
     std::vector<double> milliseconds;
+    std::vector<double> cpu_milliseconds;
     std::size_t next = 0;
     for (auto _ : state) {
+      const double cpu_start = thread_cpu_ms();
       const auto start = std::chrono::steady_clock::now();
       controller.handleMessage(kepcandidate::kKEPSMessageTextInput, pages[next]);
       const auto end = std::chrono::steady_clock::now();
+      cpu_milliseconds.push_back(thread_cpu_ms() - cpu_start);
       milliseconds.push_back(std::chrono::duration<double, std::milli>(end - start).count());
       next = (next + 1) % pages.size();
     }
     if (!milliseconds.empty()) {
       state.counters["median_ms"] = percentile(milliseconds, 0.5);
       state.counters["p99_ms"] = percentile(milliseconds, 0.99);
+      state.counters["cpu_median_ms"] = percentile(cpu_milliseconds, 0.5);
     }
     if (!controller.window.is_visible()) state.SkipWithError("the page was not shown");
   }

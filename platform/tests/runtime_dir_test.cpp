@@ -49,24 +49,37 @@ TEST(RuntimeDirTest, FallsBackToAPerUserFolderInTmp) {
   EXPECT_EQ(*folder, std::filesystem::path("/tmp/kep-" + std::to_string(::geteuid())));
 }
 
-TEST(RuntimeDirTest, FoldersOthersCouldEnterOrOwnAreRefused) {
-  TempDir temp;
-  auto open_folder = temp.path() / "open";
-  ASSERT_EQ(::mkdir(open_folder.c_str(), 0700), 0);
-  ASSERT_EQ(::chmod(open_folder.c_str(), 0755), 0);
-  auto link = temp.path() / "link";
-  auto target = temp.path() / "target";
-  ASSERT_EQ(::mkdir(target.c_str(), 0700), 0);
-  std::filesystem::create_symlink(target, link);
-  // A folder of another user: as root, give one away; otherwise "/" belongs to root.
-  std::filesystem::path foreign = "/";
-  if (::geteuid() == 0) {
-    foreign = temp.path() / "foreign";
-    ASSERT_EQ(::mkdir(foreign.c_str(), 0700), 0);
-    ASSERT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);
+// Places no private folder may be: a folder others may enter, one of another user, a link to
+// a private folder, a file.
+class RefusedPlaces {
+ public:
+  RefusedPlaces() {
+    EXPECT_EQ(::mkdir(open_folder.c_str(), 0700), 0);
+    EXPECT_EQ(::chmod(open_folder.c_str(), 0755), 0);
+    EXPECT_EQ(::mkdir(target.c_str(), 0700), 0);
+    std::filesystem::create_symlink(target, link);
+    // As root, give a folder away; otherwise "/" belongs to root.
+    if (::geteuid() == 0) {
+      foreign = temp.path() / "foreign";
+      EXPECT_EQ(::mkdir(foreign.c_str(), 0700), 0);
+      EXPECT_EQ(::chown(foreign.c_str(), 65534, 65534), 0);
+    }
+    std::FILE* f = std::fopen(file.c_str(), "w");
+    EXPECT_TRUE(f);
+    if (f) std::fclose(f);
   }
-  auto file = temp.path() / "file";
-  { std::FILE* f = std::fopen(file.c_str(), "w"); ASSERT_TRUE(f); std::fclose(f); }
+
+  TempDir temp;
+  std::filesystem::path open_folder = temp.path() / "open";
+  std::filesystem::path target = temp.path() / "target";
+  std::filesystem::path link = temp.path() / "link";
+  std::filesystem::path foreign = "/";
+  std::filesystem::path file = temp.path() / "file";
+};
+
+TEST(RuntimeDirTest, FoldersOthersCouldEnterOrOwnAreRefused) {
+  RefusedPlaces places;
+  const auto& open_folder = places.open_folder;
 
   struct Case {
     std::string value;
@@ -74,9 +87,9 @@ TEST(RuntimeDirTest, FoldersOthersCouldEnterOrOwnAreRefused) {
   };
   const Case cases[] = {
       {open_folder.string(), std::errc::permission_denied},
-      {foreign.string(), std::errc::permission_denied},
-      {link.string(), std::errc::not_a_directory},
-      {file.string(), std::errc::not_a_directory},
+      {places.foreign.string(), std::errc::permission_denied},
+      {places.link.string(), std::errc::not_a_directory},
+      {places.file.string(), std::errc::not_a_directory},
       {"relative/run", std::errc::invalid_argument},
   };
   for (const Case& c : cases) {
@@ -86,6 +99,42 @@ TEST(RuntimeDirTest, FoldersOthersCouldEnterOrOwnAreRefused) {
     EXPECT_EQ(error, c.expected) << c.value << ": " << error.message();
   }
   EXPECT_EQ(mode_of(open_folder), 0755u);  // refused, not silently changed
+}
+
+TEST(RuntimeDirTest, OtherPrivateFoldersGetTheSameChecksWithReasonsThatSayWhy) {
+  RefusedPlaces places;
+  const TempDir& temp = places.temp;
+
+  struct Case {
+    std::filesystem::path path;
+    bool create_parents;
+    std::errc expected;
+    const char* said;  // in the error's message
+  };
+  const Case cases[] = {
+      {places.link, true, std::errc::not_a_directory, "link"},
+      {places.link, false, std::errc::not_a_directory, "link"},
+      {places.file, false, std::errc::not_a_directory, "not a folder"},
+      {places.open_folder, false, std::errc::permission_denied, "others may enter"},
+      {places.foreign, false, std::errc::permission_denied, "another user"},
+      {temp.path() / "missing" / "child", false, std::errc::no_such_file_or_directory, ""},
+  };
+  for (const Case& c : cases) {
+    std::error_code error;
+    EXPECT_FALSE(make_private_directory(c.path, c.create_parents, error)) << c.path;
+    EXPECT_EQ(error, c.expected) << c.path << ": " << error.message();
+    EXPECT_NE(error.message().find(c.said), std::string::npos) << c.path << ": " << error.message();
+  }
+  EXPECT_TRUE(std::filesystem::is_empty(places.target)) << "nothing made through the link";
+  EXPECT_EQ(mode_of(places.open_folder), 0755u) << "refused, not silently changed";
+
+  for (bool create_parents : {true, false}) {
+    auto made = temp.path() / (create_parents ? "new/parents/made" : "made");
+    std::error_code error;
+    EXPECT_TRUE(make_private_directory(made, create_parents, error)) << made << ": " << error.message();
+    EXPECT_EQ(mode_of(made), 0700u);
+    EXPECT_TRUE(make_private_directory(made, create_parents, error)) << "an existing private folder";
+  }
 }
 
 TEST(RuntimeDirTest, SocketPathsMustFitAnAddress) {

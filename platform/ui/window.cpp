@@ -1,12 +1,18 @@
 #include "platform/ui/window.h"
 
 #include <cairo.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #include "platform/files.h"
 #include "platform/runtime_dir.h"
@@ -42,6 +48,44 @@ double unit(double component) {
 std::optional<int> pixels(double points) {
   if (!(points >= 1) || points > gfx::kMaxSide) return std::nullopt;
   return static_cast<int>(std::ceil(points));
+}
+
+std::error_code last_error() { return {errno, std::generic_category()}; }
+
+// Pictures and states are replaced at typing speed and need not survive a crash of the system.
+// Renamed over the old file, a new one is written out to disk at once on ext4 (its guard for
+// programs that replace files without flushing them), which costs more than drawing the page;
+// swapped with the old file instead, it is not, and the old one is then removed. Readers see
+// the old file or the new one, never a mix, either way. The temporary file is named as
+// files::write_atomic names its own, so an interrupted write is swept away as theirs are.
+bool replace_snapshot(const std::filesystem::path& path, std::string_view data,
+                      std::error_code& error) {
+  std::string temporary = path.parent_path().native();
+  temporary += "/.";
+  temporary += path.filename().native();
+  temporary += ".XXXXXX";
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) {
+    error = last_error();
+    return false;
+  }
+  bool ok = ::fchmod(fd, 0644) == 0 && files::write_all(fd, data);
+  if (!ok) error = last_error();
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = last_error();
+  }
+  if (ok) {
+    if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) {
+      ::unlink(temporary.c_str());  // now the old snapshot
+      return true;
+    }
+    // No old file to swap with yet, or a file system that cannot swap.
+    if (::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    error = last_error();
+  }
+  ::unlink(temporary.c_str());
+  return false;
 }
 
 }  // namespace
@@ -421,6 +465,10 @@ bool Window::write(std::optional<gfx::Surface> picture, std::error_code& error) 
   last_written_.reset();
   auto folder = private_window_folder(error);
   if (!folder) return false;
+  if (!swept_) {
+    files::remove_stale_temporaries(*folder);
+    swept_ = true;
+  }
 
   // A window smaller than a pixel has nothing to show; one too large cannot be drawn.
   std::error_code picture_error;
@@ -428,14 +476,12 @@ bool Window::write(std::optional<gfx::Surface> picture, std::error_code& error) 
     if (!picture) {
       picture_error = std::make_error_code(std::errc::value_too_large);
     } else {
-      // Snapshots for whoever looks: replaced atomically, not flushed to disk on every page,
-      // and packed for speed, as they are rewritten at typing speed.
+      // Packed for speed: a snapshot for whoever looks, rewritten at typing speed.
       const std::optional<std::string> png = picture->png_bytes(gfx::PngCompression::Fast);
       if (!png) {
         picture_error = std::make_error_code(std::errc::io_error);
       } else {
-        files::write_atomic(*folder / (name_ + ".png"), *png, picture_error, 0644,
-                            files::Durability::Unflushed);
+        replace_snapshot(*folder / (name_ + ".png"), *png, picture_error);
       }
     }
   } else {
@@ -444,10 +490,7 @@ bool Window::write(std::optional<gfx::Surface> picture, std::error_code& error) 
   plist::Dictionary shown = shown_state();
   plist::Dictionary written = shown;
   written.set("sequence", static_cast<std::int64_t>(sequence_ + 1));
-  if (!files::write_atomic(*folder / (name_ + ".state"), plist::to_xml(written), error, 0644,
-                           files::Durability::Unflushed)) {
-    return false;
-  }
+  if (!replace_snapshot(*folder / (name_ + ".state"), plist::to_xml(written), error)) return false;
   ++sequence_;
   needs_display_ = false;
   if (picture_error) {

@@ -277,6 +277,8 @@ class Window {
   std::uint64_t sequence_ = 0;
   bool needs_display_ = true;
   std::optional<Written> last_written_;
+  // Whether the temporary files an interrupted write left in the window's folder were removed.
+  bool swept_ = false;
   WindowRegistry* registry_ = nullptr;
 };
 

@@ -15,7 +15,7 @@ e2e_scratch candidate-e2e
 export KEP_ROOT="$root"
 export KEP_RENDER_DIR="$work/render"
 unset KEP_SCREENS
-mkdir -p "$KEP_RENDER_DIR"
+mkdir -m 700 "$KEP_RENDER_DIR"
 state="$KEP_RENDER_DIR/windows/IMKKEPCandidateWindow/candidate.state"
 picture="$KEP_RENDER_DIR/windows/IMKKEPCandidateWindow/candidate.png"
 

@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cairo.h>
+#include <png.h>
+
+#include <cstring>
+#include <vector>
 
 #include "platform/gfx/colour.h"
 #include "platform/tests/test_support.h"
@@ -52,6 +56,48 @@ TEST(SurfaceTest, PngIsWrittenAtomicallyAndReadsBack) {
   EXPECT_EQ(back->width(), 5);
   EXPECT_EQ(back->pixel(4, 1), (Pixel{10, 20, 30, 255}));
   EXPECT_FALSE(surface->write_png(dir.path() / "missing" / "out.png", error));
+}
+
+// Straight RGBA bytes of a PNG, read by libpng itself.
+std::vector<std::uint8_t> rgba_of(const std::string& png, int& width, int& height) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_memory(&image, png.data(), png.size())) return {};
+  image.format = PNG_FORMAT_RGBA;
+  std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+  if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) return {};
+  width = static_cast<int>(image.width);
+  height = static_cast<int>(image.height);
+  return pixels;
+}
+
+TEST(SurfaceTest, PngsOfEitherCompressionHoldTheSurfacesPixelsExactly) {
+  // Every alpha, each with colours that round differently when un-premultiplied.
+  auto surface = Surface::create(256, 3);
+  ASSERT_TRUE(surface);
+  for (int alpha = 0; alpha < 256; ++alpha) {
+    const auto a = static_cast<std::uint8_t>(alpha);
+    surface->set_pixel(alpha, 0, {255, 0, 128, a});
+    surface->set_pixel(alpha, 1, {static_cast<std::uint8_t>(alpha), 7, 250, a});
+    surface->set_pixel(alpha, 2, {1, 254, static_cast<std::uint8_t>(255 - alpha), a});
+  }
+  for (auto compression : {platform::gfx::PngCompression::Small, platform::gfx::PngCompression::Fast}) {
+    const std::optional<std::string> png = surface->png_bytes(compression);
+    ASSERT_TRUE(png);
+    int width = 0;
+    int height = 0;
+    const std::vector<std::uint8_t> rgba = rgba_of(*png, width, height);
+    ASSERT_EQ(width, 256);
+    ASSERT_EQ(height, 3);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        const std::uint8_t* at = rgba.data() + (static_cast<std::size_t>(y) * width + x) * 4;
+        ASSERT_EQ((Pixel{at[0], at[1], at[2], at[3]}), surface->pixel(x, y))
+            << "pixel " << x << "," << y << (compression == platform::gfx::PngCompression::Fast ? " fast" : " small");
+      }
+    }
+  }
 }
 
 TEST(ColourTest, PackedFormsPutRedWhereTheySay) {
