@@ -140,11 +140,13 @@ class StagedServer {
       platform::process::send_signal(*pid_, SIGKILL, ignored);
       platform::process::wait_for_exit(*pid_, 60s);
     }
+    // A companion the server started again before it ended is ended too.
     eventually(
         [&] {
-          return platform::process::find_with_environment("KEP_RUNTIME_DIR",
-                                                          runtime_.path().string())
-              .empty();
+          std::vector<pid_t> left = platform::process::find_with_environment(
+              "KEP_RUNTIME_DIR", runtime_.path().string());
+          for (pid_t pid : left) platform::process::send_signal(pid, SIGTERM, ignored);
+          return left.empty();
         },
         30s);
     pid_.reset();

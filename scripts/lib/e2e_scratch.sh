@@ -16,7 +16,26 @@ e2e_scratch() {
 e2e_cleanup() {
   for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
   wait 2>/dev/null || true
+  # A server restarts companions that end, so one may have started while the others went:
+  # whatever still runs with this test's runtime folder is ended too.
+  local round
+  for round in 1 2 3 4 5; do
+    mapfile -t stray < <(session_processes)
+    [[ ${#stray[@]} -eq 0 ]] && break
+    kill -"$([[ $round -lt 4 ]] && echo TERM || echo KILL)" "${stray[@]}" 2>/dev/null || true
+    sleep 0.2
+  done
   rm -rf "$work"
+}
+
+# The processes, other than this shell, started with this test's runtime folder.
+session_processes() {
+  local dir
+  for dir in /proc/[0-9]*; do
+    [[ ${dir#/proc/} == "$$" || ${dir#/proc/} == "$BASHPID" ]] && continue
+    grep -qxzF "KEP_RUNTIME_DIR=$KEP_RUNTIME_DIR" "$dir/environ" 2>/dev/null && echo "${dir#/proc/}"
+  done
+  return 0
 }
 
 fail() {
