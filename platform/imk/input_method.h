@@ -166,6 +166,9 @@ struct ServerOptions {
   // Each context costs a controller (tens of KiB with its engine conversation), so the bound
   // keeps one application from making the server hold hundreds of megabytes.
   std::size_t max_contexts = 64;
+  // Contexts of one process over all its connections: a process may play several applications
+  // (one connection each, as tests do), but not open connections to multiply its bound.
+  std::size_t max_process_contexts = 256;
   // A connection that has not said hello this long after it was accepted is closed.
   std::chrono::milliseconds hello_timeout{5000};
   // A connection that has begun a message and not completed it within this is closed.

@@ -58,6 +58,7 @@ class ServerImpl final : public Server {
 
   bool listen(std::string_view name, std::error_code& error);
   std::size_t context_count() const override;
+  std::size_t contexts_of(pid_t peer) const;
 
  private:
   using Clock = ServerConnection::Clock;
@@ -149,6 +150,14 @@ std::size_t ServerImpl::context_count() const {
   return count;
 }
 
+std::size_t ServerImpl::contexts_of(pid_t peer) const {
+  std::size_t count = 0;
+  for (const auto& [id, connection] : connections_) {
+    if (connection->peer() == peer) count += connection->context_count();
+  }
+  return count;
+}
+
 // The connection that failed stays queued, so the listener stays readable: polling it again at
 // once would spin. The listener is not watched for a while instead; connections closing
 // meanwhile free descriptors.
@@ -184,6 +193,7 @@ void ServerImpl::accept_connections() {
     }
     pid_t pid = peer_pid(fd.get());
     auto connection = std::make_unique<ServerConnection>(std::move(fd), pid, method_, options_);
+    connection->set_process_context_counter([this](pid_t peer) { return contexts_of(peer); });
     int descriptor = connection->descriptor();
     auto source = std::make_shared<RunLoop::SourceId>(0);
     *source = loop_.add_fd(descriptor, POLLIN,

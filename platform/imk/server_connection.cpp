@@ -209,12 +209,15 @@ std::optional<std::string> ServerConnection::answer_context_request(MessageId id
 
 std::string ServerConnection::create_context() {
   std::uint32_t id = 0;
-  if (contexts_.size() >= options_.max_contexts && !refused_context_) {
+  const std::size_t held = process_contexts_ ? process_contexts_(peer_) : contexts_.size();
+  const bool room = contexts_.size() < options_.max_contexts &&
+                    held < options_.max_process_contexts;
+  if (!room && !refused_context_) {
     refused_context_ = true;
     std::fprintf(stderr, "input method: process %d holds %zu contexts, more are refused\n",
-                 static_cast<int>(peer_), contexts_.size());
+                 static_cast<int>(peer_), held);
   }
-  if (contexts_.size() < options_.max_contexts) {
+  if (room) {
     id = next_context_++;
     if (next_context_ == 0) next_context_ = 1;  // 0 answers "refused"
     Context context;

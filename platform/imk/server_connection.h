@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -34,6 +35,12 @@ class ServerConnection {
   int descriptor() const { return fd_.get(); }
   std::size_t context_count() const { return contexts_.size(); }
   bool greeted() const { return greeted_; }
+  // How many contexts the peer's process holds over all its connections; without it only this
+  // connection's count is bounded.
+  using ProcessContextCounter = std::function<std::size_t(pid_t)>;
+  void set_process_context_counter(ProcessContextCounter counter) {
+    process_contexts_ = std::move(counter);
+  }
   // Whether part of a message has come and the rest not yet.
   bool in_message() const { return receiver_.message_started().has_value(); }
   // When it last had something to read (or was accepted).
@@ -86,6 +93,7 @@ class ServerConnection {
   bool unresponsive_ = false;
   // Whether the context bound was logged for this connection.
   bool refused_context_ = false;
+  ProcessContextCounter process_contexts_;
   std::uint32_t next_context_ = 1;
   std::uint32_t next_sequence_ = 1;
   std::map<std::uint32_t, Context> contexts_;

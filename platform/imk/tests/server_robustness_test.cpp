@@ -486,6 +486,31 @@ TEST_F(ServerRobustnessTest, ContextsPastTheBoundAreRefusedAndAllGoWithTheConnec
   EXPECT_EQ(log_.destroyed(), static_cast<int>(bound) + 2);
 }
 
+TEST_F(ServerWithOptionsTest, AProcesssConnectionsShareOneBoundOfContexts) {
+  ServerOptions options;
+  options.max_contexts = 4;
+  options.max_process_contexts = 6;
+  auto server = serve(options);
+  auto first = connect();
+  auto second = connect();
+  ASSERT_TRUE(first && second);
+  RecordingDocument document;
+  std::vector<std::uint32_t> firsts;
+  for (int i = 0; i < 4; ++i) {
+    firsts.push_back(first->create_context(document));
+    ASSERT_NE(firsts.back(), 0u) << i;
+  }
+  // The second connection of the same process gets only what is left of the process's bound.
+  EXPECT_NE(second->create_context(document), 0u);
+  EXPECT_NE(second->create_context(document), 0u);
+  EXPECT_EQ(second->create_context(document), 0u);
+  EXPECT_EQ(server->context_count(), 6u);
+  // Contexts closed on one connection make room on the other.
+  first->destroy_context(firsts[0]);
+  EXPECT_NE(second->create_context(document), 0u);
+  EXPECT_EQ(second->create_context(document), 0u);
+}
+
 std::string present_range(Range range) {
   return wire::Writer().u8(static_cast<std::uint8_t>(wire::Status::Ok)).u8(1).range(range).take();
 }
