@@ -7,9 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <iterator>
 #include <optional>
 #include <string>
+#include <thread>
 #include <thread>
 
 #include "platform/files.h"
@@ -144,6 +146,13 @@ TEST(ProcessSessionTest, OnlyProgramsNamingTheSameRuntimeFolderBelongToTheSessio
     other = launch(program, {"5"}, error);
     ASSERT_TRUE(other) << error.message();
   }
+  // launch returns once the program runs, but the kernel lays out its environment a moment
+  // later: until then /proc shows none.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!environment_value(*other, "KEP_RUNTIME_DIR") &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   testing_support::ScopedEnv here("KEP_RUNTIME_DIR", (dir.path() / "here").string());
   ASSERT_TRUE(is_running(name));
   EXPECT_FALSE(is_running_in_session(name));
@@ -154,6 +163,11 @@ TEST(ProcessSessionTest, OnlyProgramsNamingTheSameRuntimeFolderBelongToTheSessio
 
   auto mine = launch(program, {"5"}, error);
   ASSERT_TRUE(mine) << error.message();
+  // Likewise the second program belongs to no session until its environment shows.
+  while (find_running_in_session(name) != std::vector<pid_t>{*mine} &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
   EXPECT_EQ(find_running_in_session(name), std::vector<pid_t>{*mine});
 
   for (pid_t pid : {*other, *mine}) {
