@@ -105,7 +105,15 @@ int real_launch(const fs::path& program, bool to_front) {
   return 0;
 }
 
-int launch(std::string_view app_name, bool to_front) {
+// Programs this server has started: starting a companion that is to keep running again means
+// it had ended, whichever path (a restart, or an activation asking for the sentence service)
+// notices it first. Programs that end by design (the preferences, the updater) are not meant.
+std::set<std::string>& started_programs() {
+  static std::set<std::string> names;
+  return names;
+}
+
+int launch(std::string_view app_name, bool to_front, bool restart = false) {
   const std::string name = program_name_of(app_name);
   if (name.empty()) {
     KEPLogAlways("Launch refused: '%.*s' is not a program name.", static_cast<int>(app_name.size()),
@@ -124,6 +132,10 @@ int launch(std::string_view app_name, bool to_front) {
   KEPLog("Launch result:%d", result);
   if (result == 0) {
     failed_programs().erase(name);
+    const bool started_before = !started_programs().insert(name).second;
+    if (restart || (started_before && kept_running(name))) {
+      KEPLogAlways("%s had stopped; started it again.", name.c_str());
+    }
   } else if (failed_programs().insert(name).second) {
     KEPLogAlways("%s cannot be launched: %s", program.c_str(),
                  std::generic_category().message(result).c_str());
@@ -149,6 +161,7 @@ void KEPSetCompanionLauncher(CompanionLauncher replacement) {
   launcher() = std::move(replacement);
   failed_programs().clear();
   restart_attempts().clear();
+  started_programs().clear();
   launched_companions().clear();
 }
 
@@ -208,9 +221,7 @@ bool KEPCompanionGone(std::string_view app_name) {
   // The sentence service runs only where its word libraries are installed.
   if (name == kSentenceParser && !full_convert_installed()) return false;
   if (IsRunningApp(name)) return true;
-  if (launch(app_name, /*to_front=*/false) != 0) return false;
-  KEPLogAlways("%s had stopped; started it again.", name.c_str());
-  return true;
+  return launch(app_name, /*to_front=*/false, /*restart=*/true) == 0;
 }
 
 void KEPCheckLaunchedCompanions() {

@@ -323,6 +323,23 @@ TEST_F(CompanionRestart, AGoneServiceIsStartedAgainOnceWithinTheIntervalAndLogge
   }
 }
 
+TEST_F(CompanionRestart, ACompanionStartedAgainByAnyPathIsLoggedButNotAProgramThatEndsByDesign) {
+  // The sentence service is asked for at every reload: the second start means the first ended.
+  ServerLogCapture::lines().clear();
+  imkkep::KEPLaunchApp("IMKKEPSentenceParser.app");
+  EXPECT_FALSE(ServerLogCapture::logged("IMKKEPSentenceParser had stopped; started it again."));
+  imkkep::KEPLaunchApp("IMKKEPSentenceParser.app");
+  EXPECT_TRUE(ServerLogCapture::logged("IMKKEPSentenceParser had stopped; started it again."));
+  // The preferences end when the user closes them; opening them again is no restart.
+  ServerLogCapture::lines().clear();
+  imkkep::KEPLaunchApp2("IMKKEPPreferences.app");
+  imkkep::KEPLaunchApp2("IMKKEPPreferences.app");
+  EXPECT_FALSE(ServerLogCapture::logged("IMKKEPPreferences had stopped; started it again."));
+  EXPECT_EQ(launched_names(),
+            (Names{"IMKKEPSentenceParser", "IMKKEPSentenceParser", "IMKKEPPreferences",
+                   "IMKKEPPreferences"}));
+}
+
 TEST_F(CompanionRestart, TheEngineTellsTheServerOfAServiceNobodyServes) {
   platform::RunLoop loop;
   ASSERT_TRUE(imkkep::KEPAppDelegate::shared().registerObservers(loop));
