@@ -18,6 +18,8 @@
 #include "platform/runtime_dir.h"
 #include "platform/ui/content_root.h"
 #include "platform/ui/rect_values.h"
+#include "platform/ui/screens.h"
+#include "platform/ui/toolbar.h"
 #include "platform/ui/view.h"
 #include "platform/ui/window_registry.h"
 
@@ -104,6 +106,42 @@ std::optional<std::filesystem::path> render_directory(std::error_code& error) {
   return folder;
 }
 
+bool WindowDelegate::window_should_close(Window&) { return true; }
+void WindowDelegate::window_will_close(Window&) {}
+
+namespace {
+
+bool is_size(Size size) {
+  return !std::isnan(size.width) && !std::isnan(size.height) && size.width >= 0 &&
+         size.height >= 0;
+}
+
+plist::Dictionary size_dictionary(Size size) {
+  plist::Dictionary shows;
+  shows.set("width", size.width);
+  shows.set("height", size.height);
+  return shows;
+}
+
+// The first view of the tree under `view` named `identifier`.
+View* find_in(View* view, std::string_view identifier) {
+  if (view == nullptr) return nullptr;
+  if (view->identifier() == identifier) return view;
+  for (const auto& sub : view->subviews()) {
+    if (View* found = find_in(sub.get(), identifier)) return found;
+  }
+  return nullptr;
+}
+
+bool is_inside(const View* view, const View* ancestor) {
+  for (; view; view = view->superview()) {
+    if (view == ancestor) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 Window::Window(std::string program, std::string name, Rect frame, unsigned style_mask)
     : program_(std::move(program)), name_(std::move(name)), style_mask_(style_mask) {
   if (!set_frame(frame)) frame_ = Rect{};
@@ -112,6 +150,7 @@ Window::Window(std::string program, std::string name, Rect frame, unsigned style
 Window::~Window() {
   *alive_ = false;
   // The views go while every member is still there for them to tell.
+  toolbar_.reset();
   content_view_.reset();
   if (registry_) registry_->remove(*this);
 }
@@ -124,10 +163,116 @@ void Window::set_title(std::string title) {
 
 bool Window::set_frame(Rect frame) {
   if (!is_finite(frame) || frame.width < 0 || frame.height < 0) return false;
+  const Size held = held_size(Size{frame.width, frame.height});
+  frame.width = held.width;
+  frame.height = held.height;
   if (frame == frame_) return true;
   frame_ = frame;
-  if (content_view_) content_view_->set_frame(Rect{0, 0, frame.width, frame.height});
+  layout_views();
   needs_display_ = true;
+  return true;
+}
+
+Size Window::held_size(Size size) const {
+  return Size{std::clamp(size.width, min_size_.width, max_size_.width),
+              std::clamp(size.height, min_size_.height, max_size_.height)};
+}
+
+bool Window::set_min_size(Size size) {
+  if (!is_size(size) || size.width > max_size_.width || size.height > max_size_.height) {
+    return false;
+  }
+  if (size.width != min_size_.width || size.height != min_size_.height) needs_display_ = true;
+  min_size_ = size;
+  set_frame(frame_);
+  return true;
+}
+
+bool Window::set_max_size(Size size) {
+  if (!is_size(size) || size.width < min_size_.width || size.height < min_size_.height) {
+    return false;
+  }
+  if (size.width != max_size_.width || size.height != max_size_.height) needs_display_ = true;
+  max_size_ = size;
+  set_frame(frame_);
+  return true;
+}
+
+void Window::center() {
+  const Rect area = main_screen().visible_frame;
+  const double spare_height = area.height - frame_.height;
+  set_frame_origin(Point{std::floor(area.x + (area.width - frame_.width) / 2),
+                         std::floor(area.y + spare_height - spare_height / 3)});
+}
+
+bool Window::perform_close() {
+  if ((style_mask_ & kClosableWindowMask) == 0) return false;
+  if (delegate_ != nullptr && !delegate_->window_should_close(*this)) return false;
+  close();
+  return true;
+}
+
+void Window::close() {
+  if (closed_) return;
+  if (delegate_ != nullptr) delegate_->window_will_close(*this);
+  order_out();
+  closed_ = true;
+  needs_display_ = true;
+}
+
+void Window::layout_views() {
+  double toolbar_height = 0;
+  if (toolbar_) {
+    toolbar_height = std::min(toolbar_->height(), frame_.height);
+    toolbar_->set_frame(
+        Rect{0, frame_.height - toolbar_height, frame_.width, toolbar_height});
+  }
+  if (content_view_) content_view_->set_frame(content_rect());
+}
+
+Rect Window::content_rect() const {
+  const double toolbar_height = toolbar_ ? std::min(toolbar_->height(), frame_.height) : 0;
+  return Rect{0, 0, frame_.width, frame_.height - toolbar_height};
+}
+
+void Window::set_toolbar(std::unique_ptr<Toolbar> toolbar) {
+  std::unique_ptr<Toolbar> old = std::move(toolbar_);
+  old.reset();
+  mouse_view_ = nullptr;
+  toolbar_ = std::move(toolbar);
+  if (toolbar_) ContentRoot::attach(*toolbar_, this);
+  layout_views();
+  needs_display_ = true;
+}
+
+View* Window::find_view(std::string_view identifier) const {
+  if (identifier.empty()) return nullptr;
+  if (View* found = find_in(toolbar_.get(), identifier)) return found;
+  return find_in(content_view_.get(), identifier);
+}
+
+bool Window::click_view(std::string_view identifier, std::string* error) {
+  auto fail = [&](std::string why) {
+    if (error) *error = std::move(why);
+    return false;
+  };
+  View* view = find_view(identifier);
+  if (view == nullptr) {
+    return fail("no view \"" + std::string(identifier) + "\" in \"" + name_ + "\"");
+  }
+  if (view->is_hidden_or_has_hidden_ancestor()) {
+    return fail("view \"" + std::string(identifier) + "\" is hidden");
+  }
+  const Rect bounds = view->bounds();
+  const Point middle = view->convert_to_window(
+      Point{std::floor(bounds.width / 2), std::floor(bounds.height / 2)});
+  View* root = toolbar_ && is_inside(view, toolbar_.get()) ? toolbar_.get() : content_view_.get();
+  if (!is_inside(root->hit_test(middle), view)) {
+    return fail("view \"" + std::string(identifier) + "\" is covered or outside the window");
+  }
+  const std::shared_ptr<bool> alive = alive_;
+  handle_mouse(MouseEvent{MouseEventType::Down, middle});
+  if (*alive) handle_mouse(MouseEvent{MouseEventType::Up, middle});
   return true;
 }
 
@@ -180,6 +325,7 @@ void Window::set_background_colour(const gfx::Colour& colour) {
 }
 
 void Window::order_front() {
+  closed_ = false;
   if (visible_) return;
   visible_ = true;
   needs_display_ = true;
@@ -221,7 +367,7 @@ void Window::set_content_view(std::unique_ptr<View> view) {
   mouse_view_ = nullptr;
   content_view_ = std::move(view);
   if (content_view_) {
-    content_view_->set_frame(Rect{0, 0, frame_.width, frame_.height});
+    content_view_->set_frame(content_rect());
     ContentRoot::attach(*content_view_, this);
   }
   needs_display_ = true;
@@ -304,7 +450,7 @@ void Window::handle_mouse(const MouseEvent& event) {
 }
 
 bool Window::offer_to_views(const MouseEvent& event) {
-  if (!content_view_ || event.type == MouseEventType::Moved) return false;
+  if ((!content_view_ && !toolbar_) || event.type == MouseEventType::Moved) return false;
   const std::shared_ptr<bool> alive = alive_;
   if (event.type != MouseEventType::Down) {
     View* taker = mouse_view_;
@@ -321,7 +467,9 @@ bool Window::offer_to_views(const MouseEvent& event) {
   }
 
   mouse_view_ = nullptr;
-  for (View* view = content_view_->hit_test(event.location); view;) {
+  View* hit = toolbar_ ? toolbar_->hit_test(event.location) : nullptr;
+  if (hit == nullptr) hit = content_view_ ? content_view_->hit_test(event.location) : nullptr;
+  for (View* view = hit; view;) {
     MouseEvent local = event;
     local.location = view->convert_from_window(event.location);
     const std::uint64_t removals = view_removals_;
@@ -387,9 +535,10 @@ std::optional<gfx::Surface> Window::render() const {
     drawer_(*picture);
     cairo_surface_flush(picture->cairo());
   }
-  if (content_view_) {
+  if (content_view_ || toolbar_) {
     gfx::Canvas canvas(*picture, gfx::Orientation::y_up);
-    ContentRoot::draw_tree(*content_view_, canvas);
+    if (content_view_) ContentRoot::draw_tree(*content_view_, canvas);
+    if (toolbar_) ContentRoot::draw_tree(*toolbar_, canvas);
   }
   return picture;
 }
@@ -399,6 +548,9 @@ plist::Dictionary Window::shown_state() const {
   state.set("frame", rect_dictionary(frame_));
   state.set("title", title_);
   state.set("visible", visible_);
+  state.set("closed", closed_);
+  state.set("minSize", size_dictionary(min_size_));
+  state.set("maxSize", size_dictionary(max_size_));
   state.set("key", key_);
   state.set("level", level_);
   state.set("alpha", alpha_);
@@ -408,6 +560,7 @@ plist::Dictionary Window::shown_state() const {
   state.set("tooltip", tool_tip_);
   state.set("shows", shows_);
   if (content_view_) state.set("views", content_view_->describe());
+  if (toolbar_) state.set("toolbar", toolbar_->describe());
   return state;
 }
 

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <limits>
 #include <map>
 #include <memory>
 #include <optional>
@@ -25,6 +26,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/gfx/canvas.h"
 #include "platform/gfx/colour.h"
 #include "platform/gfx/surface.h"
 #include "platform/plist.h"
@@ -81,6 +83,20 @@ std::optional<std::filesystem::path> render_directory(std::error_code& error);
 
 class WindowRegistry;
 class View;
+class Toolbar;
+class Window;
+
+using Size = gfx::Size;
+
+// Told about a window's closing; the window does not own it.
+class WindowDelegate {
+ public:
+  virtual ~WindowDelegate() = default;
+  // Asked when a user closes the window; false keeps it open.
+  virtual bool window_should_close(Window& window);
+  // The window is closing, by its user or its program.
+  virtual void window_will_close(Window& window);
+};
 
 class Window {
  public:
@@ -111,9 +127,32 @@ class Window {
 
   const Rect& frame() const { return frame_; }
   // False, and the frame unchanged, for a coordinate that is not finite or a negative side.
+  // The size is held between the minimum and maximum sizes (the origin stays).
   bool set_frame(Rect frame);
   bool set_frame_origin(Point origin);
   Point convert_to_screen(Point in_window) const;
+  // Places the window on the main screen's visible frame: centred across, and a little above
+  // the middle, where a person looks first.
+  void center();
+
+  // Bounds of the frame's size, written as "minSize" and "maxSize" in the state; setting one
+  // holds the frame to it at once. False, and nothing changed, for a side that is negative or
+  // not a number, or a minimum above the maximum. The maximum is unbounded until set.
+  const Size& min_size() const { return min_size_; }
+  const Size& max_size() const { return max_size_; }
+  bool set_min_size(Size size);
+  bool set_max_size(Size size);
+
+  // Not owned; nullptr for none.
+  void set_delegate(WindowDelegate* delegate) { delegate_ = delegate; }
+  WindowDelegate* delegate() const { return delegate_; }
+  // A user's close: false, and the window left as it is, when it has no close button or its
+  // delegate refuses; otherwise close().
+  bool perform_close();
+  // Tells the delegate the window will close, then hides it; the state says "closed" until it
+  // is ordered front again.
+  void close();
+  bool is_closed() const { return closed_; }
 
   unsigned style_mask() const { return style_mask_; }
   void set_style_mask(unsigned mask);
@@ -130,6 +169,7 @@ class Window {
   void set_background_colour(const gfx::Colour& colour);
 
   bool is_visible() const { return visible_; }
+  // Shows the window (a closed one too).
   void order_front();
   // Hides the window; a hidden window is not key.
   void order_out();
@@ -147,6 +187,15 @@ class Window {
   // views show is written as "views" in the state.
   void set_content_view(std::unique_ptr<View> view);
   View* content_view() const { return content_view_.get(); }
+  // The toolbar along the window's top; its height is part of the frame, so the content view
+  // fills what is below it. Mouse events over it go to its items; it is written as "toolbar"
+  // in the state.
+  void set_toolbar(std::unique_ptr<Toolbar> toolbar);
+  Toolbar* toolbar() const { return toolbar_.get(); }
+  // The content view's frame: the window less the toolbar, in window points.
+  Rect content_rect() const;
+  // The view named `identifier`, the toolbar's items first; nullptr when none is.
+  View* find_view(std::string_view identifier) const;
   void set_content_mouse_handler(ContentMouseHandler handler);
   void set_tracking_handler(TrackingHandler handler);
 
@@ -179,6 +228,10 @@ class Window {
   // A scroll wheel turned by `delta_y` points with the pointer at `location` (window points):
   // offered to the view under the pointer, then to its superviews.
   void handle_scroll(Point location, double delta_y);
+  // A click in the middle of the view named `identifier` (a down and an up there), as a person
+  // makes it; false with the reason in `error` when there is no such view, it is hidden, or
+  // another view covers its middle.
+  bool click_view(std::string_view identifier, std::string* error);
   // Characters typed while the window is key (sheets and alerts answer them); false when the
   // window did not take them.
   virtual bool key_down(std::string_view characters);
@@ -222,6 +275,7 @@ class Window {
  private:
   friend class WindowRegistry;
   friend class View;
+  friend class Toolbar;
   struct Tracking {
     Rect rect;
     bool inside = false;
@@ -239,6 +293,9 @@ class Window {
   std::optional<std::filesystem::path> private_window_folder(std::error_code& error) const;
   plist::Dictionary shown_state() const;
   bool draws_picture() const;
+  Size held_size(Size size) const;
+  // Gives the toolbar and the content view their frames after the window or toolbar changed.
+  void layout_views();
   // Writes `picture` (rendered now; nullopt when it could not be) and the state.
   bool write(std::optional<gfx::Surface> picture, std::error_code& error);
   // The content view's say on a mouse event; true when a view took it.
@@ -260,6 +317,11 @@ class Window {
   bool key_ = false;
   ContentDrawer drawer_;
   std::unique_ptr<View> content_view_;
+  std::unique_ptr<Toolbar> toolbar_;
+  Size min_size_{0, 0};
+  Size max_size_{std::numeric_limits<double>::max(), std::numeric_limits<double>::max()};
+  WindowDelegate* delegate_ = nullptr;
+  bool closed_ = false;
   // The view that took the last mouse-down; it gets the drags and the up.
   View* mouse_view_ = nullptr;
   // Grows whenever a view of the content is destroyed: a handler that removed views leaves
