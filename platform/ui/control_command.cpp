@@ -19,8 +19,20 @@ constexpr VerbName kVerbs[] = {
     {"down", ControlVerb::Down},   {"drag", ControlVerb::Drag},   {"up", ControlVerb::Up},
     {"double", ControlVerb::Double}, {"move", ControlVerb::Move}, {"scroll", ControlVerb::Scroll},
     {"enter", ControlVerb::Enter},
-    {"exit", ControlVerb::Exit},   {"key", ControlVerb::Key},
+    {"exit", ControlVerb::Exit},   {"key", ControlVerb::Key},     {"click", ControlVerb::Click},
+    {"close", ControlVerb::Close}, {"show", ControlVerb::Show},   {"answer", ControlVerb::Answer},
 };
+
+// A button key: what Localizable.strings names a button by ("BUTTON_YES").
+bool is_button_key(std::string_view word) {
+  if (word.empty() || word.size() > 128) return false;
+  for (char c : word) {
+    const bool fits = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                      (c >= '0' && c <= '9') || c == '_' || c == '.' || c == '-';
+    if (!fits) return false;
+  }
+  return true;
+}
 
 // The next space-separated word; `text` is left after it and the space that ends it.
 std::string_view next_word(std::string_view& text) {
@@ -90,6 +102,21 @@ std::optional<ControlCommand> parse_control_command(std::string_view text, std::
   if (verb_word.empty()) return fail("empty command");
   if (!known) return fail("unknown command \"" + std::string(verb_word) + "\"");
 
+  if (command.verb == ControlVerb::Answer) {
+    const std::string_view kind = next_word(text);
+    if (kind.empty()) return fail("missing answer kind");
+    // Other dialogs (open panels, colours, fonts) take answers of their own kinds.
+    if (kind != kAlertAnswer) return fail("unknown answer kind \"" + std::string(kind) + "\"");
+    command.kind = std::string(kind);
+    for (std::string_view value = next_word(text); !value.empty(); value = next_word(text)) {
+      command.values.emplace_back(value);
+    }
+    if (command.values.size() != 1 || !is_button_key(command.values.front())) {
+      return fail("an alert is answered by one button key");
+    }
+    return command;
+  }
+
   std::string_view window = next_word(text);
   if (window.empty()) return fail("missing window name");
   if (!runtime::is_valid_name(window)) return fail("invalid window name");
@@ -100,6 +127,15 @@ std::optional<ControlCommand> parse_control_command(std::string_view text, std::
       if (text.empty()) return fail("missing characters");
       command.characters = std::string(text);
       return command;
+    case ControlVerb::Close:
+    case ControlVerb::Show:
+      break;
+    case ControlVerb::Click: {
+      const std::string_view view = next_word(text);
+      if (view.empty()) return fail("missing view identifier");
+      command.view = std::string(view);
+      break;
+    }
     case ControlVerb::Enter:
     case ControlVerb::Exit: {
       auto tag = tag_number(next_word(text));

@@ -9,6 +9,12 @@
 //   enter|exit WINDOW TAG                 the pointer crossed tracking rectangle TAG
 //   key WINDOW CHARACTERS                 typed characters, UTF-8: all after the space that
 //                                         ends WINDOW, so "key alert  " types a space
+//   click WINDOW VIEW                     a click in the middle of the view the state names
+//                                         VIEW (its "identifier"), toolbar items included
+//   close WINDOW                          the window's close button
+//   show WINDOW                           brings the window to the front, visible and key
+//   answer KIND VALUE...                  the answer the next dialog of KIND takes (the one
+//                                         showing, if any): "answer alert BUTTON_YES"
 //
 // Words are separated by spaces. Replies are "ok" or "error: " and the reason.
 #pragma once
@@ -18,12 +24,18 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/ui/geometry.h"
 
 namespace platform::ui {
 
-enum class ControlVerb { Down, Drag, Up, Double, Move, Scroll, Enter, Exit, Key };
+enum class ControlVerb {
+  Down, Drag, Up, Double, Move, Scroll, Enter, Exit, Key, Click, Close, Show, Answer
+};
+
+// The kinds of dialog an answer may be for.
+inline constexpr std::string_view kAlertAnswer = "alert";
 
 struct ControlCommand {
   ControlVerb verb = ControlVerb::Down;
@@ -33,6 +45,10 @@ struct ControlCommand {
   double delta_y = 0;      // scroll
   int tag = 0;             // enter and exit
   std::string characters;  // key
+  std::string view;        // click
+  std::string kind;                 // answer: kAlertAnswer
+  std::vector<std::string> values;  // answer: an alert's button key
+  bool operator==(const ControlCommand&) const = default;
 };
 
 inline constexpr std::size_t kMaxControlCommand = 4096;
@@ -40,7 +56,8 @@ inline constexpr std::string_view kControlOk = "ok";
 
 // nullopt with the reason in `error` for an unknown verb, a missing or extra word, a number that
 // is not finite or beyond +-1e6, a tag below 1, characters that are empty or not UTF-8, an
-// unknown or repeated modifier key, or a command above kMaxControlCommand bytes.
+// unknown or repeated modifier key, an unknown answer kind, an alert answer that is not one
+// button key, or a command above kMaxControlCommand bytes. An answer names no window.
 std::optional<ControlCommand> parse_control_command(std::string_view text, std::string* error);
 
 }  // namespace platform::ui

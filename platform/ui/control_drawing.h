@@ -31,4 +31,9 @@ enum class Align { Left, Centre, Right };
 void text_in_box(gfx::Canvas& canvas, std::string_view text, const gfx::Font& font,
                  const Rect& box, Align align, const gfx::Colour& colour, double inset = 0);
 
+// A check box: its box at the left of `rect` (y-up), centred vertically, a tick when `on`, and
+// the title after it in the interface font.
+void check_box(gfx::Canvas& canvas, const Rect& rect, std::string_view title, bool on,
+               bool enabled, bool highlighted);
+
 }  // namespace platform::ui::look

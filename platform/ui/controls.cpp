@@ -7,9 +7,6 @@
 namespace platform::ui {
 namespace {
 
-constexpr double kCheckSide = 12;
-constexpr double kCheckTitleGap = 6;
-
 look::Align align_of(TextAlignment alignment) {
   switch (alignment) {
     case TextAlignment::Centre: return look::Align::Centre;
@@ -110,19 +107,7 @@ void CheckBox::set_on(bool on) {
 }
 
 void CheckBox::draw(gfx::Canvas& canvas) const {
-  const Rect box{1, std::floor((frame().height - kCheckSide) / 2), kCheckSide, kCheckSide};
-  look::bezel(canvas, box, is_highlighted(), false);
-  if (on_) {
-    const gfx::Point start{box.x + 3, box.y + 6};
-    const gfx::Point bottom{box.x + 5, box.y + 3};
-    const gfx::Point end{box.x + 9.5, box.y + 9.5};
-    canvas.line(start, bottom, look::kText, 2);
-    canvas.line(bottom, end, look::kText, 2);
-  }
-  const double text_x = box.x + kCheckSide + kCheckTitleGap;
-  look::text_in_box(canvas, title(), system_font(),
-                    Rect{text_x, 0, frame().width - text_x, frame().height}, look::Align::Left,
-                    is_enabled() ? look::kText : look::kDisabledText);
+  look::check_box(canvas, bounds(), title(), on_, is_enabled(), is_highlighted());
 }
 
 const char* CheckBox::kind() const { return "checkbox"; }

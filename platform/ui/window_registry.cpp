@@ -39,6 +39,11 @@ std::string WindowRegistry::perform(std::string_view command_text) {
   std::string error;
   auto command = parse_control_command(command_text, &error);
   if (!command) return "error: " + error;
+  if (command->verb == ControlVerb::Answer) {
+    std::string refused = answers_.answer(command->kind, command->values);
+    display_changed_windows();
+    return refused.empty() ? std::string(kControlOk) : "error: " + refused;
+  }
   Window* window = find(command->window);
   if (window == nullptr) return "error: no window \"" + command->window + "\"";
   std::string reply = run(*command, *window);
@@ -73,6 +78,19 @@ std::string WindowRegistry::run(const ControlCommand& command, Window& window) {
         return "error: no tracking rectangle " + std::to_string(command.tag) + " in \"" +
                window.name() + "\"";
       }
+      break;
+    case ControlVerb::Click: {
+      std::string why;
+      if (!window.click_view(command.view, &why)) return "error: " + why;
+      break;
+    }
+    case ControlVerb::Close:
+      if (!window.perform_close()) return "error: \"" + window.name() + "\" did not close";
+      break;
+    case ControlVerb::Show:
+      window.make_key_and_order_front();
+      break;
+    case ControlVerb::Answer:
       break;
     case ControlVerb::Key:
       if (!window.key_down(command.characters)) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/ui/control_command.h"
+#include "platform/ui/dialog_answers.h"
 #include "platform/ui/window.h"
 
 namespace platform::ui {
@@ -33,10 +34,14 @@ class WindowRegistry {
   std::string perform(std::string_view command_text);
   void display_changed_windows();
 
+  // The answers the program's dialogs take.
+  DialogAnswers& answers() { return answers_; }
+
  private:
   std::string run(const ControlCommand& command, Window& window);
 
   std::map<std::string, Window*, std::less<>> windows_;
+  DialogAnswers answers_;
 };
 
 }  // namespace platform::ui

@@ -6,6 +6,8 @@
 //   kep-ui IMKKEPCandidateWindow drag candidate 10 50
 //   kep-ui IMKKEP up about 210 27 shift           (a click's release with Shift held)
 //   kep-ui IMKKEPPreferences key alert " "
+//   kep-ui IMKKEPPreferences click Preferences FuzzyPinyin   (a view by its identifier)
+//   kep-ui IMKKEPPreferences answer alert BUTTON_YES          (for the next alert)
 // Exit status: 0 when the program answered "ok", 1 for an error reply or when nobody serves the
 // port, 2 for a usage error.
 #include <chrono>
@@ -32,7 +34,12 @@ int usage() {
                "    KEYS: modifier keys held, shift, control, option, command joined by '+'\n"
                "  scroll WINDOW X Y DY   (DY > 0 shows what is above)\n"
                "  enter|exit WINDOW TAG\n"
-               "  key WINDOW CHARACTERS\n");
+               "  key WINDOW CHARACTERS\n"
+               "  click WINDOW VIEW      (VIEW: the identifier the window's state shows)\n"
+               "  close WINDOW\n"
+               "  show WINDOW            (to the front, visible and key)\n"
+               "  answer KIND VALUE...   (the next dialog's answer; KIND: alert, VALUE: a\n"
+               "                          button key such as BUTTON_YES)\n");
   return kExitUsage;
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "platform/ui/window.h"
 
 namespace platform::ui {
@@ -54,7 +57,8 @@ TEST(ControlCommandTest, MalformedCommandsAreRefusedWithAReason) {
   const std::string cases[] = {
       "",
       "   ",
-      "click candidate 1 2",       // unknown verb
+      "clack candidate 1 2",       // unknown verb
+      "click candidate 1 2",       // a click names a view, not a point
       "DOWN candidate 1 2",        // verbs are lower case
       "down",                      // no window
       "down candidate",            // no coordinates
@@ -86,12 +90,63 @@ TEST(ControlCommandTest, MalformedCommandsAreRefusedWithAReason) {
       std::string("key alert \xff"),
       std::string("down candidate 1 2\0", 19),
       "down candidate 1 2 " + std::string(kMaxControlCommand, 'x'),
+      "click prefs",               // no view
+      "click prefs a b",
+      "close",
+      "close prefs now",
+      "show",
+      "show prefs again",
+      "answer",
+      "answer alert",              // no button key
+      "answer alert BUTTON_YES BUTTON_NO",
+      "answer alert BUTTON/YES",
+      "answer alert " + std::string(200, 'B'),
+      "answer open /tmp/a.txt",    // kinds other dialogs will take
+      "answer colour 1 0 0",
+      "answer font Hei 13",
+      "answer Alert BUTTON_YES",
   };
   for (const std::string& text : cases) {
     std::string error;
     EXPECT_FALSE(parse_control_command(text, &error)) << text;
     EXPECT_FALSE(error.empty()) << text;
   }
+}
+
+ControlCommand clicking(ControlVerb verb, std::string window, std::string view = {}) {
+  ControlCommand command;
+  command.verb = verb;
+  command.window = std::move(window);
+  command.view = std::move(view);
+  return command;
+}
+
+ControlCommand answering(std::string key) {
+  ControlCommand command;
+  command.verb = ControlVerb::Answer;
+  command.kind = kAlertAnswer;
+  command.values = {std::move(key)};
+  return command;
+}
+
+TEST(ControlCommandTest, ClicksClosesShowsAndAnswersParse) {
+  const std::pair<const char*, ControlCommand> cases[] = {
+      {"click Preferences BUTTON_YES", clicking(ControlVerb::Click, "Preferences", "BUTTON_YES")},
+      {"click Preferences com.kep.Fuzzy ",
+       clicking(ControlVerb::Click, "Preferences", "com.kep.Fuzzy")},
+      {"close Preferences", clicking(ControlVerb::Close, "Preferences")},
+      {"show  Preferences ", clicking(ControlVerb::Show, "Preferences")},
+      {"answer alert BUTTON_NO", answering("BUTTON_NO")},
+      {"answer  alert  BUTTON_OK ", answering("BUTTON_OK")},
+  };
+  for (const auto& [text, expected] : cases) {
+    std::string error;
+    auto command = parse_control_command(text, &error);
+    EXPECT_TRUE(command && *command == expected) << text << ": " << error;
+  }
+  std::string error;
+  EXPECT_FALSE(parse_control_command("answer open /tmp/a", &error));
+  EXPECT_EQ(error, "unknown answer kind \"open\"");
 }
 
 }  // namespace

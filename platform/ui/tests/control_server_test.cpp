@@ -7,7 +7,10 @@
 #include <vector>
 
 #include "platform/tests/runtime_test_support.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/tests/view_test_support.h"
 #include "platform/ui/tests/window_test_support.h"
+#include "platform/ui/toolbar.h"
 
 namespace platform::ui {
 namespace {
@@ -125,6 +128,89 @@ TEST(WindowRegistryTest, AWindowClosedByItsOwnClickTakesNoMoreEvents) {
   EXPECT_EQ(registry.perform("double closing 1 1"), "ok");
   EXPECT_EQ(presses, 1);
   EXPECT_EQ(registry.find("closing"), nullptr);
+}
+
+// A delegate whose answer to a user's close the test sets.
+struct SwitchedDelegate : WindowDelegate {
+  bool allows = false;
+  bool window_should_close(Window&) override { return allows; }
+};
+
+TEST(WindowRegistryTest, ClickCloseAndShowReachWindowsAndTheirViews) {
+  RenderDir render;
+  WindowRegistry registry;
+  Window prefs("TestProgram", "Prefs", Rect{0, 0, 300, 200},
+               kTitledWindowMask | kClosableWindowMask);
+  Window other("TestProgram", "other", Rect{0, 0, 50, 50});
+  std::vector<std::string> clicked;
+  auto root = std::make_unique<View>();
+  auto& restore = root->add_subview(std::make_unique<Button>(Rect{10, 10, 80, 24}, "Restore"));
+  restore.set_identifier("restore");
+  restore.set_action([&](Button&) { clicked.push_back("restore"); });
+  auto& secret = root->add_subview(std::make_unique<Button>(Rect{100, 10, 80, 24}, "Secret"));
+  secret.set_identifier("secret");
+  secret.set_hidden(true);
+  // A label laid over the middle of a button leaves the button unclickable.
+  auto& under = root->add_subview(std::make_unique<Button>(Rect{10, 50, 80, 24}, "Under"));
+  under.set_identifier("under");
+  root->add_subview(std::make_unique<TextField>(Rect{10, 50, 80, 24}, "over"));
+  prefs.set_content_view(std::move(root));
+  auto bar = std::make_unique<Toolbar>("bar");
+  bar->add_item("Fuzzy", "Fuzzy")->set_action([&](ToolbarItem&) { clicked.push_back("Fuzzy"); });
+  prefs.set_toolbar(std::move(bar));
+  SwitchedDelegate delegate;
+  prefs.set_delegate(&delegate);
+  ASSERT_TRUE(registry.add(prefs) && registry.add(other));
+  other.make_key_and_order_front();
+
+  struct Step {
+    std::string command;
+    bool allows_close;
+    std::string reply;
+    std::vector<std::string> clicked;
+    bool visible;
+    bool key;
+  };
+  const Step steps[] = {
+      {"show Prefs", false, "ok", {}, true, true},
+      {"click Prefs restore", false, "ok", {"restore"}, true, true},
+      {"click Prefs Fuzzy", false, "ok", {"Fuzzy"}, true, true},
+      {"click Prefs nothing", false, "error: no view \"nothing\" in \"Prefs\"", {}, true, true},
+      {"click Prefs secret", false, "error: view \"secret\" is hidden", {}, true, true},
+      {"click Prefs under", false, "error: view \"under\" is covered or outside the window", {},
+       true, true},
+      {"close Prefs", false, "error: \"Prefs\" did not close", {}, true, true},
+      {"close other", false, "error: \"other\" did not close", {}, true, true},
+      {"close Prefs", true, "ok", {}, false, false},
+      {"show Prefs", true, "ok", {}, true, true},
+  };
+  for (const Step& step : steps) {
+    clicked.clear();
+    delegate.allows = step.allows_close;
+    EXPECT_EQ(registry.perform(step.command), step.reply) << step.command;
+    EXPECT_EQ(clicked, step.clicked) << step.command;
+    const plist::Dictionary state = test_support::read_state_file(render.file("Prefs.state"));
+    EXPECT_EQ(test_support::bool_at(state, "visible"), step.visible) << step.command;
+    EXPECT_EQ(test_support::bool_at(state, "key"), step.key) << step.command;
+    EXPECT_EQ(test_support::bool_at(state, "closed"), !step.visible) << step.command;
+  }
+  EXPECT_FALSE(other.is_key()) << "the shown window took the key";
+}
+
+TEST(WindowRegistryTest, AnswersAreQueuedForDialogsOfTheirKind) {
+  WindowRegistry registry;
+  EXPECT_EQ(registry.perform("answer alert BUTTON_YES"), "ok");
+  EXPECT_EQ(registry.perform("answer alert BUTTON_NO"), "ok");
+  EXPECT_EQ(registry.perform("answer open /tmp/x"), "error: unknown answer kind \"open\"");
+  EXPECT_EQ(registry.answers().take_queued(kAlertAnswer),
+            std::vector<std::string>{"BUTTON_YES"});
+  EXPECT_EQ(registry.answers().take_queued(kAlertAnswer), std::vector<std::string>{"BUTTON_NO"});
+  EXPECT_FALSE(registry.answers().take_queued(kAlertAnswer));
+
+  for (std::size_t i = 0; i < DialogAnswers::kMaxQueued; ++i) {
+    ASSERT_EQ(registry.perform("answer alert BUTTON_OK"), "ok");
+  }
+  EXPECT_EQ(registry.perform("answer alert BUTTON_OK"), "error: too many alert answers queued");
 }
 
 // The control port served by a run loop on its own thread, with the windows made before it runs.

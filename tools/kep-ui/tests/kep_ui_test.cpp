@@ -8,7 +8,9 @@
 #include <thread>
 
 #include "platform/tests/runtime_test_support.h"
+#include "platform/ui/alert.h"
 #include "platform/ui/control_server.h"
+#include "platform/ui/controls.h"
 #include "platform/ui/tests/window_test_support.h"
 
 extern char** environ;
@@ -53,6 +55,23 @@ ToolRun run_kep_ui(const std::vector<std::string>& arguments) {
   return run;
 }
 
+struct Case {
+  std::vector<std::string> arguments;
+  int status;
+  std::string out;
+};
+
+// Runs kep-ui once per case and checks its exit status and output.
+void expect_runs(const std::vector<Case>& cases) {
+  for (const Case& c : cases) {
+    ToolRun run = run_kep_ui(c.arguments);
+    std::string shown;
+    for (const auto& word : c.arguments) shown += "[" + word + "]";
+    EXPECT_EQ(run.status, c.status) << shown;
+    EXPECT_EQ(run.out, c.out) << shown;
+  }
+}
+
 TEST(KepUiTest, RepliesAreShownAndErrorsGiveExitOne) {
   PrivateRuntimeDir runtime;
   RenderDir render;
@@ -64,12 +83,7 @@ TEST(KepUiTest, RepliesAreShownAndErrorsGiveExitOne) {
   ASSERT_TRUE(server->windows().add(window));
   std::thread serving([&] { loop.run(); });
 
-  struct Case {
-    std::vector<std::string> arguments;
-    int status;
-    std::string out;
-  };
-  const Case cases[] = {
+  const std::vector<Case> cases = {
       {{"TestProgram", "down", "candidate", "10", "5"}, 0, "ok\n"},
       {{"TestProgram", "up", "candidate", "10", "5", "shift+option"}, 0, "ok\n"},
       {{"TestProgram", "up", "candidate", "10", "5", "hyper"}, 1,
@@ -83,17 +97,60 @@ TEST(KepUiTest, RepliesAreShownAndErrorsGiveExitOne) {
       {{"TestProgram"}, 2, ""},
       {{}, 2, ""},
   };
-  for (const Case& c : cases) {
-    ToolRun run = run_kep_ui(c.arguments);
-    std::string shown;
-    for (const auto& word : c.arguments) shown += "[" + word + "]";
-    EXPECT_EQ(run.status, c.status) << shown;
-    EXPECT_EQ(run.out, c.out) << shown;
-  }
+  expect_runs(cases);
   loop.stop();
   serving.join();
   EXPECT_EQ(window.log, (std::vector<std::string>{"down 10,5 x1", "up 10,5 x1 flags=0xa0000",
                                                   "key [ ]", "key [n]"}));
+}
+
+TEST(KepUiTest, ClickCloseShowAndAnswerRoundTrip) {
+  PrivateRuntimeDir runtime;
+  RenderDir render;
+  platform::RunLoop loop;
+  std::error_code error;
+  auto server = platform::ui::ControlServer::create("TestProgram", loop, error);
+  ASSERT_TRUE(server) << error.message();
+  platform::ui::Window prefs("TestProgram", "Prefs", platform::ui::Rect{0, 0, 200, 100},
+                             platform::ui::kTitledWindowMask | platform::ui::kClosableWindowMask);
+  int restores = 0;
+  auto root = std::make_unique<platform::ui::View>();
+  auto& restore = root->add_subview(
+      std::make_unique<platform::ui::Button>(platform::ui::Rect{10, 10, 80, 24}, "Restore"));
+  restore.set_identifier("restore");
+  restore.set_action([&](platform::ui::Button&) { ++restores; });
+  prefs.set_content_view(std::move(root));
+  ASSERT_TRUE(server->windows().add(prefs));
+  // The alert begins on the loop's thread, as a program's would.
+  platform::ui::Alert alert(server->windows(), loop, "TestProgram");
+  alert.set_message_text("Restore?");
+  alert.add_button("BUTTON_YES", "Yes");
+  alert.add_button("BUTTON_NO", "No");
+  std::vector<int> ended;
+  std::thread serving([&] { loop.run(); });
+  bool begun = false;
+  EXPECT_TRUE(loop.perform_and_wait(
+      [&] { begun = alert.begin([&](int code) { ended.push_back(code); }); }));
+  EXPECT_TRUE(begun);
+
+  const std::vector<Case> cases = {
+      {{"TestProgram", "show", "Prefs"}, 0, "ok\n"},
+      {{"TestProgram", "click", "Prefs", "restore"}, 0, "ok\n"},
+      {{"TestProgram", "click", "Prefs", "missing"}, 1, "error: no view \"missing\" in \"Prefs\"\n"},
+      {{"TestProgram", "answer", "alert", "BUTTON_MAYBE"}, 1,
+       "error: the alert has no button \"BUTTON_MAYBE\"\n"},
+      {{"TestProgram", "answer", "colour", "1", "0", "0"}, 1,
+       "error: unknown answer kind \"colour\"\n"},
+      {{"TestProgram", "answer", "alert", "BUTTON_NO"}, 0, "ok\n"},
+      {{"TestProgram", "close", "Prefs"}, 0, "ok\n"},
+  };
+  expect_runs(cases);
+  loop.stop();
+  serving.join();
+  EXPECT_EQ(restores, 1);
+  EXPECT_EQ(ended, std::vector<int>{platform::ui::kAlertFirstButtonReturn + 1});
+  EXPECT_TRUE(prefs.is_closed());
+  EXPECT_FALSE(alert.is_visible());
 }
 
 }  // namespace
