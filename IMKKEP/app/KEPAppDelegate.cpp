@@ -7,7 +7,7 @@
 #include "IMKKEP/companions/KEPCompanions.h"
 #include "IMKKEP/engine/KEPConvertEngine.h"
 #include "IMKKEP/controller/KEPInputController.h"
-#include "IMKKEP/base/localized_strings.h"
+#include "platform/ui/localized_strings.h"
 #include "IMKKEP/base/server_log.h"
 #include "IMKKEP/base/server_state.h"
 #include "platform/bundle.h"
@@ -15,6 +15,9 @@
 #include "platform/workspace.h"
 
 namespace imkkep {
+
+using platform::ui::localized_string;
+
 namespace {
 
 using ControllerAction = void (KEPInputController::*)(platform::ui::MenuItem&);
@@ -91,7 +94,7 @@ void KEPAppDelegate::buildMenu() {
     for (const ModeItem& mode : group) {
       platform::ui::MenuItem item;
       item.tag = mode.tag;
-      item.title = LocalizedString(kServerBundleIdentifier, mode.title_key, mode.default_title);
+      item.title = localized_string(kServerBundleIdentifier, mode.title_key, mode.default_title);
       item.action = [this, action = mode.action](platform::ui::MenuItem& sender) {
         if (target_ != nullptr) (target_->*action)(sender);
       };
@@ -106,7 +109,7 @@ void KEPAppDelegate::buildMenu() {
   menu_.add_separator();
   platform::ui::MenuItem accessory;
   accessory.tag = kMenuAccessory;
-  accessory.title = LocalizedString(kServerBundleIdentifier, "MENU_ACCESSORY", "Accessory Panel");
+  accessory.title = localized_string(kServerBundleIdentifier, "MENU_ACCESSORY", "Accessory Panel");
   accessory.key_equivalent = "A";
   accessory.key_modifiers = platform::imk::kShiftFlag | platform::imk::kOptionFlag;
   accessory.action = [this](platform::ui::MenuItem&) { showAccPanel(); };
@@ -120,7 +123,7 @@ void KEPAppDelegate::addCommandItems() {
     platform::ui::MenuItem item;
     item.tag = command.tag;
     item.title =
-        LocalizedString(kServerBundleIdentifier, command.title_key, command.default_title);
+        localized_string(kServerBundleIdentifier, command.title_key, command.default_title);
     item.action = [this, tag = command.tag](platform::ui::MenuItem& /*sender*/) {
       switch (tag) {
         case kMenuPreferences: showPref(); break;

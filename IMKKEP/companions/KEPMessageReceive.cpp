@@ -14,7 +14,7 @@
 #include "CoreSource/start/config_reload.h"
 #include "IMKKEP/companions/KEPCompanions.h"
 #include "IMKKEP/companions/KEPStatus.h"
-#include "IMKKEP/base/localized_strings.h"
+#include "platform/ui/localized_strings.h"
 #include "IMKKEP/base/server_log.h"
 #include "IMKKEP/base/server_state.h"
 #include "IMKKEP/companions/window_messages.h"
@@ -22,6 +22,8 @@
 #include "platform/text.h"
 
 namespace imkkep {
+
+using platform::ui::localized_string;
 
 namespace {
 
@@ -156,7 +158,7 @@ int PostGrowlNotification(std::string_view title, std::string_view text) {
 
 int PostGrowlLocalizedString(std::string_view title, std::string_view prefix, std::string_view key,
                              std::string_view default_text) {
-  std::string text = std::string(prefix) + LocalizedString(kServerBundleIdentifier, key, default_text);
+  std::string text = std::string(prefix) + localized_string(kServerBundleIdentifier, key, default_text);
   return PostGrowlNotification(title, text);
 }
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "IMKKEP/windows/FliprView.h"
-#include "IMKKEP/base/localized_strings.h"
+#include "platform/ui/localized_strings.h"
 #include "IMKKEP/base/server_log.h"
 #include "IMKKEP/base/server_state.h"
 #include "IMKKEP/base/window_display.h"
@@ -46,7 +46,7 @@ std::optional<std::string> read_resource(const std::filesystem::path& resources,
 }
 
 std::string localized(const char* key, const char* fallback) {
-  return LocalizedString(kServerBundleIdentifier, key, fallback);
+  return platform::ui::localized_string(kServerBundleIdentifier, key, fallback);
 }
 
 

@@ -2,7 +2,7 @@
 
 #include "CoreSource/tables/vmode.h"
 #include "IMKKEP/controller/KEPActiveInputArea.h"
-#include "IMKKEP/base/localized_strings.h"
+#include "platform/ui/localized_strings.h"
 #include "IMKKEP/base/server_log.h"
 #include "IMKKEP/base/server_state.h"
 #include "IMKKEP/base/window_display.h"
@@ -10,6 +10,9 @@
 #include "platform/ui/screens.h"
 
 namespace imkkep {
+
+using platform::ui::localized_string;
+
 namespace {
 
 using platform::ui::Rect;
@@ -38,7 +41,7 @@ void KEPSendAccText(std::string_view text) {
 KEPAccessory::KEPAccessory(platform::RunLoop& loop, platform::ui::WindowRegistry* registry)
     : loop_(loop), registry_(registry), panel_(std::make_unique<KEPAccPanel>(loop, kPanelFrame)) {
   panel_->set_title(
-      LocalizedString(kServerBundleIdentifier, "ACC_PANEL_TITLE", "Accessory Panel"));
+      localized_string(kServerBundleIdentifier, "ACC_PANEL_TITLE", "Accessory Panel"));
   buildControls();
   tracker_ = panel_->add_tracking_rect({0, 0, kPanelFrame.width, kPanelFrame.height});
   panel_->setEnteredHandler([this] { tracked_ = 1; });
@@ -55,10 +58,10 @@ void KEPAccessory::buildControls() {
   auto root = std::make_unique<platform::ui::View>(kPanelFrame);
   tabs_ = &root->add_subview(std::make_unique<platform::ui::TabView>(kPanelFrame));
   platform::ui::View& characters = tabs_->add_tab(
-      "characters", LocalizedString(kServerBundleIdentifier, "ACC_CHARACTERS", "Characters"));
+      "characters", localized_string(kServerBundleIdentifier, "ACC_CHARACTERS", "Characters"));
   platform::ui::View& abbreviations = tabs_->add_tab(
       "abbreviations",
-      LocalizedString(kServerBundleIdentifier, "ACC_ABBREVIATIONS", "Abbreviations"));
+      localized_string(kServerBundleIdentifier, "ACC_ABBREVIATIONS", "Abbreviations"));
   const double height = characters.frame().height;
 
   char_selector_ = &characters.add_subview(
@@ -68,7 +71,7 @@ void KEPAccessory::buildControls() {
 
   user_only_ = &characters.add_subview(std::make_unique<platform::ui::CheckBox>(
       Rect{246, height - 30, 100, 24},
-      LocalizedString(kServerBundleIdentifier, "ACC_USER_ONLY", "User only")));
+      localized_string(kServerBundleIdentifier, "ACC_USER_ONLY", "User only")));
   user_only_->set_identifier("user-only");
   user_only_->set_hidden(true);
   user_only_->set_on(false);
