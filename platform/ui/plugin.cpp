@@ -202,7 +202,8 @@ std::optional<PluginFolder> load_plugin_folder(const fs::path& folder, std::stri
   if (!trusted(folder, true, error)) return std::nullopt;
   std::vector<fs::directory_entry> entries = files::list_directory(folder, error);
   if (error) return std::nullopt;
-  std::string suffix = "." + std::string(extension);
+  std::string suffix(1, '.');
+  suffix += extension;
   PluginFolder result;
   for (const fs::directory_entry& entry : entries) {
     std::error_code entry_error;
