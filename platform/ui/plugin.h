@@ -38,8 +38,10 @@ struct KepClassRecord {
   std::size_t entry_count;
 };
 
-// The function every plug-in library exports; nullptr for a name it does not define.
-typedef const KepClassRecord* (*KepPrincipalClassFunction)(const char* name);
+// The function every plug-in library defines and exports, whatever visibility it is built
+// with; nullptr for a name it does not define. The host finds it with dlsym, never by linking.
+__attribute__((visibility("default"))) const KepClassRecord* kep_principal_class(const char* name);
+typedef decltype(&kep_principal_class) KepPrincipalClassFunction;
 }
 
 namespace platform::ui {

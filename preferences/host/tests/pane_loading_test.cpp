@@ -99,6 +99,7 @@ TEST(PaneLoadingTest, TheGoodPaneLoadsAndEveryRefusedWayIsToldApart) {
   panes.add("NullFactory", KEP_TEST_PANE_ODD, "NullFactoryController");
   panes.add("Impostor", KEP_TEST_PANE_ODD, "ImpostorController");
   panes.add("Undefined", KEP_TEST_PANE_ODD, "UndefinedController");
+  panes.add("Bare", KEP_TEST_PANE_BARE, "BareController");
   panes.add_bytes("NotALibrary", "#!/bin/sh\necho not a library\n", "TextController");
   fs::create_directories(panes.path() / "NoInfo.bundle/Contents/MacOS");
   fs::create_directories(panes.path() / "Ignored.plugin/Contents");  // another extension
@@ -129,6 +130,7 @@ TEST(PaneLoadingTest, TheGoodPaneLoadsAndEveryRefusedWayIsToldApart) {
       {"NullFactory", PluginRefusal::missing_entry},
       {"Impostor", PluginRefusal::no_class_record},
       {"Undefined", PluginRefusal::no_class_record},
+      {"Bare", PluginRefusal::no_class_record},
       {"NotALibrary", PluginRefusal::cannot_open},
       {"NoInfo", PluginRefusal::cannot_open},
   };
@@ -141,6 +143,9 @@ TEST(PaneLoadingTest, TheGoodPaneLoadsAndEveryRefusedWayIsToldApart) {
     EXPECT_EQ(unusable, expected_unusable) << failure.bundle_path;
     if (failure.refusal == PluginRefusal::missing_entry) {
       EXPECT_EQ(failure.detail, kPreferencePanesEntry);
+    }
+    if (failure.bundle_path.stem() == "Bare") {
+      EXPECT_NE(failure.detail.find("kep_principal_class"), std::string::npos) << failure.detail;
     }
     if (failure.bundle_path.stem() == "NotALibrary") {
       EXPECT_NE(failure.detail.find("NotALibrary"), std::string::npos) << failure.detail;

@@ -55,7 +55,6 @@ const KepClassRecord kRecord = {preferences::kPaneAbiVersion, "GoodPaneControlle
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) const KepClassRecord* kep_principal_class(
-    const char* name) {
+const KepClassRecord* kep_principal_class(const char* name) {
   return std::string_view(name) == kRecord.class_name ? &kRecord : nullptr;
 }

@@ -41,8 +41,7 @@ const KepClassRecord kRecords[] = {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) const KepClassRecord* kep_principal_class(
-    const char* name) {
+const KepClassRecord* kep_principal_class(const char* name) {
   std::string_view wanted(name);
   if (wanted == "ImpostorController") return &kRecords[7];
   for (const KepClassRecord& record : kRecords) {
