@@ -1,0 +1,359 @@
+// The fuzzy pinyin pane as the preferences program sees it: the staged bundle loaded through the
+// plug-in loader and driven only through the pane protocol and the views it hands out.
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/bundle.h"
+#include "platform/gfx/canvas.h"
+#include "platform/gfx/image.h"
+#include "platform/tests/test_support.h"
+#include "platform/ui/check_box_matrix.h"
+#include "platform/ui/content_root.h"
+#include "platform/ui/controls.h"
+#include "platform/ui/plugin.h"
+#include "preferences/host/pane_protocol.h"
+
+namespace preferences {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::plist::Dictionary;
+using platform::plist::Value;
+using platform::ui::CheckBox;
+using platform::ui::CheckBoxMatrix;
+using platform::ui::View;
+
+constexpr const char* kEnableKey = "EnableFuzzyPinyin";
+
+struct Cell {
+  const char* key;
+  int row;
+  int column;
+  const char* title;
+};
+// The pairs in the order the pane saves them, with the cell each one is shown in.
+const std::vector<Cell> kCells = {
+    {"fuzzy_z2zh", 0, 0, "z = zh"},       {"fuzzy_c2ch", 0, 1, "c = ch"},
+    {"fuzzy_s2sh", 0, 2, "s = sh"},       {"fuzzy_k2g", 1, 0, "k = g"},
+    {"fuzzy_f2h", 1, 1, "f = h"},         {"fuzzy_l2n", 1, 2, "l = n"},
+    {"fuzzy_an2ang", 2, 0, "an = ang"},   {"fuzzy_en2eng", 2, 1, "en = eng"},
+    {"fuzzy_in2ing", 2, 2, "in = ing"},   {"fuzzy_ian2iang", 3, 0, "ian = iang"},
+    {"fuzzy_uan2uang", 3, 1, "uan = uang"}, {"fuzzy_l2r", 3, 2, "l = r"},
+};
+
+// The staged bundle, copied once into a private folder where its library is writable by its
+// owner only (whatever the build's umask made of it), and loaded for the whole test program.
+class LoadedBundle {
+ public:
+  static LoadedBundle& get() {
+    static LoadedBundle loaded;
+    return loaded;
+  }
+
+  const fs::path& path() const { return bundle_; }
+  PreferencePanesFactory factory() const { return factory_; }
+  const std::string& failure() const { return failure_; }
+
+ private:
+  LoadedBundle() : bundle_(temp_.path() / "FuzzyPane.bundle") {
+    fs::copy(KEP_FUZZY_PANE_BUNDLE, bundle_, fs::copy_options::recursive);
+    ::chmod((bundle_ / "Contents/MacOS/FuzzyPane").c_str(), 0755);
+    const platform::ui::ClassProtocol protocol{kPaneProtocolName, kPaneAbiVersion,
+                                               {kPreferencePanesEntry}};
+    platform::ui::ClassRegistry registry;
+    auto result = platform::ui::load_plugin(bundle_, protocol, registry);
+    if (!result.loaded) {
+      failure_ = std::string(platform::ui::refusal_name(result.failure->refusal)) + ": " +
+                 result.failure->detail;
+      return;
+    }
+    class_name_ = result.loaded->class_name;
+    factory_ = result.loaded->entry<PreferencePanesFactory>(kPreferencePanesEntry);
+  }
+
+  platform::testing_support::TempDir temp_;
+  fs::path bundle_;
+  std::string class_name_;
+  PreferencePanesFactory factory_ = nullptr;
+  std::string failure_;
+};
+
+View* find_view(View& root, const std::string& identifier) {
+  if (root.identifier() == identifier) return &root;
+  for (const auto& subview : root.subviews()) {
+    if (View* found = find_view(*subview, identifier)) return found;
+  }
+  return nullptr;
+}
+
+// A fresh pane of the loaded class with its check box and matrix.
+class FuzzyPaneTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    LoadedBundle& bundle = LoadedBundle::get();
+    ASSERT_NE(bundle.factory(), nullptr) << bundle.failure();
+    panes_ = bundle.factory()();
+    ASSERT_EQ(panes_.size(), 1u);
+    pane_ = panes_[0].get();
+  }
+
+  // Asks for the view (as the host does before loading) and finds the controls in it.
+  void show() {
+    View* view = pane_->paneView();
+    ASSERT_NE(view, nullptr);
+    check_box_ = dynamic_cast<CheckBox*>(find_view(*view, "applyFuzzy"));
+    matrix_ = dynamic_cast<CheckBoxMatrix*>(find_view(*view, "fuzzyItems"));
+    ASSERT_NE(check_box_, nullptr);
+    ASSERT_NE(matrix_, nullptr);
+  }
+
+  std::vector<bool> cell_states() const {
+    std::vector<bool> on;
+    for (const Cell& cell : kCells) on.push_back(matrix_->is_on(cell.row, cell.column));
+    return on;
+  }
+
+  static Dictionary prefs_with(bool enabled, const std::vector<bool>& cells) {
+    Dictionary prefs;
+    prefs.set(kEnableKey, Value(enabled));
+    for (std::size_t i = 0; i < kCells.size(); ++i) prefs.set(kCells[i].key, Value(cells[i]));
+    return prefs;
+  }
+
+  static void expect_saved(const Dictionary& prefs, bool enabled, const std::vector<bool>& cells) {
+    const Value* enable = prefs.find(kEnableKey);
+    ASSERT_NE(enable, nullptr);
+    EXPECT_TRUE(enable->is_bool());
+    EXPECT_EQ(enable->bool_value(), enabled);
+    for (std::size_t i = 0; i < kCells.size(); ++i) {
+      const Value* value = prefs.find(kCells[i].key);
+      ASSERT_NE(value, nullptr) << kCells[i].key;
+      EXPECT_TRUE(value->is_bool()) << kCells[i].key;
+      EXPECT_EQ(value->bool_value(), cells[i]) << kCells[i].key;
+    }
+  }
+
+  PreferencePanes panes_;
+  PreferencePane* pane_ = nullptr;
+  CheckBox* check_box_ = nullptr;
+  CheckBoxMatrix* matrix_ = nullptr;
+};
+
+const std::vector<bool> kAllOff(12, false);
+// A mix in which every row and column has cells on and off.
+const std::vector<bool> kMixed = {true, false, true, false, true, false,
+                                  true, true,  false, false, false, true};
+
+TEST_F(FuzzyPaneTest, TheStagedBundleNamesItsClassAndCarriesItsTipAndIcon) {
+  auto bundle = platform::Bundle::at(LoadedBundle::get().path());
+  ASSERT_TRUE(bundle);
+  EXPECT_EQ(bundle->info().find("NSPrincipalClass")->string_value(), "FuzzyController");
+  EXPECT_EQ(bundle->info().find("CFBundleExecutable")->string_value(), "FuzzyPane");
+  EXPECT_FALSE(bundle->identifier().empty());
+
+  const Value* tip = bundle->info().find("toolTip");
+  ASSERT_NE(tip, nullptr);
+  EXPECT_FALSE(tip->string_value()->empty());
+  EXPECT_EQ(pane_->paneToolTip(), tip->string_value());
+
+  auto icon = pane_->paneIcon();
+  ASSERT_TRUE(icon);
+  auto shipped = platform::gfx::load_image(bundle->resources_path() / "Fuzzy.png", nullptr);
+  ASSERT_TRUE(shipped);
+  ASSERT_EQ(icon->width(), shipped->width());
+  ASSERT_EQ(icon->height(), shipped->height());
+  EXPECT_EQ(icon->pixel(icon->width() / 2, icon->height() / 2),
+            shipped->pixel(shipped->width() / 2, shipped->height() / 2));
+  EXPECT_GT(icon->pixel(icon->width() / 2, icon->height() / 2).alpha, 0);
+
+  // The test program lies in no bundle: the name's empty default.
+  EXPECT_EQ(pane_->paneName(), "");
+  EXPECT_FALSE(pane_->allowsHorizontalResizing());
+  EXPECT_FALSE(pane_->allowsVerticalResizing());
+}
+
+TEST_F(FuzzyPaneTest, TheViewIsBuiltOnceWithTheCellsTitledInPlace) {
+  show();
+  EXPECT_EQ(pane_->paneView(), pane_->paneView());
+  EXPECT_FALSE(check_box_->title().empty());
+  EXPECT_FALSE(check_box_->is_on());
+  EXPECT_FALSE(matrix_->is_enabled());
+  ASSERT_EQ(matrix_->rows(), 4);
+  ASSERT_EQ(matrix_->columns(), 3);
+  for (const Cell& cell : kCells) {
+    EXPECT_EQ(matrix_->title(cell.row, cell.column), cell.title) << cell.key;
+  }
+}
+
+TEST_F(FuzzyPaneTest, NoKeysLoadAllOffAndSaveWritesEveryKeyFalseInOrder) {
+  show();
+  Dictionary prefs;
+  prefs.set("Other", Value("kept"));
+  pane_->loadPrefs(prefs);
+  EXPECT_FALSE(check_box_->is_on());
+  EXPECT_FALSE(matrix_->is_enabled());
+  EXPECT_EQ(cell_states(), kAllOff);
+
+  pane_->savePrefs(prefs);
+  EXPECT_EQ(prefs.size(), 14u);
+  EXPECT_EQ(prefs.find("Other")->string_value(), "kept");
+  expect_saved(prefs, false, kAllOff);
+  std::vector<std::string> order;
+  for (const auto& entry : prefs.entries()) order.push_back(entry.first);
+  std::vector<std::string> expected = {"Other", kEnableKey};
+  for (const Cell& cell : kCells) expected.push_back(cell.key);
+  EXPECT_EQ(order, expected);
+}
+
+TEST_F(FuzzyPaneTest, EachKeyTurnsOnItsOwnCellOnly) {
+  show();
+  for (std::size_t i = 0; i < kCells.size(); ++i) {
+    Dictionary prefs;
+    prefs.set(kCells[i].key, Value(true));
+    pane_->reloadPrefs(prefs);
+    pane_->loadPrefs(prefs);
+    std::vector<bool> expected(12, false);
+    expected[i] = true;
+    EXPECT_EQ(cell_states(), expected) << kCells[i].key;
+  }
+}
+
+TEST_F(FuzzyPaneTest, OnlyTheValueOneCountsAsSet) {
+  show();
+  struct Case {
+    Value value;
+    bool on;
+  };
+  const std::vector<Case> cases = {
+      {Value(true), true}, {Value(1), true},  {Value(false), false},
+      {Value(0), false},   {Value(2), false}, {Value(-1), false},
+  };
+  for (const Case& c : cases) {
+    Dictionary prefs;
+    prefs.set(kEnableKey, c.value);
+    prefs.set("fuzzy_l2r", c.value);
+    pane_->reloadPrefs(prefs);
+    pane_->loadPrefs(prefs);
+    const std::string shown = c.value.string_value().value_or("?");
+    EXPECT_EQ(check_box_->is_on(), c.on) << shown;
+    EXPECT_EQ(matrix_->is_enabled(), c.on) << shown;
+    EXPECT_EQ(matrix_->is_on(3, 2), c.on) << shown;
+  }
+}
+
+TEST_F(FuzzyPaneTest, AClickOnTheLNCellSavesItAndLeavesEveryOtherKeyAsLoaded) {
+  show();
+  Dictionary prefs = prefs_with(true, kMixed);
+  prefs.set("Other", Value(7));
+  pane_->loadPrefs(prefs);
+  EXPECT_TRUE(check_box_->is_on());
+  EXPECT_TRUE(matrix_->is_enabled());
+  EXPECT_EQ(cell_states(), kMixed);
+
+  ASSERT_TRUE(matrix_->perform_click(1, 2));
+  pane_->savePrefs(prefs);
+  std::vector<bool> expected = kMixed;
+  expected[5] = true;  // fuzzy_l2n
+  expect_saved(prefs, true, expected);
+  EXPECT_EQ(prefs.find("Other")->integer_value(), 7);
+  EXPECT_EQ(prefs.size(), 14u);
+}
+
+TEST_F(FuzzyPaneTest, APaneNeverShownLeavesTheDictionaryAlone) {
+  const Dictionary before = [] {
+    Dictionary prefs = prefs_with(true, kMixed);
+    prefs.set("fuzzy_l2n", Value(2));  // not a setting the pane would write
+    return prefs;
+  }();
+  Dictionary prefs = before;
+  pane_->savePrefs(prefs);
+  EXPECT_EQ(prefs, before);
+  pane_->reloadPrefs(prefs);  // nothing to reload either
+  pane_->savePrefs(prefs);
+  EXPECT_EQ(prefs, before);
+
+  Dictionary empty;
+  pane_->savePrefs(empty);
+  EXPECT_TRUE(empty.empty());
+}
+
+TEST_F(FuzzyPaneTest, ALoadedPaneKeepsItsStateUntilReloadedAndThenShowsTheNewValuesAtOnce) {
+  show();
+  Dictionary prefs = prefs_with(false, kAllOff);
+  pane_->loadPrefs(prefs);
+  ASSERT_TRUE(matrix_->set_on(0, 0, true));  // shown state the user has changed
+
+  Dictionary restored = prefs_with(true, kMixed);
+  pane_->loadPrefs(restored);  // shown again: what is on screen stays
+  EXPECT_FALSE(check_box_->is_on());
+  EXPECT_TRUE(matrix_->is_on(0, 0));
+
+  pane_->reloadPrefs(restored);
+  EXPECT_TRUE(check_box_->is_on());
+  EXPECT_TRUE(matrix_->is_enabled());
+  EXPECT_EQ(cell_states(), kMixed);
+  Dictionary saved;
+  pane_->savePrefs(saved);
+  expect_saved(saved, true, kMixed);
+}
+
+TEST_F(FuzzyPaneTest, TurningFuzzyOffDisablesTheCellsButKeepsAndSavesTheirStates) {
+  show();
+  Dictionary prefs = prefs_with(true, kMixed);
+  pane_->loadPrefs(prefs);
+
+  check_box_->perform_click();
+  EXPECT_FALSE(check_box_->is_on());
+  EXPECT_FALSE(matrix_->is_enabled());
+  EXPECT_EQ(cell_states(), kMixed);
+  EXPECT_FALSE(matrix_->perform_click(1, 2));  // a disabled matrix takes no click
+  pane_->savePrefs(prefs);
+  expect_saved(prefs, false, kMixed);
+
+  check_box_->perform_click();
+  EXPECT_TRUE(matrix_->is_enabled());
+  EXPECT_TRUE(matrix_->perform_click(1, 2));
+  pane_->savePrefs(prefs);
+  std::vector<bool> expected = kMixed;
+  expected[5] = true;
+  expect_saved(prefs, true, expected);
+}
+
+// Pixels with any ink inside `rect` (view points, y up) of a picture of the whole view.
+int inked_pixels(const platform::gfx::Surface& picture, const platform::ui::Rect& rect) {
+  int inked = 0;
+  for (int x = static_cast<int>(rect.x); x < static_cast<int>(rect.x + rect.width); ++x) {
+    for (int y = static_cast<int>(rect.y); y < static_cast<int>(rect.y + rect.height); ++y) {
+      if (picture.pixel(x, picture.height() - 1 - y).alpha > 0) ++inked;
+    }
+  }
+  return inked;
+}
+
+TEST_F(FuzzyPaneTest, TheCheckBoxAndEveryCellAreDrawn) {
+  show();
+  View& view = *pane_->paneView();
+  auto picture = platform::gfx::Surface::create(static_cast<int>(view.frame().width),
+                                                static_cast<int>(view.frame().height));
+  ASSERT_TRUE(picture);
+  {
+    platform::gfx::Canvas canvas(*picture, platform::gfx::Orientation::y_up);
+    platform::ui::ContentRoot::draw_tree(view, canvas);
+  }
+  EXPECT_GT(inked_pixels(*picture, check_box_->frame()), 20);
+  for (const Cell& cell : kCells) {
+    platform::ui::Rect rect = *matrix_->cell_rect(cell.row, cell.column);
+    rect.x += matrix_->frame().x;
+    rect.y += matrix_->frame().y;
+    EXPECT_GT(inked_pixels(*picture, rect), 20) << cell.key;
+  }
+}
+
+}  // namespace
+}  // namespace preferences
