@@ -10,6 +10,7 @@
 #include "platform/tests/test_support.h"
 #include "platform/ui/plugin.h"
 #include "preferences/host/pane_protocol.h"
+#include "preferences/host/tests/pane_folder.h"
 
 namespace preferences {
 namespace {
@@ -20,61 +21,11 @@ using platform::plist::Value;
 using platform::testing_support::TempDir;
 using platform::ui::ClassRegistry;
 using platform::ui::PluginRefusal;
+using testing_support::PaneFolder;
 
 const platform::ui::ClassProtocol kPaneProtocol{kPaneProtocolName, kPaneAbiVersion,
                                                 {kPreferencePanesEntry}};
 
-// Stages pane bundles in a private folder the way the preferences program finds them.
-class PaneFolder {
- public:
-  PaneFolder() : folder_(temp_.path() / "SharedSupport") {
-    fs::create_directories(folder_);
-    fs::permissions(folder_, fs::perms::owner_all | fs::perms::group_read |
-                                 fs::perms::group_exec | fs::perms::others_read |
-                                 fs::perms::others_exec);
-  }
-
-  // A bundle whose library is a copy of `library` (or these bytes); NSPrincipalClass only when
-  // `principal_class` is not empty.
-  fs::path add(const std::string& name, const fs::path& library,
-               const std::string& principal_class) {
-    fs::path bundle = folder_ / (name + ".bundle");
-    fs::create_directories(bundle / "Contents/MacOS");
-    fs::create_directories(bundle / "Contents/Resources");
-    fs::copy_file(library, bundle / "Contents/MacOS" / name);
-    // Whatever the umask made of the build's file: only a library nobody else may write loads.
-    fs::permissions(bundle / "Contents/MacOS" / name,
-                    fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                        fs::perms::others_read | fs::perms::others_exec);
-    write_info(bundle, name, principal_class);
-    return bundle;
-  }
-  fs::path add_bytes(const std::string& name, const std::string& bytes,
-                     const std::string& principal_class) {
-    fs::path bundle = folder_ / (name + ".bundle");
-    fs::create_directories(bundle / "Contents/MacOS");
-    std::error_code ec;
-    EXPECT_TRUE(platform::files::write_atomic(bundle / "Contents/MacOS" / name, bytes, ec));
-    write_info(bundle, name, principal_class);
-    return bundle;
-  }
-
-  const fs::path& path() const { return folder_; }
-
- private:
-  static void write_info(const fs::path& bundle, const std::string& name,
-                         const std::string& principal_class) {
-    Dictionary info;
-    info.set("CFBundleIdentifier", Value("com.example.panes." + name));
-    info.set("CFBundleExecutable", Value(name));
-    if (!principal_class.empty()) info.set("NSPrincipalClass", Value(principal_class));
-    std::error_code ec;
-    EXPECT_TRUE(platform::plist::save_atomic(bundle / "Contents/Info.plist", Value(info), ec));
-  }
-
-  TempDir temp_;
-  fs::path folder_;
-};
 
 std::map<std::string, PluginRefusal> refusals_by_bundle(const platform::ui::PluginFolder& result) {
   std::map<std::string, PluginRefusal> refusals;
