@@ -118,10 +118,10 @@ bool SS_PrefsController::loadPreferencePanes() {
 }
 
 std::vector<std::string> SS_PrefsController::toolbarItemIdentifiers() const {
+  if (toolbarItems_) return *toolbarItems_;
   std::vector<std::string> items;
   if (panesOrder_.empty()) {
     for (const auto& [name, pane] : preferencePanes_) items.push_back(name);
-    return items;
   }
   for (const auto& name : panesOrder_) {
     if (preferencePanes_.count(name) != 0) {
@@ -132,6 +132,7 @@ std::vector<std::string> SS_PrefsController::toolbarItemIdentifiers() const {
                        name));
     }
   }
+  toolbarItems_ = items;
   return items;
 }
 
@@ -347,12 +348,15 @@ void IMKPreferencesController::reportFailure(const std::string& message) {
 
 void IMKPreferencesController::window_will_close(platform::ui::Window&) {
   prefs_controller_.savePrefs(settings_);
+  // A file the user already has is written only when a pane changed something; a user without
+  // one gets what the shown panes hold.
+  std::error_code error;
   if (settings_unreadable_) {
     if (!(settings_ == read_settings_)) {
       log_("Settings are not saved: " + settingsFile().string() + " could not be read.");
     }
-  } else if (!(settings_ == read_settings_)) {
-    std::error_code error;
+  } else if (!(settings_ == read_settings_) ||
+             (!prefs_controller_.currentPaneName().empty() && !fs::exists(settingsFile(), error))) {
     fs::create_directories(paths_.settingsFolder, error);
     if (!platform::plist::save_atomic(settingsFile(), Value(settings_), error)) {
       reportFailure("Could not save the settings to " + settingsFile().string() + ": " +

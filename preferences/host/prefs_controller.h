@@ -92,6 +92,8 @@ class SS_PrefsController {
   std::map<std::string, PreferencePane*, std::less<>> preferencePanes_;
   std::unique_ptr<platform::ui::Window> window_;
   std::string currentPane_;
+  // Worked out once the panes are loaded, so that missing panes are told of once.
+  mutable std::optional<std::vector<std::string>> toolbarItems_;
 };
 
 // The program's controller: reads the user's settings, shows the window and writes the

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -213,6 +214,12 @@ TEST_F(PrefsHostTest, ToolbarHoldsTheLoadedPanesInTheLocalizedOrderAndShowsTheFi
        }) {
     EXPECT_TRUE(run->logged(prefix + expected + "\r\r")) << expected;
   }
+  const std::string missing = "Did not add preference pane \"Candidate\"";
+  EXPECT_EQ(std::count_if(run->log.begin(), run->log.end(),
+                          [&](const std::string& line) {
+                            return line.find(missing) != std::string::npos;
+                          }),
+            1);
   // The good pane loaded, yet its name is none of the program's panes; the nameless page
   // answers to its class name.
   EXPECT_FALSE(run->logged("Good.bundle"));
@@ -302,6 +309,18 @@ TEST_F(PrefsHostTest, AChangeIsWrittenAndEveryOtherKeyKept) {
     EXPECT_EQ(*value, entry.second) << entry.first;
   }
   EXPECT_EQ(written.size(), shipped->as_dictionary()->size() + 1);
+}
+
+TEST_F(PrefsHostTest, AUserWithoutASettingsFileGetsTheShownPanesValuesOnClose) {
+  add_pages();
+  auto run = start();
+  ASSERT_TRUE(run->shown);
+  EXPECT_FALSE(fs::exists(settings_file()));
+  close(*run);
+  Dictionary written = user_settings();
+  ASSERT_TRUE(written.find("GeneralClicks"));
+  EXPECT_EQ(written.find("GeneralClicks")->integer_value(), 0);
+  EXPECT_FALSE(written.find("AdvancedClicks"));  // never shown
 }
 
 TEST_F(PrefsHostTest, AnUnreadableSettingsFileIsNeverWrittenOver) {
