@@ -94,11 +94,40 @@ std::string host_string(std::string_view key, std::string_view default_text) {
               : std::string(default_text);
 }
 
+class FuzzyController;
+
+// The pane's view. The host adopts it into its window's tree, which then frees it; the view tells
+// its pane when it goes so that the pane neither frees it twice nor reads its controls after.
+class FuzzyView : public platform::ui::View {
+ public:
+  FuzzyView(Rect frame, FuzzyController* pane) : View(frame), pane_(pane) {}
+  ~FuzzyView() override;
+  void forget_pane() { pane_ = nullptr; }
+
+ private:
+  FuzzyController* pane_;
+};
+
 class FuzzyController : public preferences::PreferencePane {
  public:
+  ~FuzzyController() override {
+    if (_view == nullptr) return;
+    _view->forget_pane();
+    // A view in a tree belongs to the tree.
+    if (_view->superview() == nullptr && _view->window() == nullptr) delete _view;
+  }
+
   platform::ui::View* paneView() override {
     if (!_view) build_view();
-    return _view.get();
+    return _view;
+  }
+
+  // The view is gone with the window that held it; what it showed is gone too.
+  void viewDidGo() {
+    _view = nullptr;
+    _applyFuzzy = nullptr;
+    _fuzzyItems = nullptr;
+    _loaded = false;
   }
 
   std::string paneName() override { return host_string("FUZZY_PANE_NAME", ""); }
@@ -136,7 +165,7 @@ class FuzzyController : public preferences::PreferencePane {
   }
 
   void savePrefs(Dictionary& prefs) override {
-    if (!_loaded) return;
+    if (!_loaded || _view == nullptr) return;
     prefs.set(kEnableKey, Value(_applyFuzzy->is_on()));
     for (const FuzzyPair& pair : kPairs) {
       prefs.set(pair.key, Value(_fuzzyItems->is_on(pair.row, pair.column)));
@@ -156,7 +185,7 @@ class FuzzyController : public preferences::PreferencePane {
   void build_view() {
     constexpr double kWidth = 420;
     constexpr double kHeight = 170;
-    auto view = std::make_unique<platform::ui::View>(Rect{0, 0, kWidth, kHeight});
+    auto view = std::make_unique<FuzzyView>(Rect{0, 0, kWidth, kHeight}, this);
     view->set_identifier("fuzzyPane");
 
     auto check_box = std::make_unique<platform::ui::CheckBox>(
@@ -174,15 +203,19 @@ class FuzzyController : public preferences::PreferencePane {
     matrix->set_enabled(_applyFuzzy->is_on());
     _fuzzyItems = &view->add_subview(std::move(matrix));
 
-    _view = std::move(view);
+    _view = view.release();
   }
 
-  std::unique_ptr<platform::ui::View> _view;
+  FuzzyView* _view = nullptr;
   platform::ui::CheckBox* _applyFuzzy = nullptr;
   platform::ui::CheckBoxMatrix* _fuzzyItems = nullptr;
   platform::ui::Window* _parentWindow = nullptr;
   bool _loaded = false;
 };
+
+FuzzyView::~FuzzyView() {
+  if (pane_ != nullptr) pane_->viewDidGo();
+}
 
 preferences::PreferencePanes make_panes() {
   preferences::PreferencePanes panes;

@@ -10,13 +10,13 @@
 #include <vector>
 
 #include "platform/bundle.h"
-#include "platform/gfx/canvas.h"
 #include "platform/gfx/image.h"
 #include "platform/tests/test_support.h"
 #include "platform/ui/check_box_matrix.h"
-#include "platform/ui/content_root.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/plugin.h"
+#include "platform/ui/view.h"
+#include "platform/ui/window.h"
 #include "preferences/host/pane_protocol.h"
 
 namespace preferences {
@@ -325,12 +325,54 @@ TEST_F(FuzzyPaneTest, TurningFuzzyOffDisablesTheCellsButKeepsAndSavesTheirStates
   expect_saved(prefs, true, expected);
 }
 
-// Pixels with any ink inside `rect` (view points, y up) of a picture of the whole view.
+// The host's window: the pane's view adopted into the content view's tree, as the host shows it.
+struct HostWindow {
+  explicit HostWindow(View& pane_view)
+      : window(std::make_unique<platform::ui::Window>(
+            "FuzzyPaneTest", "Preferences",
+            platform::ui::Rect{0, 0, pane_view.frame().width, pane_view.frame().height})) {
+    auto root = std::make_unique<View>();
+    root->add_subview(std::unique_ptr<View>(&pane_view));
+    window->set_content_view(std::move(root));
+  }
+  // A click in the middle of a cell, in window points.
+  void click_cell(const CheckBoxMatrix& matrix, int row, int column) {
+    const platform::ui::Rect cell = *matrix.cell_rect(row, column);
+    const platform::ui::Point middle = matrix.convert_to_window(
+        platform::ui::Point{cell.x + cell.width / 2, cell.y + cell.height / 2});
+    window->handle_mouse(platform::ui::MouseEvent{platform::ui::MouseEventType::Down, middle});
+    window->handle_mouse(platform::ui::MouseEvent{platform::ui::MouseEventType::Up, middle});
+  }
+  std::unique_ptr<platform::ui::Window> window;
+};
+
+TEST_F(FuzzyPaneTest, ClicksInTheHostsWindowReachTheCheckBoxAndTheCells) {
+  show();
+  HostWindow host(*pane_->paneView());
+  Dictionary prefs = prefs_with(false, kMixed);
+  pane_->loadPrefs(prefs);
+
+  host.click_cell(*matrix_, 1, 2);  // disabled while fuzzy matching is off
+  EXPECT_FALSE(matrix_->is_on(1, 2));
+  std::string error;
+  ASSERT_TRUE(host.window->click_view("applyFuzzy", &error)) << error;
+  EXPECT_TRUE(check_box_->is_on());
+  EXPECT_TRUE(matrix_->is_enabled());
+  host.click_cell(*matrix_, 1, 2);
+  pane_->savePrefs(prefs);
+  std::vector<bool> expected = kMixed;
+  expected[5] = true;
+  expect_saved(prefs, true, expected);
+}
+
+// Pixels inside `rect` (window points, y up) of the window's picture that are not its white
+// background.
 int inked_pixels(const platform::gfx::Surface& picture, const platform::ui::Rect& rect) {
   int inked = 0;
   for (int x = static_cast<int>(rect.x); x < static_cast<int>(rect.x + rect.width); ++x) {
     for (int y = static_cast<int>(rect.y); y < static_cast<int>(rect.y + rect.height); ++y) {
-      if (picture.pixel(x, picture.height() - 1 - y).alpha > 0) ++inked;
+      const platform::gfx::Pixel pixel = picture.pixel(x, picture.height() - 1 - y);
+      if (pixel.red < 255 || pixel.green < 255 || pixel.blue < 255) ++inked;
     }
   }
   return inked;
@@ -338,21 +380,45 @@ int inked_pixels(const platform::gfx::Surface& picture, const platform::ui::Rect
 
 TEST_F(FuzzyPaneTest, TheCheckBoxAndEveryCellAreDrawn) {
   show();
-  View& view = *pane_->paneView();
-  auto picture = platform::gfx::Surface::create(static_cast<int>(view.frame().width),
-                                                static_cast<int>(view.frame().height));
+  HostWindow host(*pane_->paneView());
+  host.window->set_background_colour({1, 1, 1, 1});
+  auto picture = host.window->render();
   ASSERT_TRUE(picture);
-  {
-    platform::gfx::Canvas canvas(*picture, platform::gfx::Orientation::y_up);
-    platform::ui::ContentRoot::draw_tree(view, canvas);
-  }
   EXPECT_GT(inked_pixels(*picture, check_box_->frame()), 20);
   for (const Cell& cell : kCells) {
     platform::ui::Rect rect = *matrix_->cell_rect(cell.row, cell.column);
-    rect.x += matrix_->frame().x;
-    rect.y += matrix_->frame().y;
+    const platform::ui::Point corner =
+        matrix_->convert_to_window(platform::ui::Point{rect.x, rect.y});
+    rect.x = corner.x;
+    rect.y = corner.y;
     EXPECT_GT(inked_pixels(*picture, rect), 20) << cell.key;
   }
+  // Between the controls the background shows.
+  EXPECT_EQ(inked_pixels(*picture, platform::ui::Rect{0, 0, 15, 15}), 0);
+}
+
+TEST_F(FuzzyPaneTest, TheViewBelongsToTheWindowThatHoldsItWhicheverGoesFirst) {
+  show();
+  {
+    // The window first: the pane forgets the view and what it showed.
+    HostWindow host(*pane_->paneView());
+    Dictionary prefs = prefs_with(true, kMixed);
+    pane_->loadPrefs(prefs);
+  }
+  Dictionary untouched;
+  pane_->savePrefs(untouched);
+  EXPECT_TRUE(untouched.empty());
+  show();  // built afresh
+  Dictionary prefs = prefs_with(true, kMixed);
+  pane_->loadPrefs(prefs);
+  EXPECT_EQ(cell_states(), kMixed);
+
+  // The pane first: the window frees the view it holds.
+  HostWindow host(*pane_->paneView());
+  panes_.clear();
+  pane_ = nullptr;
+  EXPECT_NE(host.window->find_view("fuzzyItems"), nullptr);
+  EXPECT_TRUE(host.window->render());
 }
 
 }  // namespace
