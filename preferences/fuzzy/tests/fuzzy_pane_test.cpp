@@ -2,6 +2,8 @@
 // plug-in loader and driven only through the pane protocol and the views it hands out.
 #include <sys/stat.h>
 
+#include <cstdio>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "platform/bundle.h"
+#include "platform/files.h"
 #include "platform/gfx/image.h"
 #include "platform/tests/test_support.h"
 #include "platform/ui/check_box_matrix.h"
@@ -419,6 +422,66 @@ TEST_F(FuzzyPaneTest, TheViewBelongsToTheWindowThatHoldsItWhicheverGoesFirst) {
   pane_ = nullptr;
   EXPECT_NE(host.window->find_view("fuzzyItems"), nullptr);
   EXPECT_TRUE(host.window->render());
+}
+
+// What the probe prints when run as the program of an application bundle holding `strings` (no
+// strings file when empty): the pane's name and its check box's title.
+std::vector<std::string> probe_in_host_bundle(const std::string& strings) {
+  platform::testing_support::TempDir temp;
+  const fs::path contents = temp.path() / "Host.app/Contents";
+  fs::create_directories(contents / "MacOS");
+  fs::create_directories(contents / "Resources/English.lproj");
+  Dictionary info;
+  info.set("CFBundleIdentifier", Value("com.example.fuzzy-pane-test.host"));
+  info.set("CFBundleExecutable", Value("Host"));
+  std::error_code error;
+  EXPECT_TRUE(platform::plist::save_atomic(contents / "Info.plist", Value(info), error));
+  if (!strings.empty()) {
+    EXPECT_TRUE(platform::files::write_atomic(
+        contents / "Resources/English.lproj/Localizable.strings", strings, error));
+  }
+  fs::copy_file(KEP_FUZZY_PANE_PROBE, contents / "MacOS/Host");
+  fs::create_directories(temp.path() / "home");
+  fs::create_directories(temp.path() / "runtime");
+  const std::string command = "env HOME='" + (temp.path() / "home").string() +
+                              "' KEP_RUNTIME_DIR='" + (temp.path() / "runtime").string() + "' '" +
+                              (contents / "MacOS/Host").string() + "' '" +
+                              LoadedBundle::get().path().string() + "'";
+  FILE* output = ::popen(command.c_str(), "r");
+  EXPECT_NE(output, nullptr);
+  if (output == nullptr) return {};
+  std::vector<std::string> lines;
+  char line[512];
+  while (std::fgets(line, sizeof line, output) != nullptr) {
+    std::string text(line);
+    if (!text.empty() && text.back() == '\n') text.pop_back();
+    lines.push_back(text);
+  }
+  EXPECT_EQ(::pclose(output), 0) << command;
+  return lines;
+}
+
+TEST(FuzzyPaneHostTest, TheNameAndTheCheckBoxTitleComeFromTheHostProgramsStrings) {
+  ASSERT_NE(LoadedBundle::get().factory(), nullptr) << LoadedBundle::get().failure();
+  const std::string strings = R"(<?xml version="1.0" encoding="UTF-8"?>
+<plist version="1.0">
+<dict>
+	<key>FUZZY_PANE_NAME</key>
+	<string>Sounds alike</string>
+	<key>FUZZY_ENABLE</key>
+	<string>Match sounds alike</string>
+</dict>
+</plist>
+)";
+  EXPECT_EQ(probe_in_host_bundle(strings),
+            (std::vector<std::string>{"Sounds alike", "Match sounds alike"}));
+  // Without the host's strings: an empty name (the host then falls back to the class name) and
+  // the check box's own title.
+  const std::vector<std::string> bare = probe_in_host_bundle("");
+  ASSERT_EQ(bare.size(), 2u);
+  EXPECT_EQ(bare[0], "");
+  EXPECT_FALSE(bare[1].empty());
+  EXPECT_NE(bare[1], "Match sounds alike");
 }
 
 }  // namespace
