@@ -110,6 +110,9 @@ class FuzzyView : public platform::ui::View {
 
 class FuzzyController : public preferences::PreferencePane {
  public:
+  FuzzyController() = default;
+  FuzzyController(const FuzzyController&) = delete;
+  FuzzyController& operator=(const FuzzyController&) = delete;
   ~FuzzyController() override {
     if (_view == nullptr) return;
     _view->forget_pane();
