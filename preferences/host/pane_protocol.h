@@ -21,6 +21,10 @@ class View;
 class Window;
 }  // namespace platform::ui
 
+// What the host program offers its panes to call: asks the user, in a sheet, whether to put the
+// shipped settings back. Weak, so that a pane also loads into a program that lacks it (null).
+extern "C" __attribute__((weak, visibility("default"))) void kep_preferences_restore_defaults();
+
 namespace preferences {
 
 // Changes whenever PreferencePane, the factory or the record's layout changes, so that a pane

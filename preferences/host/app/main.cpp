@@ -38,7 +38,7 @@ bool show_running_copy() {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) void kep_preferences_restore_defaults() {
+void kep_preferences_restore_defaults() {
   if (g_controller != nullptr) g_controller->restoreToDefault();
 }
 

@@ -107,13 +107,20 @@ class ProgramTest : public ::testing::Test {
     const Value* value = dict.find(key);
     return value && value->string_value() ? *value->string_value() : "<none>";
   }
-  // Waits (up to a minute) for the window state's `key` to read `expected` (booleans read
-  // "1" and "0").
+  // Waits (up to a minute) for the window state's `key` ("shows.KEY" for what the window
+  // shows) to read `expected` (booleans read "1" and "0").
   bool wait_for_state(std::string_view key, const std::string& expected,
                       const std::string& window = "Preferences.state") {
+    const bool shown = key.starts_with("shows.");
+    if (shown) key.remove_prefix(6);
     auto deadline = std::chrono::steady_clock::now() + 60s;
     while (std::chrono::steady_clock::now() < deadline) {
-      if (text(read_dictionary(window_file(window)), key) == expected) return true;
+      Dictionary state = read_dictionary(window_file(window));
+      if (shown) {
+        const Value* shows = state.find("shows");
+        state = shows && shows->as_dictionary() ? *shows->as_dictionary() : Dictionary{};
+      }
+      if (text(state, key) == expected) return true;
       std::this_thread::sleep_for(50ms);
     }
     return false;
@@ -180,6 +187,73 @@ TEST_F(ProgramTest, ASecondStartHasTheFirstShowItsWindowAndEnds) {
   EXPECT_EQ(exit_status(launch()), 0);
   EXPECT_EQ(platform::process::wait_for_exit(first, 0ms), std::nullopt) << "the first copy ended";
   close_after(first, "key", "1");
+}
+
+// The view named `identifier` anywhere under `view` in a window's state.
+const Dictionary* find_view(const Dictionary& view, std::string_view identifier) {
+  if (const Value* name = view.find("identifier"); name && name->string_value() == identifier) {
+    return &view;
+  }
+  const Value* subviews = view.find("subviews");
+  if (!subviews || !subviews->as_array()) return nullptr;
+  for (const auto& each : *subviews->as_array()) {
+    if (!each.as_dictionary()) continue;
+    if (const Dictionary* found = find_view(*each.as_dictionary(), identifier)) return found;
+  }
+  return nullptr;
+}
+
+TEST_F(ProgramTest, RestoreReplacesTheUserFileWithTheShippedOneOnlyOnYes) {
+  panes().add("Pages", KEP_TEST_PANE_PAGES, "PagesPaneController");
+  const fs::path settings = home_ / "Library/KEP/imkkep.plist";
+  const std::string mine =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>"
+      "<key>AdvancedClicks</key><integer>7</integer></dict></plist>\n";
+  std::error_code error;
+  fs::create_directories(settings.parent_path());
+  ASSERT_TRUE(platform::files::write_atomic(settings, mine, error));
+  auto bytes = [](const fs::path& file) {
+    std::error_code ignored;
+    return platform::files::read_file(file, ignored).value_or("<unreadable>");
+  };
+  auto advanced_count = [&] {
+    Dictionary state = read_dictionary(window_file("Preferences.state"));
+    const Value* views = state.find("views");
+    const Dictionary* page =
+        views && views->as_dictionary() ? find_view(*views->as_dictionary(), "AdvancedPage")
+                                        : nullptr;
+    const Value* count = page ? page->find("count") : nullptr;
+    return count ? count->integer_value().value_or(-1) : -1;
+  };
+
+  pid_t pid = launch();
+  ASSERT_TRUE(wait_for_state("title", "General"));
+  ASSERT_EQ(control("click Preferences Advanced"), "ok");
+  ASSERT_TRUE(wait_for_state("title", "Advanced"));
+  EXPECT_EQ(advanced_count(), 7);
+
+  ASSERT_EQ(control("answer alert BUTTON_NO"), "ok");
+  ASSERT_EQ(control("click Preferences RestoreButton"), "ok");
+  ASSERT_TRUE(wait_for_state("shows.answer", "BUTTON_NO", "alert.state"));
+  EXPECT_EQ(bytes(settings), mine);
+
+  ASSERT_EQ(control("answer alert BUTTON_YES"), "ok");
+  ASSERT_EQ(control("click Preferences RestoreButton"), "ok");
+  ASSERT_TRUE(wait_for_state("shows.answer", "BUTTON_YES", "alert.state"));
+  auto deadline = std::chrono::steady_clock::now() + 60s;
+  while (bytes(settings) != bytes(KEP_SHIPPED_SETTINGS) &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_EQ(bytes(settings), bytes(KEP_SHIPPED_SETTINGS));
+  // The shown page reads the shipped settings, which have no count of its own.
+  deadline = std::chrono::steady_clock::now() + 60s;
+  while (advanced_count() != 0 && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(50ms);
+  }
+  EXPECT_EQ(advanced_count(), 0);
+  ASSERT_EQ(control("close Preferences"), "ok");
+  EXPECT_EQ(exit_status(pid), 0);
 }
 
 TEST_F(ProgramTest, WithNoLoadablePaneTheAlertTakesItsDefaultAndTheProgramEnds) {

@@ -1,7 +1,8 @@
 // Pane bundle library with real pages: PagesPaneController makes the panes "General" and
 // "Advanced" (the host's order puts General first), each with a view of its own size that a
 // click counts on, and a pane with no name of its own. Each pane keeps one counter in the
-// shared settings under "<name>Clicks".
+// shared settings under "<name>Clicks". Advanced has a button that asks the host to restore the
+// shipped settings.
 #include <memory>
 #include <string>
 
@@ -32,6 +33,17 @@ class CountingView : public platform::ui::View {
   std::int64_t* count_;
 };
 
+// Asks the host to restore the shipped settings.
+class RestoreButton : public platform::ui::View {
+ public:
+  RestoreButton() : View({10, 10, 60, 20}) { set_identifier("RestoreButton"); }
+  bool mouse_down(const platform::ui::MouseEvent&) override {
+    if (kep_preferences_restore_defaults != nullptr) kep_preferences_restore_defaults();
+    return true;
+  }
+  void mouse_up(const platform::ui::MouseEvent&) override {}
+};
+
 class PagePane : public preferences::PreferencePane {
  public:
   PagePane(std::string name, double width, double height)
@@ -42,6 +54,7 @@ class PagePane : public preferences::PreferencePane {
     if (!view_) {
       view_ = new CountingView({0, 0, width_, height_}, &count_);
       view_->set_identifier((name_.empty() ? std::string("Nameless") : name_) + "Page");
+      if (name_ == "Advanced") view_->add_subview(std::make_unique<RestoreButton>());
     }
     return view_;
   }
