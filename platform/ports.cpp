@@ -27,6 +27,15 @@ const char* describe(SendStatus status) {
   return "unknown";
 }
 
+SendStatus open_failure_status(const std::error_code& open_error) {
+  if (open_error == std::errc::connection_refused) return SendStatus::InvalidPort;
+  if (open_error == std::errc::resource_unavailable_try_again ||
+      open_error == std::errc::timed_out) {
+    return SendStatus::SendTimeout;
+  }
+  return SendStatus::TransportError;
+}
+
 std::string socket_file_name(std::string_view port_name) {
   return std::string(port_name) + ".port";
 }

@@ -58,6 +58,11 @@ struct LocalPortOptions {
 
 const char* describe(SendStatus status);
 
+// What a failed RemotePort::open means for a send: nobody serves the port (InvalidPort), its
+// backlog stayed full for the connect time-out (SendTimeout: the server is not taking
+// connections), or another failure (TransportError).
+SendStatus open_failure_status(const std::error_code& open_error);
+
 struct Reply {
   SendStatus status = SendStatus::Success;
   // The reply bytes; nullopt when the server's handler gave no data ("no reply"), which is

@@ -58,15 +58,9 @@ platform::ports::SendStatus ime_service_send(const char* port_name, std::int32_t
   reply->reset();
   std::error_code error;
   auto remote = platform::ports::RemotePort::open(port_name, error, timeout);
-  if (!remote) {
-    if (error == std::errc::connection_refused) return platform::ports::SendStatus::InvalidPort;
-    // A service that has stopped taking connections fills its queue; connecting then waits
-    // the bound and gives up, which is the service not answering.
-    if (error == std::errc::resource_unavailable_try_again || error == std::errc::timed_out) {
-      return platform::ports::SendStatus::SendTimeout;
-    }
-    return platform::ports::SendStatus::TransportError;
-  }
+  // A service that has stopped taking connections fills its queue; connecting then waits the
+  // bound and gives up, which counts as the service not answering.
+  if (!remote) return platform::ports::open_failure_status(error);
   platform::ports::Reply answer = remote->send(msgid, request, timeout, timeout);
   if (answer.status == platform::ports::SendStatus::Success) *reply = std::move(answer.data);
   return answer.status;

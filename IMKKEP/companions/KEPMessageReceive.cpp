@@ -41,10 +41,6 @@ std::string color_or(const char* color, const char* fallback) {
   return color[0] != '\0' ? std::string(color) : std::string(fallback);
 }
 
-}  // namespace
-
-namespace {
-
 using platform::ports::SendStatus;
 
 // The one connection to the window, kept between messages: a connect per message would queue
@@ -65,11 +61,12 @@ class WindowLink {
       port_ = platform::ports::RemotePort::open(kCandidateWindowPortName, error,
                                                 std::chrono::milliseconds(0));
       if (!port_) {
-        failed(status_of(error));
+        failed(platform::ports::open_failure_status(error));
         return -2;
       }
     }
-    const SendStatus status = port_->send(id, data, kSendTimeout, kSendTimeout, /*wait_for_reply=*/false).status;
+    const SendStatus status =
+        port_->send(id, data, kSendTimeout, kSendTimeout, /*wait_for_reply=*/false).status;
     if (status != SendStatus::Success) {
       failed(status);
       return -2;
@@ -84,12 +81,6 @@ class WindowLink {
   }
 
  private:
-  static SendStatus status_of(const std::error_code& error) {
-    if (error == std::errc::connection_refused) return SendStatus::InvalidPort;
-    if (error == std::errc::resource_unavailable_try_again) return SendStatus::SendTimeout;
-    return SendStatus::TransportError;
-  }
-
   void failed(SendStatus status) {
     ++dropped_;
     if (!failing_) {

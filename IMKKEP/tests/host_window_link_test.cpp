@@ -204,7 +204,9 @@ TEST_F(WindowLinkTest, AWindowThatDoesNotReadNeverHoldsUpTheKeys) {
       window.reset();
       auto listener = std::make_shared<DeafListener>();
       EXPECT_TRUE(listener->listening());
-      if (crowded) EXPECT_TRUE(listener->fill_backlog());
+      if (crowded) {
+        EXPECT_TRUE(listener->fill_backlog());
+      }
       return listener;
     };
   };
