@@ -10,6 +10,7 @@ packages=(
   libbz2-dev unicode-data rime-data-pinyin-simp pinyin-database friso-dict opencc libopencc1.1 python3-jieba
   libcairo2-dev libpixman-1-dev libpango1.0-dev libzip-dev libiniparser-dev libjpeg-dev libpng-dev
   fonts-wqy-microhei fonts-dejavu-core liblua5.1-0-dev
+  libcurl4-openssl-dev libmicrohttpd-dev libssl-dev
 )
 
 missing=()
