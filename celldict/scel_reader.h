@@ -2,7 +2,8 @@
 // exportTo() decodes the body into a word list and builds the dictionary folder of that name
 // under Dictionary/ in the data folder through the dictionary-folder builder.
 //
-// The file is little-endian, texts UTF-16LE; see scel_format.h for the layout.
+// The file is little-endian, texts UTF-16LE; see scel_format.h for the layout. One export runs
+// at a time in a process: the builder's description buffers are shared (dictbuilder.h).
 #pragma once
 
 #include <cstdint>
@@ -60,6 +61,12 @@ class ScelReader {
 
  private:
   void close();
+  void clear_fields();
+  std::int32_t read_header();
+  // Decodes the body into a private word list and builds `folder` from it; `prepare` runs
+  // once the body is known to be good, before the build (exportTo makes the folder there).
+  int build_into(const std::string& folder, bool (*prepare)(const std::string& folder),
+                 ScelExportStats* stats);
 
   std::uint32_t size_ = 0;
   std::uint32_t magic_ = 0;
