@@ -45,6 +45,8 @@ enum class FetchError {
 struct FetchResult {
   FetchError error = FetchError::None;
   long http_status = 0;
+  // The received body on success; empty on any failure, so that an error page is never taken
+  // for the content.
   std::string body;
   // A short text for logs, empty on success.
   std::string message;
