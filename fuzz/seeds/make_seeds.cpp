@@ -13,6 +13,7 @@
 
 #include "CoreSource/user/udb_line.h"
 #include "celldict/dictbuilder.h"
+#include "celldict/scel_writer.h"
 #include "converter/service/qcc_service.h"
 #include "fuzz/fixtures/converter_fixture.h"
 #include "fuzz/fixtures/engine_fixture.h"
@@ -118,6 +119,25 @@ void dictionary_seeds() {
   seed("dictionary_folder", {fuzz::join_parts({fuzz::read_file(folder / "dict.info"),
                                                 fuzz::read_file(folder / "dict.db"),
                                                 fuzz::read_file(folder / "dict_idx.db")})});
+}
+
+// A cell dictionary of the seed words, and one whose words share a pinyin.
+void scel_seeds() {
+  scel::WriterContents contents;
+  contents.uid = "1234";
+  contents.name = "种子";
+  contents.remark = "seed";
+  contents.samples = {"中国", "我们"};
+  contents.version = 1700000000;
+  for (const mkdata::WordListEntry& entry : fuzz::seed_words()) {
+    contents.words.push_back({entry.syllables, entry.word, static_cast<float>(entry.frequency)});
+  }
+  std::string error;
+  auto all = scel::encode_file(contents, &error);
+  contents.words = {{{"zhong", "guo"}, "中国", 80}, {{"zhong", "guo"}, "种果", 2.5f}};
+  auto shared = scel::encode_file(contents, &error);
+  if (!all || !shared) fail(error);
+  seed("scel_reader", {*all, *shared});
 }
 
 void engine_table_seeds() {
@@ -291,6 +311,7 @@ int main(int argc, char** argv) {
   double_pinyin_seeds();
   code_table_seeds();
   dictionary_seeds();
+  scel_seeds();
   engine_table_seeds();
   udb_seeds();
   wire_seeds();
