@@ -5,7 +5,6 @@
 #include <cstdio>
 
 #include "platform/ui/controls.h"
-#include "platform/ui/dialog_log.h"
 #include "platform/ui/view.h"
 
 namespace platform::ui {
@@ -27,15 +26,13 @@ int line_count(std::string_view text) {
 
 Alert::Alert(WindowRegistry& registry, RunLoop& loop, std::string program, std::string name)
     : Window(std::move(program), std::move(name), Rect{0, 0, kAlertWidth, 120}),
-      registry_(registry), loop_(loop) {
+      run_(*this, registry, loop, kAlertAnswer) {
   set_level(kModalPanelWindowLevel);
-  registry_.add(*this);
+  registry.add(*this);
   show_summary();
 }
 
-Alert::~Alert() {
-  if (waiter_ != 0) registry_.answers().stop_waiting(waiter_);
-}
+Alert::~Alert() = default;
 
 void Alert::set_message_text(std::string text) {
   message_ = std::move(text);
@@ -128,48 +125,21 @@ bool Alert::begin_sheet(Window& parent, EndHandler on_end) {
   return start(std::move(on_end), &parent, false);
 }
 
-bool Alert::start(EndHandler on_end, const Window* parent, bool modal) {
+bool Alert::start(EndHandler on_end, Window* parent, bool modal) {
   if (buttons_.empty() || running_) return false;
+  if (parent != nullptr && !can_begin_sheet(*parent)) return false;
   running_ = true;
   answer_.clear();
   answered_by_.clear();
-  end_handler_ = std::move(on_end);
   parent_ = parent ? parent->name() : std::string();
   build_views();
-  if (parent != nullptr) {
-    // Hung from the top of the parent's content, below its toolbar.
-    const Rect& over = parent->frame();
-    const double top = over.y + parent->content_rect().height;
-    set_frame_origin(
-        Point{std::floor(over.x + (over.width - frame().width) / 2), top - frame().height});
-  } else {
-    center();
-  }
-  make_key_and_order_front();
   show_summary();
-  display_reporting_errors();
-  // A modal run takes its default itself when nothing is queued; a begun alert waits.
-  if (!take_queued_answer() && !modal) {
-    waiter_ = registry_.answers().wait(
-        std::string(kAlertAnswer), [this](const DialogAnswers::Values& values) {
-          std::string refused = check_answer(values);
-          if (refused.empty()) end(values.front(), "by an answer");
-          return refused;
-        });
-  }
-  return true;
-}
-
-bool Alert::take_queued_answer() {
-  std::optional<DialogAnswers::Values> queued =
-      registry_.answers().take_queued(kAlertAnswer);
-  if (!queued) return false;
-  const std::string refused = check_answer(*queued);
-  if (!refused.empty()) {
-    dialog_log(described_message() + ": the queued answer is refused: " + refused);
-    return false;
-  }
-  end(queued->front(), "by a queued answer");
+  run_.start(parent, std::move(on_end), modal, described_message(),
+             [this](const DialogAnswers::Values& values, std::string_view how) {
+               std::string refused = check_answer(values);
+               if (refused.empty()) end(values.front(), how);
+               return refused;
+             });
   return true;
 }
 
@@ -187,24 +157,10 @@ bool Alert::key_down(std::string_view characters) {
 
 void Alert::end(const std::string& key, std::string_view how) {
   running_ = false;
-  if (waiter_ != 0) registry_.answers().stop_waiting(waiter_);
-  waiter_ = 0;
   answer_ = key;
   answered_by_ = std::string(how);
-  if (how == "by default") {
-    dialog_log(described_message() + " answered by default: " + key);
-  } else {
-    dialog_log(described_message() + " answered " + key + " " + std::string(how));
-  }
-  order_out();
   show_summary();
-  display_reporting_errors();
-  if (end_handler_) {
-    EndHandler handler = std::move(end_handler_);
-    end_handler_ = nullptr;
-    const int code = return_code(key);
-    loop_.perform([handler = std::move(handler), code] { handler(code); });
-  }
+  run_.finish(return_code(key), described_message(), key, how);
 }
 
 void Alert::show_summary() {

@@ -15,6 +15,7 @@
 
 #include "platform/runloop.h"
 #include "platform/ui/dialog_answers.h"
+#include "platform/ui/dialog_run.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_registry.h"
 
@@ -54,8 +55,10 @@ class Alert : public Window {
   int run_modal();
   // Shows the alert, as a window of its own or as a sheet at the top of `parent`, until a
   // click or an answer (one queued already is taken at once) ends it; `on_end` then runs on the
-  // loop with the return code. False, and nothing shown, for an alert without buttons or one
-  // already running.
+  // loop with the return code. A sheet runs through the window's sheet path
+  // (Window::begin_sheet): the parent's delegate places it and is told of its end, and the
+  // sheet-ended notification is posted. False, and nothing shown, for an alert without buttons
+  // or one already running, or a sheet on a window that carries one already.
   bool begin(EndHandler on_end);
   bool begin_sheet(Window& parent, EndHandler on_end);
   bool is_running() const { return running_; }
@@ -71,19 +74,15 @@ class Alert : public Window {
     std::string title;
   };
 
-  bool start(EndHandler on_end, const Window* parent, bool modal);
+  bool start(EndHandler on_end, Window* parent, bool modal);
   // The alert's views for its texts and buttons; the frame fits them.
   void build_views();
-  // Takes a queued answer, if one is; false when none was or it was not one of the buttons.
-  bool take_queued_answer();
   // "" when `key` is one of the buttons, else why the answer is refused.
   std::string check_answer(const DialogAnswers::Values& values) const;
   void end(const std::string& key, std::string_view how);
   void show_summary();
   std::string described_message() const;
 
-  WindowRegistry& registry_;
-  RunLoop& loop_;
   std::string message_;
   std::string informative_;
   std::vector<AlertButton> buttons_;
@@ -92,8 +91,7 @@ class Alert : public Window {
   std::string answer_;
   std::string answered_by_;
   bool running_ = false;
-  EndHandler end_handler_;
-  DialogAnswers::WaiterId waiter_ = 0;
+  DialogRun run_;
 };
 
 }  // namespace platform::ui

@@ -1,5 +1,6 @@
 #include "platform/ui/control_command.h"
 
+#include <algorithm>
 #include <charconv>
 #include <vector>
 
@@ -41,6 +42,22 @@ std::string_view next_word(std::string_view& text) {
   std::string_view word = text.substr(0, end);
   text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
   return word;
+}
+
+// The next word of an answer's values, backslash escapes undone; nullopt for a backslash with
+// nothing after it. An empty word means the text is used up.
+std::optional<std::string> next_value(std::string_view& text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  std::string value;
+  while (!text.empty() && text.front() != ' ') {
+    if (text.front() == '\\') {
+      if (text.size() == 1) return std::nullopt;
+      text.remove_prefix(1);
+    }
+    value += text.front();
+    text.remove_prefix(1);
+  }
+  return value;
 }
 
 struct ModifierName {
@@ -105,15 +122,26 @@ std::optional<ControlCommand> parse_control_command(std::string_view text, std::
   if (command.verb == ControlVerb::Answer) {
     const std::string_view kind = next_word(text);
     if (kind.empty()) return fail("missing answer kind");
-    // Other dialogs (open panels, colours, fonts) take answers of their own kinds.
-    if (kind != kAlertAnswer) return fail("unknown answer kind \"" + std::string(kind) + "\"");
+    if (kind != kAlertAnswer && kind != kOpenPanelAnswer) {
+      return fail("unknown answer kind \"" + std::string(kind) + "\"");
+    }
     command.kind = std::string(kind);
-    for (std::string_view value = next_word(text); !value.empty(); value = next_word(text)) {
-      command.values.emplace_back(value);
+    while (true) {
+      std::optional<std::string> value = next_value(text);
+      if (!value) return fail("a backslash ends the answer");
+      if (value->empty()) break;
+      command.values.push_back(std::move(*value));
     }
-    if (command.values.size() != 1 || !is_button_key(command.values.front())) {
-      return fail("an alert is answered by one button key");
+    if (kind == kAlertAnswer) {
+      if (command.values.size() != 1 || !is_button_key(command.values.front())) {
+        return fail("an alert is answered by one button key");
+      }
+      return command;
     }
+    if (command.values.empty()) return fail("an open panel is answered by paths or \"cancel\"");
+    const bool cancels = std::find(command.values.begin(), command.values.end(),
+                                   kOpenPanelCancel) != command.values.end();
+    if (cancels && command.values.size() != 1) return fail("\"cancel\" is answered alone");
     return command;
   }
 
@@ -163,6 +191,16 @@ std::optional<ControlCommand> parse_control_command(std::string_view text, std::
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   if (!text.empty()) return fail("unexpected \"" + std::string(text) + "\"");
   return command;
+}
+
+std::string escape_answer_value(std::string_view value) {
+  std::string escaped;
+  escaped.reserve(value.size());
+  for (char c : value) {
+    if (c == '\\' || c == ' ') escaped += '\\';
+    escaped += c;
+  }
+  return escaped;
 }
 
 }  // namespace platform::ui

@@ -14,9 +14,13 @@
 //   close WINDOW                          the window's close button
 //   show WINDOW                           brings the window to the front, visible and key
 //   answer KIND VALUE...                  the answer the next dialog of KIND takes (the one
-//                                         showing, if any): "answer alert BUTTON_YES"
+//                                         showing, if any): "answer alert BUTTON_YES",
+//                                         "answer open-panel /home/me/a.scel", "answer
+//                                         open-panel cancel"
 //
-// Words are separated by spaces. Replies are "ok" or "error: " and the reason.
+// Words are separated by spaces. In the values of an answer a backslash takes the next
+// character as it is, so "My\ Words.scel" is one value with a space and "\\" a backslash
+// (kep-ui writes them so). Replies are "ok" or "error: " and the reason.
 #pragma once
 
 #include <cstddef>
@@ -34,8 +38,11 @@ enum class ControlVerb {
   Down, Drag, Up, Double, Move, Scroll, Enter, Exit, Key, Click, Close, Show, Answer
 };
 
-// The kinds of dialog an answer may be for.
+// The kinds of dialog an answer may be for: an alert's button key; an open panel's paths, or
+// the single word "cancel" (kOpenPanelCancel).
 inline constexpr std::string_view kAlertAnswer = "alert";
+inline constexpr std::string_view kOpenPanelAnswer = "open-panel";
+inline constexpr std::string_view kOpenPanelCancel = "cancel";
 
 struct ControlCommand {
   ControlVerb verb = ControlVerb::Down;
@@ -46,8 +53,8 @@ struct ControlCommand {
   int tag = 0;             // enter and exit
   std::string characters;  // key
   std::string view;        // click
-  std::string kind;                 // answer: kAlertAnswer
-  std::vector<std::string> values;  // answer: an alert's button key
+  std::string kind;                 // answer: kAlertAnswer or kOpenPanelAnswer
+  std::vector<std::string> values;  // answer: the values, backslash escapes undone
   bool operator==(const ControlCommand&) const = default;
 };
 
@@ -57,7 +64,12 @@ inline constexpr std::string_view kControlOk = "ok";
 // nullopt with the reason in `error` for an unknown verb, a missing or extra word, a number that
 // is not finite or beyond +-1e6, a tag below 1, characters that are empty or not UTF-8, an
 // unknown or repeated modifier key, an unknown answer kind, an alert answer that is not one
-// button key, or a command above kMaxControlCommand bytes. An answer names no window.
+// button key, an open-panel answer without values or with "cancel" among paths, a backslash
+// ending an answer, or a command above kMaxControlCommand bytes. An answer names no window.
+// The paths of an open-panel answer are checked by the panel that takes them.
 std::optional<ControlCommand> parse_control_command(std::string_view text, std::string* error);
+
+// A value written for an answer: backslashes and spaces escaped with a backslash.
+std::string escape_answer_value(std::string_view value);
 
 }  // namespace platform::ui

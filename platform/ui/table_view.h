@@ -1,49 +1,112 @@
-// A table: rows of text in named columns, filled by a data source the table asks while it
-// draws. A click selects a row; a double click asks the data source whether the cell may be
-// edited (the table itself never edits). The scroll wheel moves the rows.
+// A table: rows in named columns, filled by a data source the table asks while it draws. A
+// click selects a row; a double click asks the data source whether the cell may be edited (the
+// table itself never edits). The scroll wheel moves the rows.
+//
+// A column shows text, or pictures (TableCellKind::Image): the data source's image_value,
+// scaled down to fit the cell if need be (never up) and centred in it. The state names the
+// picture of such a cell by its name (for a loaded file, the file's name).
+//
+// Views over rows: before drawing each visible row the table asks its delegate
+// will_display_cell for every column, handing it a TableCell. A delegate that sets the cell's
+// view to a subview of the table (it adds the view with add_subview the first time and keeps a
+// pointer) has the table place that view at the cell's frame and show it. Row views the table
+// placed earlier whose rows are no longer shown (scrolled away, removed) are hidden, so a
+// view never covers the wrong row. Views are placed as the table draws, that is at each display
+// of its window while the window is visible; the picture is drawn before the state is written,
+// so the state shows them where they are.
 #pragma once
 
+#include <filesystem>
+#include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/gfx/surface.h"
 #include "platform/ui/view.h"
 
 namespace platform::ui {
 
 class TableView;
 
+// A picture for an image cell, shared between the cells that show it.
+struct CellImage {
+  // What the state shows for the cell ("Dictionary.png").
+  std::string name;
+  std::shared_ptr<const gfx::Surface> picture;
+};
+
+// Loads a PNG or JPEG as a cell image named after its file; nullopt with the reason in `error`.
+std::optional<CellImage> load_cell_image(const std::filesystem::path& path, std::string* error);
+
 class TableDataSource {
  public:
   virtual ~TableDataSource() = default;
   virtual int number_of_rows(const TableView& table) = 0;
-  // The text of a cell; nullopt shows an empty cell.
+  // The text of a cell of a text column; nullopt shows an empty cell.
   virtual std::optional<std::string> object_value(const TableView& table,
                                                   std::string_view column, int row) = 0;
+  // The picture of a cell of an image column; nullopt (the default) shows an empty cell.
+  virtual std::optional<CellImage> image_value(const TableView& table, std::string_view column,
+                                               int row);
   // Asked on a double click on a cell; true would start editing, which this table does not do.
   virtual bool should_edit(TableView& table, std::string_view column, int row);
 };
+
+// What the delegate may set for a cell about to be drawn.
+struct TableCell {
+  // A subview of the table to place over the cell; nullptr for none. Any other view is
+  // ignored.
+  View* view = nullptr;
+};
+
+class TableDelegate {
+ public:
+  virtual ~TableDelegate() = default;
+  // Before `row` is drawn, once per column. It may change the table's subviews (add the view
+  // it sets), but not the rows or the table's frame.
+  virtual void will_display_cell(TableView& table, TableCell& cell, std::string_view column,
+                                 int row);
+};
+
+enum class TableCellKind { Text, Image };
 
 struct TableColumn {
   std::string identifier;
   std::string title;
   double width = 100;
+  TableCellKind cell = TableCellKind::Text;
 };
 
 class TableView : public View {
  public:
+  // The row height a table starts with.
   static constexpr double kRowHeight = 18;
 
   explicit TableView(Rect frame);
 
   void add_column(TableColumn column);
   const std::vector<TableColumn>& columns() const { return columns_; }
+  // Makes the column's cells text or pictures; false for an unknown column.
+  bool set_column_cell(std::string_view identifier, TableCellKind cell);
   // Not owned; the data source must outlive the table or be replaced first.
   void set_data_source(TableDataSource* source);
   TableDataSource* data_source() const { return source_; }
+  // Not owned, like the data source; nullptr for none.
+  void set_delegate(TableDelegate* delegate);
+  TableDelegate* delegate() const { return delegate_; }
   // Asks the data source again for the number of rows and the cells (on the next display).
   void reload_data();
+
+  double row_height() const { return row_height_; }
+  // Every row has this height; false, and nothing changed, below 1 point or not finite.
+  bool set_row_height(double height);
+  // The frame of a shown row (of a cell: within its column) in the table's points; nullopt
+  // for a row that is not shown or a column the table does not have.
+  std::optional<Rect> frame_of_row(int row) const;
+  std::optional<Rect> frame_of_cell(std::string_view column, int row) const;
 
   int number_of_rows() const { return rows_; }
   // -1: none.
@@ -62,19 +125,29 @@ class TableView : public View {
 
  protected:
   const char* kind() const override;
-  // "rows" (number), "first_visible", "selected", "visible_rows" (the cells shown, an array
-  // per row with one text per column).
+  // "rows" (number), "row_height", "first_visible", "selected", "visible_rows" (the cells
+  // shown, an array per row with one text per column; an image cell's picture name).
   void describe_into(plist::Dictionary& shows) const override;
   void frame_size_did_change() override;
 
  private:
   int rows_that_fit() const;
+  int last_visible_row() const;  // one past
+  void clamp_scroll();
+  // Asks the delegate about the shown rows, places the views it sets and hides the row views
+  // of rows no longer shown.
+  void place_row_views();
 
   std::vector<TableColumn> columns_;
   TableDataSource* source_ = nullptr;
+  TableDelegate* delegate_ = nullptr;
+  double row_height_ = kRowHeight;
   int rows_ = 0;
   int selected_ = -1;
   int first_visible_ = 0;
+  // The subviews the table has placed over rows (shown or hidden now), as of the last
+  // drawing; compared with the subviews, never followed.
+  std::set<const View*> row_views_;
 };
 
 }  // namespace platform::ui

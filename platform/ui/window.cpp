@@ -149,6 +149,9 @@ Window::Window(std::string program, std::string name, Rect frame, unsigned style
 
 Window::~Window() {
   *alive_ = false;
+  // A sheet leaves its parent; a parent leaves its sheet running on no window.
+  if (is_sheet()) detach_sheet();
+  if (attached_sheet_ != nullptr) attached_sheet_->sheet_parent_ = nullptr;
   // The views go while every member is still there for them to tell.
   toolbar_.reset();
   content_view_.reset();
@@ -559,6 +562,8 @@ plist::Dictionary Window::shown_state() const {
   state.set("cursor", cursor_);
   state.set("tooltip", tool_tip_);
   state.set("shows", shows_);
+  if (is_sheet()) state.set("sheetParent", sheet_parent_name_);
+  if (attached_sheet_ != nullptr) state.set("attachedSheet", attached_sheet_->name());
   if (content_view_) state.set("views", content_view_->describe());
   if (toolbar_) state.set("toolbar", toolbar_->describe());
   return state;

@@ -32,6 +32,10 @@
 #include "platform/plist.h"
 #include "platform/ui/geometry.h"
 
+namespace platform {
+class RunLoop;
+}
+
 namespace platform::ui {
 
 // Window levels, lowest first. A window at a higher level floats above all windows of lower
@@ -88,7 +92,13 @@ class Window;
 
 using Size = gfx::Size;
 
-// Told about a window's closing; the window does not own it.
+// Posted through notify::NotificationCenter::local() after a sheet of any window ended (see
+// Window::end_sheet); its object is the name of the window the sheet was on. One post per
+// ended sheet, after the sheet's end handler and the parent's delegate have run.
+inline constexpr std::string_view kWindowDidEndSheetNotification =
+    "NSWindowDidEndSheetNotification";
+
+// Told about a window's closing and about the sheets run on it; the window does not own it.
 class WindowDelegate {
  public:
   virtual ~WindowDelegate() = default;
@@ -96,6 +106,15 @@ class WindowDelegate {
   virtual bool window_should_close(Window& window);
   // The window is closing, by its user or its program.
   virtual void window_will_close(Window& window);
+  // Asked once as `sheet` is placed on `parent` (the window this delegate serves), with the
+  // rectangle the sheet hangs from, in the parent's window points: a line of height 0 along
+  // the top of the parent's content (below its toolbar), as wide as the parent. The sheet is
+  // centred across the rectangle answered and hangs down from its top edge. By default the
+  // rectangle is answered unchanged; an answer that is not finite counts as unchanged.
+  virtual Rect will_position_sheet(Window& parent, Window& sheet, Rect rect);
+  // A sheet of `parent` ended: called on the run loop after the sheet's end handler, while
+  // both windows still exist (when either was destroyed in between, it is not called).
+  virtual void did_end_sheet(Window& parent, Window& sheet);
 };
 
 class Window {
@@ -236,6 +255,31 @@ class Window {
   // window did not take them.
   virtual bool key_down(std::string_view characters);
 
+  // Sheets. A window runs as a sheet on one parent at a time, and a parent carries one sheet
+  // at a time. begin_sheet places this window at the top of `parent` (asking the parent's
+  // delegate, see WindowDelegate::will_position_sheet), shows it, makes it key and displays
+  // both windows; the state of the sheet says "sheetParent" (the parent's name) and that of
+  // the parent "attachedSheet" (the sheet's name) while it runs. False, and nothing changed,
+  // when this window is already a sheet, `parent` is this window or already carries a sheet.
+  //
+  // end_sheet(code) orders the sheet out, detaches it and displays both windows; then, in one
+  // task on the loop given to begin_sheet and in this order: `on_end` gets the code, the
+  // parent's delegate is told (did_end_sheet), and kWindowDidEndSheetNotification is posted.
+  // False when the window is not running as a sheet. Both run on the loop's thread; `loop`
+  // must outlive the sheet's run. A sheet destroyed while it runs ends nothing (its handler
+  // never runs); a parent destroyed while it carries a sheet leaves the sheet running on no
+  // window, and its end then tells no delegate.
+  using SheetEndHandler = std::function<void(int return_code)>;
+  bool begin_sheet(Window& parent, RunLoop& loop, SheetEndHandler on_end);
+  // Whether begin_sheet on `parent` would succeed now.
+  bool can_begin_sheet(const Window& parent) const;
+  bool end_sheet(int return_code);
+  bool is_sheet() const { return sheet_loop_ != nullptr; }
+  // The window this one runs as a sheet on; nullptr when none (or it was destroyed).
+  Window* sheet_parent() const { return sheet_parent_; }
+  // The sheet running on this window; nullptr when none.
+  Window* attached_sheet() const { return attached_sheet_; }
+
   // Draws the content as it is now; nullopt when a side of the frame is below 1 or above
   // gfx::kMaxSide pixels.
   std::optional<gfx::Surface> render() const;
@@ -302,6 +346,11 @@ class Window {
   bool offer_to_views(const MouseEvent& event);
   // A view of the content is being destroyed: it gets no more events.
   void forget_view(const View& view);
+  // Where a sheet on this window hangs from, in this window's points, after its delegate's say.
+  Rect sheet_position(Window& sheet);
+  // Unhooks the sheet from its parent (both states say so); the end handler is left to the
+  // caller.
+  void detach_sheet();
 
   std::string program_;
   std::string name_;
@@ -342,6 +391,13 @@ class Window {
   // Whether the temporary files an interrupted write left in the window's folder were removed.
   bool swept_ = false;
   WindowRegistry* registry_ = nullptr;
+  // While this window runs as a sheet: its parent (nullptr once the parent is destroyed), the
+  // parent's name, the loop its end runs on and its end handler.
+  Window* sheet_parent_ = nullptr;
+  std::string sheet_parent_name_;
+  RunLoop* sheet_loop_ = nullptr;
+  SheetEndHandler sheet_end_;
+  Window* attached_sheet_ = nullptr;
 };
 
 }  // namespace platform::ui

@@ -8,10 +8,15 @@
 //   kep-ui IMKKEPPreferences key alert " "
 //   kep-ui IMKKEPPreferences click Preferences FuzzyPinyin   (a view by its identifier)
 //   kep-ui IMKKEPPreferences answer alert BUTTON_YES          (for the next alert)
+//   kep-ui IMKKEPPreferences answer open-panel words.scel     (for the next open panel)
+// The values of an answer are sent one each, spaces and backslashes escaped; the paths of an
+// open-panel answer are made absolute from this tool's working folder first ("cancel" stays).
 // Exit status: 0 when the program answered "ok", 1 for an error reply or when nobody serves the
 // port, 2 for a usage error.
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,8 +44,36 @@ int usage() {
                "  close WINDOW\n"
                "  show WINDOW            (to the front, visible and key)\n"
                "  answer KIND VALUE...   (the next dialog's answer; KIND: alert, VALUE: a\n"
-               "                          button key such as BUTTON_YES)\n");
+               "                          button key such as BUTTON_YES; KIND: open-panel,\n"
+               "                          VALUE: the paths chosen, or cancel)\n");
   return kExitUsage;
+}
+
+// The command's words joined by spaces; an answer's values escaped, an open panel's paths made
+// absolute, since the program's working folder is not this one's.
+std::optional<std::string> command_text(int argc, char** argv) {
+  std::string command = argv[2];
+  const bool answer = command == "answer" && argc > 3;
+  const bool paths = answer && std::string_view(argv[3]) == platform::ui::kOpenPanelAnswer;
+  for (int i = 3; i < argc; ++i) {
+    command += ' ';
+    if (!answer || i == 3) {
+      command += argv[i];
+      continue;
+    }
+    std::string value = argv[i];
+    if (paths && value != platform::ui::kOpenPanelCancel && !value.empty()) {
+      std::error_code error;
+      const std::filesystem::path absolute = std::filesystem::absolute(value, error);
+      if (error) {
+        std::fprintf(stderr, "kep-ui: %s: %s\n", value.c_str(), error.message().c_str());
+        return std::nullopt;
+      }
+      value = absolute.string();
+    }
+    command += platform::ui::escape_answer_value(value);
+  }
+  return command;
 }
 
 }  // namespace
@@ -48,11 +81,9 @@ int usage() {
 int main(int argc, char** argv) {
   if (argc < 3) return usage();
   const std::string port_name = platform::ui::control_port_name(argv[1]);
-  std::string command = argv[2];
-  for (int i = 3; i < argc; ++i) {
-    command += ' ';
-    command += argv[i];
-  }
+  const std::optional<std::string> text = command_text(argc, argv);
+  if (!text) return kExitFailed;
+  const std::string& command = *text;
   if (command.size() > platform::ui::kMaxControlCommand) {
     std::fprintf(stderr, "kep-ui: command too long\n");
     return kExitUsage;

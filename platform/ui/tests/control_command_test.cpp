@@ -105,6 +105,11 @@ TEST(ControlCommandTest, MalformedCommandsAreRefusedWithAReason) {
       "answer colour 1 0 0",
       "answer font Hei 13",
       "answer Alert BUTTON_YES",
+      "answer open-panel",         // no path
+      "answer open-panel  ",
+      "answer open-panel cancel /tmp/a.scel",
+      "answer open-panel /tmp/a.scel cancel",
+      "answer open-panel /tmp/a\\",   // a backslash with nothing to escape
   };
   for (const std::string& text : cases) {
     std::string error;
@@ -147,6 +152,40 @@ TEST(ControlCommandTest, ClicksClosesShowsAndAnswersParse) {
   std::string error;
   EXPECT_FALSE(parse_control_command("answer open /tmp/a", &error));
   EXPECT_EQ(error, "unknown answer kind \"open\"");
+}
+
+TEST(ControlCommandTest, AnOpenPanelIsAnsweredByPathsWithEscapesOrCancel) {
+  struct Case {
+    const char* text;
+    std::vector<std::string> values;
+  };
+  const Case cases[] = {
+      {"answer open-panel /tmp/a.scel", {"/tmp/a.scel"}},
+      {"answer open-panel  /a/b.dict   c.scel ", {"/a/b.dict", "c.scel"}},
+      {"answer open-panel /home/me/My\\ Words.scel", {"/home/me/My Words.scel"}},
+      {"answer open-panel a\\\\b \\\\", {"a\\b", "\\"}},
+      {"answer open-panel \\cancel", {"cancel"}},  // escaped, it is still the word
+      {"answer open-panel cancel", {"cancel"}},
+      {"answer open-panel 词库.scel", {"词库.scel"}},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    auto command = parse_control_command(c.text, &error);
+    ASSERT_TRUE(command) << c.text << ": " << error;
+    EXPECT_EQ(command->verb, ControlVerb::Answer);
+    EXPECT_EQ(command->kind, kOpenPanelAnswer);
+    EXPECT_EQ(command->values, c.values) << c.text;
+  }
+  // What kep-ui writes comes back as it was.
+  for (const std::string value : {"plain", "two words", "back\\slash", " edge ", "\\ \\"}) {
+    std::string error;
+    auto command = parse_control_command("answer open-panel " + escape_answer_value(value), &error);
+    ASSERT_TRUE(command) << value << ": " << error;
+    EXPECT_EQ(command->values, std::vector<std::string>{value});
+  }
+  std::string error;
+  EXPECT_FALSE(parse_control_command("answer open-panel cancel x", &error));
+  EXPECT_EQ(error, "\"cancel\" is answered alone");
 }
 
 }  // namespace

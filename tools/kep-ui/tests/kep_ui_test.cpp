@@ -3,6 +3,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -11,6 +12,7 @@
 #include "platform/ui/alert.h"
 #include "platform/ui/control_server.h"
 #include "platform/ui/controls.h"
+#include "platform/ui/open_panel.h"
 #include "platform/ui/tests/window_test_support.h"
 
 extern char** environ;
@@ -27,12 +29,15 @@ struct ToolRun {
   std::string out;
 };
 
-// Runs kep-ui with `arguments`, its standard output in a file.
-ToolRun run_kep_ui(const std::vector<std::string>& arguments) {
+// Runs kep-ui with `arguments` in the working folder `cwd` (this one when empty), its
+// standard output in a file.
+ToolRun run_kep_ui(const std::vector<std::string>& arguments,
+                   const std::filesystem::path& cwd = {}) {
   TempDir folder;
   const auto output = folder.path() / "out";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
   posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
@@ -62,9 +67,9 @@ struct Case {
 };
 
 // Runs kep-ui once per case and checks its exit status and output.
-void expect_runs(const std::vector<Case>& cases) {
+void expect_runs(const std::vector<Case>& cases, const std::filesystem::path& cwd = {}) {
   for (const Case& c : cases) {
-    ToolRun run = run_kep_ui(c.arguments);
+    ToolRun run = run_kep_ui(c.arguments, cwd);
     std::string shown;
     for (const auto& word : c.arguments) shown += "[" + word + "]";
     EXPECT_EQ(run.status, c.status) << shown;
@@ -151,6 +156,53 @@ TEST(KepUiTest, ClickCloseShowAndAnswerRoundTrip) {
   EXPECT_EQ(ended, std::vector<int>{platform::ui::kAlertFirstButtonReturn + 1});
   EXPECT_TRUE(prefs.is_closed());
   EXPECT_FALSE(alert.is_visible());
+}
+
+TEST(KepUiTest, AnOpenPanelTakesPathsFromTheToolsWorkingFolder) {
+  PrivateRuntimeDir runtime;
+  RenderDir render;
+  TempDir files;
+  const std::filesystem::path dir = std::filesystem::canonical(files.path());
+  std::ofstream(dir / "My Words.scel") << "x";
+  platform::RunLoop loop;
+  std::error_code error;
+  auto server = platform::ui::ControlServer::create("TestProgram", loop, error);
+  ASSERT_TRUE(server) << error.message();
+  platform::ui::OpenPanel panel(server->windows(), loop, "TestProgram");
+  panel.set_allowed_file_types({"scel"});
+  std::vector<int> ended;
+  std::thread serving([&] { loop.run(); });
+  bool begun = false;
+  // The panel starts elsewhere: the tool, not the panel, makes the paths absolute.
+  EXPECT_TRUE(loop.perform_and_wait([&] {
+    panel.set_directory("/");
+    begun = panel.begin([&](int code) { ended.push_back(code); });
+  }));
+  EXPECT_TRUE(begun);
+
+  const std::vector<Case> cases = {
+      {{"TestProgram", "answer", "open-panel", "missing.scel"}, 1,
+       "error: no such file or folder: " + (dir / "missing.scel").string() + "\n"},
+      {{"TestProgram", "answer", "open-panel", "My Words.scel", "My Words.scel"}, 1,
+       "error: the panel takes one item, not 2\n"},
+      {{"TestProgram", "answer", "open-panel", "My Words.scel"}, 0, "ok\n"},
+      // No panel runs now: the answer waits for the next one.
+      {{"TestProgram", "answer", "open-panel", "cancel"}, 0, "ok\n"},
+      {{"TestProgram", "answer", "open-panel"}, 1,
+       "error: an open panel is answered by paths or \"cancel\"\n"},
+  };
+  expect_runs(cases, dir);
+  std::vector<std::string> chosen;
+  std::size_t queued = 0;
+  EXPECT_TRUE(loop.perform_and_wait([&] {
+    chosen = panel.filenames();
+    queued = server->windows().answers().queued(platform::ui::kOpenPanelAnswer);
+  }));
+  loop.stop();
+  serving.join();
+  EXPECT_EQ(ended, std::vector<int>{platform::ui::kPanelOKReturn});
+  EXPECT_EQ(chosen, std::vector<std::string>{(dir / "My Words.scel").string()});
+  EXPECT_EQ(queued, 1u);
 }
 
 }  // namespace
