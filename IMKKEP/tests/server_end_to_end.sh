@@ -18,18 +18,6 @@ reject() {
   if grep -qE -- "$3" <<<"$2"; then fail "$1: a line matches '$3' in:"$'\n'"$2"; fi
 }
 client() { "$bin/kep-imk-client" "$@" 2>&1; }
-# eventually WHAT COMMAND...: the command comes to succeed within a minute, however busy the
-# machine is.
-eventually() {
-  local what=$1
-  shift
-  for _ in $(seq 600); do
-    if "$@"; then return 0; fi
-    sleep 0.1
-  done
-  fail "$what: did not happen within a minute"
-  return 1
-}
 # expect_window NAME PATTERN: the window's messages come to have a line matching the pattern.
 window_has() { grep -qE -- "$1" "$work/window.log"; }
 expect_window() {
@@ -54,7 +42,8 @@ wait_for_file "$KEP_RUNTIME_DIR/KEPCCServerPort.port"
 wait_for_file "$KEP_RUNTIME_DIR/KEPCPServerPort.port"
 mapfile -t companions < <(children_of "$server_pid")
 pids+=("${companions[@]}")
-[[ ${#companions[@]} -eq 3 ]] || fail "three companions expected, the server started: ${companions[*]}"
+# The converter, the sentence service, the candidate window and the cell-dictionary updater.
+[[ ${#companions[@]} -eq 4 ]] || fail "four companions expected, the server started: ${companions[*]}"
 status=0
 "$server" 2>>"$work/server.log" || status=$?
 [[ $status -ne 0 ]] || fail "a second server started"

@@ -1,12 +1,11 @@
 // Where the skin renderer's warnings go: standard error unless a caller installs its own sink.
 #pragma once
 
-#include <functional>
-#include <string>
+#include "platform/log_sink.h"
 
 namespace kepskin {
 
-using LogSink = std::function<void(const std::string& line)>;
+using LogSink = platform::LogSinkSlot::Sink;
 
 // Installs `sink` (an empty one restores standard error); answers the sink it replaced.
 LogSink set_log_sink(LogSink sink);

@@ -43,6 +43,19 @@ fail() {
   failures=$((failures + 1))
 }
 
+# eventually WHAT COMMAND...: the command comes to succeed within a minute, however busy the
+# machine is.
+eventually() {
+  local what=$1
+  shift
+  for _ in $(seq 600); do
+    if "$@"; then return 0; fi
+    sleep 0.1
+  done
+  fail "$what: did not happen within a minute"
+  return 1
+}
+
 # The processes whose parent is $1 (the companions a server started).
 children_of() {
   local stat fields

@@ -5,6 +5,7 @@
 // Once listening it writes the port number and a line end to the port file (atomically, so a
 // waiting test never reads half of it). The rules file is read again for every request; see
 // rules.h for its lines. Ends on SIGTERM or SIGINT with status 0.
+#include <sys/prctl.h>
 #include <signal.h>
 
 #include <cstdio>
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
     else return usage();
   }
   if (options.rules_file.empty() || !port_file) return usage();
+
+  // A test that dies without stopping its server takes the server with it.
+  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
 
   // Blocked before any thread starts, so every thread inherits the mask and the signals wait
   // for sigwait below. A client gone mid-reply must not end the server.

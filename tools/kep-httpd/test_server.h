@@ -41,6 +41,9 @@ inline pid_t spawn_kep_httpd(std::vector<std::string> arguments,
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
+  // Nothing of the test's own output is inherited: a server left behind must not hold the
+  // test runner's pipe open.
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, stderr_path.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC, 0600);
   // The test's own blocked or ignored signals must not keep SIGTERM from the server.
