@@ -1,6 +1,6 @@
 // kep-httpd: a scripted HTTP server for tests, on 127.0.0.1 with an ephemeral port.
 //
-//   kep-httpd --rules FILE --port-file FILE [--request-log FILE]
+//   kep-httpd --rules FILE --port-file FILE [--request-log FILE] [--exit-with-parent]
 //
 // Once listening it writes the port number and a line end to the port file (atomically, so a
 // waiting test never reads half of it). The rules file is read again for every request; see
@@ -24,7 +24,8 @@ constexpr int kExitUsage = 2;
 
 int usage() {
   std::fprintf(stderr,
-               "usage: kep-httpd --rules FILE --port-file FILE [--request-log FILE]\n");
+               "usage: kep-httpd --rules FILE --port-file FILE [--request-log FILE]"
+               " [--exit-with-parent]\n");
   return kExitUsage;
 }
 
@@ -40,6 +41,11 @@ int main(int argc, char** argv) {
   std::optional<std::filesystem::path> port_file;
   for (int i = 1; i < argc; ++i) {
     std::string_view option = argv[i];
+    if (option == "--exit-with-parent") {
+      // A test that dies without stopping its server takes the server with it.
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+      continue;
+    }
     if (i + 1 >= argc) return usage();
     const char* value = argv[++i];
     if (option == "--rules") options.rules_file = value;
@@ -48,9 +54,6 @@ int main(int argc, char** argv) {
     else return usage();
   }
   if (options.rules_file.empty() || !port_file) return usage();
-
-  // A test that dies without stopping its server takes the server with it.
-  ::prctl(PR_SET_PDEATHSIG, SIGTERM);
 
   // Blocked before any thread starts, so every thread inherits the mask and the signals wait
   // for sigwait below. A client gone mid-reply must not end the server.

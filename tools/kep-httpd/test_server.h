@@ -156,7 +156,7 @@ class TestHttpServer {
   void start() {
     pid_ = spawn_kep_httpd({"--rules", (folder_ / "rules").string(), "--port-file",
                             (folder_ / "port").string(), "--request-log",
-                            (folder_ / "requests").string()},
+                            (folder_ / "requests").string(), "--exit-with-parent"},
                            folder_ / "stderr");
   }
 
