@@ -272,3 +272,9 @@ int ime_build_dict_with_stats(const char* wordlist_path, const char* folder, con
 int ime_build_dict(const char* wordlist_path, const char* folder, const char* uid, char* message) {
   return ime_build_dict_with_stats(wordlist_path, folder, uid, message, nullptr);
 }
+
+int ime_build_dict_reporting(const char* wordlist_path, const char* folder, const char* uid,
+                             char* message, ime_build_stats_t* stats,
+                             celldict::ProgressReporter* /*reporter*/) {
+  return ime_build_dict_with_stats(wordlist_path, folder, uid, message, stats);
+}

@@ -18,6 +18,10 @@
 #include <string>
 #include <string_view>
 
+namespace celldict {
+class ProgressReporter;
+}
+
 // Texts written into dict.info and version.info: USER, DESCRIPTION and VERSION. Whoever starts
 // a build fills them first (at most 511 bytes and a terminating zero each).
 inline constexpr std::size_t IME_DICT_TEXT_SIZE = 512;
@@ -51,6 +55,15 @@ int ime_build_dict(const char* wordlist_path, const char* folder, const char* ui
 // The same, also counting what was read, written and rejected (`stats` may be NULL).
 int ime_build_dict_with_stats(const char* wordlist_path, const char* folder, const char* uid,
                               char* message, ime_build_stats_t* stats);
+// The same, watched by `reporter` (may be NULL, then it is ime_build_dict_with_stats): the
+// statuses "BUILD_PROCESS" and "DARUZ_DICT_IMPORT_DONE", an indeterminate bar while the lines
+// are read and sorted, then about a hundred reports of the records written (a determinate bar,
+// its range left as the watcher set it, and the records added since the last report). A stop
+// it asks for is heard between lines, before the sort and before the description files, and
+// gives -1 ("Stopped.") with nothing of the build left in `folder`; stopFlag is not polled.
+int ime_build_dict_reporting(const char* wordlist_path, const char* folder, const char* uid,
+                             char* message, ime_build_stats_t* stats,
+                             celldict::ProgressReporter* reporter);
 
 // Writes dict.info (TOTAL_COUNT, USER, DESCRIPTION, DATE, VERSION), version.info (the version,
 // no line end) and uid.info (the uid, no line end), each atomically. Control characters in the

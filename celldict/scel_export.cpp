@@ -133,7 +133,8 @@ void fill_text(char* buffer, std::string text) {
 
 }  // namespace
 
-int ScelReader::exportTo(const std::string& target, ScelExportStats* stats) {
+int ScelReader::exportTo(const std::string& target, ScelExportStats* stats,
+                         celldict::ProgressReporter* reporter) {
   if (stats != nullptr) *stats = ScelExportStats{};
   if (fp_ == nullptr) return -1;
   const std::string name = last_component(target);
@@ -153,17 +154,18 @@ int ScelReader::exportTo(const std::string& target, ScelExportStats* stats) {
     close();
     return -1;
   }
-  return build_into(dictionaries + "/" + name, &replace_folder, stats);
+  return build_into(dictionaries + "/" + name, &replace_folder, stats, reporter);
 }
 
-int ScelReader::exportToFolder(const std::string& folder, ScelExportStats* stats) {
+int ScelReader::exportToFolder(const std::string& folder, ScelExportStats* stats,
+                               celldict::ProgressReporter* reporter) {
   if (stats != nullptr) *stats = ScelExportStats{};
   if (fp_ == nullptr) return -1;
-  return build_into(folder, &existing_folder, stats);
+  return build_into(folder, &existing_folder, stats, reporter);
 }
 
 int ScelReader::build_into(const std::string& folder, bool (*prepare)(const std::string& folder),
-                           ScelExportStats* stats) {
+                           ScelExportStats* stats, celldict::ProgressReporter* reporter) {
   ScelExportStats local;
   if (stats == nullptr) stats = &local;
   std::lock_guard<std::mutex> lock(export_mutex());

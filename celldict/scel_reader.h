@@ -11,6 +11,10 @@
 #include <string>
 #include <vector>
 
+namespace celldict {
+class ProgressReporter;
+}
+
 // Status of ScelReader::load().
 enum : std::int32_t {
   SCEL_OK = 0,
@@ -27,6 +31,7 @@ struct ScelExportStats {
   std::uint32_t words_written = 0;   // lines handed to the builder
   std::uint32_t not_gbk = 0;         // words skipped: no two-byte GBK form
   std::uint32_t records = 0;         // records the builder stored
+  bool stopped = false;              // the reporter asked to stop; nothing was built
 };
 
 class ScelReader {
@@ -44,11 +49,21 @@ class ScelReader {
   // load() before; the file is closed afterwards either way. A target whose last component is
   // empty, ".", "..", hidden or a staging name ("__new__...") is refused and nothing is
   // touched. `stats` may be null.
-  int exportTo(const std::string& target, ScelExportStats* stats = nullptr);
+  //
+  // With a `reporter`: before the body, a determinate bar of twice the word count and the
+  // status "BUILD_PREPROCESS"; the words decoded so far every hundredth of the word count (every
+  // word below 100 words); then the builder reports the same way. A stop it asks for is heard
+  // before each group, before each word and after each group, and by the builder; a stopped
+  // export returns 0 with stats->stopped set and builds nothing (exportTo removes the folder
+  // it made; the dictionary pane builds through the staged import instead, which replaces an
+  // installed folder only once the new one is complete).
+  int exportTo(const std::string& target, ScelExportStats* stats = nullptr,
+               celldict::ProgressReporter* reporter = nullptr);
 
   // The same, into an existing folder given whole (the updater's private staging folder).
   // Nothing outside that folder is removed or created.
-  int exportToFolder(const std::string& folder, ScelExportStats* stats = nullptr);
+  int exportToFolder(const std::string& folder, ScelExportStats* stats = nullptr,
+                     celldict::ProgressReporter* reporter = nullptr);
 
   const std::string& name() const { return name_; }
   const std::string& type() const { return type_; }
@@ -66,7 +81,7 @@ class ScelReader {
   // Decodes the body into a private word list and builds `folder` from it; `prepare` runs
   // once the body is known to be good, before the build (exportTo makes the folder there).
   int build_into(const std::string& folder, bool (*prepare)(const std::string& folder),
-                 ScelExportStats* stats);
+                 ScelExportStats* stats, celldict::ProgressReporter* reporter);
 
   std::uint32_t size_ = 0;
   std::uint32_t magic_ = 0;

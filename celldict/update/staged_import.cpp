@@ -97,7 +97,7 @@ class PrivateFolder {
 }  // namespace
 
 ImportResult importDaruzCellFile(const fs::path& dictionary_folder, const fs::path& scel_path,
-                                 const std::string& name) {
+                                 const std::string& name, ProgressReporter* /*reporter*/) {
   ImportResult result;
   if (!plain_name(name)) {
     updlog("Refuse to import '%s': '%s' is not a dictionary's name.", scel_path.c_str(),

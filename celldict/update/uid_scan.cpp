@@ -63,7 +63,7 @@ std::optional<std::string> parse_uid(std::string_view text) {
   return std::string(first == std::string_view::npos ? std::string_view("0") : text.substr(first));
 }
 
-std::optional<ScanResult> getScanID(const fs::path& dictionary_folder) {
+std::optional<ScanResult> getScanID(const fs::path& dictionary_folder, ScanOptions options) {
   std::error_code error;
   if (!fs::is_directory(dictionary_folder, error)) return std::nullopt;
   const auto entries = platform::files::list_directory(dictionary_folder, error);
@@ -92,7 +92,7 @@ std::optional<ScanResult> getScanID(const fs::path& dictionary_folder) {
     if (!others.empty()) others += '|';
     others += "id=" + *uid;
   }
-  if (notice_uid_present) {
+  if (notice_uid_present || options.always_ask_notice_uid) {
     result.query = "id=" + std::string(kNoticeUid);
     if (!others.empty()) result.query += '|';
   }
