@@ -19,6 +19,7 @@
 #include "CoreSource/dict/dictfmt.h"
 #include "CoreSource/dict/dictindex.h"
 #include "platform/files.h"
+#include "progress_reporter.h"
 
 namespace {
 
@@ -66,10 +67,48 @@ std::string today() {
   return text;
 }
 
+// The watcher's side of a build: its stop request and about a hundred reports of the records
+// written. Without a watcher the process-wide stopFlag ends a pass early instead.
+class BuildWatch {
+ public:
+  explicit BuildWatch(celldict::ProgressReporter* reporter) : reporter_(reporter) {}
+
+  bool watched() const { return reporter_ != nullptr; }
+  // Whether the watcher asked to stop (asked again only until it did); false without one.
+  bool stop_asked() {
+    if (!stop_seen_ && reporter_ != nullptr) stop_seen_ = reporter_->isStopped();
+    return stop_seen_;
+  }
+  // Whether the unwatched build is to end its pass here, completing the folder all the same.
+  bool cut_short() const { return reporter_ == nullptr && stopFlag.load(); }
+
+  void status(std::string_view key) const {
+    if (reporter_ != nullptr) reporter_->setStatus(key);
+  }
+  void indeterminate() const {
+    if (reporter_ != nullptr) reporter_->setProgress(celldict::kProgressIndeterminate, 0);
+  }
+  // The step of the reports: a hundredth of the lines read, at least 1.
+  void set_total_lines(std::uint32_t lines) { step_ = std::max<std::uint32_t>(lines / 100, 1); }
+  void record_written(std::uint32_t records) {
+    if (reporter_ == nullptr || records % step_ != 0) return;
+    reporter_->setProgress(celldict::kProgressDeterminate, 0);
+    reporter_->setProgress(celldict::kProgressAddValue, records - reported_);
+    reported_ = records;
+  }
+
+ private:
+  celldict::ProgressReporter* reporter_;
+  std::uint32_t step_ = 1;
+  std::uint32_t reported_ = 0;
+  bool stop_seen_ = false;
+};
+
 class FolderBuild {
  public:
-  FolderBuild(const char* folder, char* message, ime_build_stats_t* stats)
-      : folder_(folder), message_(message), stats_(stats) {}
+  FolderBuild(const char* folder, char* message, ime_build_stats_t* stats,
+              celldict::ProgressReporter* reporter)
+      : folder_(folder), message_(message), stats_(stats), watch_(reporter) {}
 
   ~FolderBuild() {
     dictindex::close(index_);
@@ -83,9 +122,13 @@ class FolderBuild {
   int run(const char* wordlist_path, const char* uid) {
     if (!prepare(wordlist_path)) return -1;
     if (!read_word_list()) return -1;
+    if (watch_.stop_asked()) return stopped();
     lines_.sort();
     if (!write_records()) return -1;
+    if (watch_.stop_asked()) return stopped();
+    watch_.indeterminate();
     if (!commit(uid)) return -1;
+    watch_.status("DARUZ_DICT_IMPORT_DONE");
     IME_INFO("Dictionary \"%s\" built: %u words, %u lines rejected.", folder_.c_str(),
              stats_->records, stats_->rejected);
     return 0;
@@ -101,6 +144,14 @@ class FolderBuild {
     IME_ERROR("%s", text);
     if (message_ != nullptr) std::snprintf(message_, kMessageSize, "%s", text);
     return false;
+  }
+
+  // Nothing of the build reaches the folder: the private folder goes with the build.
+  int stopped() {
+    IME_INFO("Build of \"%s\" stopped.", folder_.c_str());
+    stats_->stopped = true;
+    if (message_ != nullptr) std::snprintf(message_, kMessageSize, "Stopped.");
+    return -1;
   }
 
   std::string staged(const char* name) const { return (*staging_ / name).string(); }
@@ -126,6 +177,8 @@ class FolderBuild {
     }
     records_.reset(std::fopen(staged(dictfmt::kRecordFile).c_str(), "wb"));
     if (!records_) return fail("Open file \"%s\" failed!", staged(dictfmt::kRecordFile).c_str());
+    watch_.status("BUILD_PROCESS");
+    watch_.indeterminate();
     return true;
   }
 
@@ -133,10 +186,11 @@ class FolderBuild {
     ime_wordlist_line_t line;
     std::string sorted;
     std::string why;
-    while (!stopFlag.load()) {
+    while (!watch_.cut_short()) {
       int status = ime_py_fgets1(wordlist_.get(), &line);
       if (status == IME_LINE_END) break;
       ++stats_->lines;
+      if (watch_.stop_asked()) return true;  // run() stops
       if (status == IME_LINE_BAD) {
         reject("a field is longer than its buffer or the line holds a zero byte");
         continue;
@@ -150,6 +204,7 @@ class FolderBuild {
     }
     if (std::ferror(wordlist_.get())) return fail("Read the word list failed![%s]", std::strerror(errno));
     wordlist_.reset();
+    watch_.set_total_lines(stats_->lines);
     return true;
   }
 
@@ -163,7 +218,8 @@ class FolderBuild {
     std::uint64_t group_offset = 0;
     std::uint32_t group_count = 0;
     ime_sorted_line_t line;
-    for (std::size_t i = 0; i < lines_.size() && !stopFlag.load(); ++i) {
+    for (std::size_t i = 0; i < lines_.size() && !watch_.cut_short(); ++i) {
+      if (watch_.stop_asked()) return true;  // run() stops
       if (!_ime_py_fgets2(lines_[i], &line)) return fail("Invalid intermediate line %zu.", i);
       if (!key || line.key != *key) {
         if (key && !store_key(*key, group_offset, group_count)) return false;
@@ -184,6 +240,7 @@ class FolderBuild {
       written_ += record.size();
       ++group_count;
       ++stats_->records;
+      watch_.record_written(stats_->records);
     }
     if (key && group_count > 0 && !store_key(*key, group_offset, group_count)) return false;
 
@@ -251,12 +308,14 @@ class FolderBuild {
   FilePtr records_;
   LineStore lines_;
   std::uint64_t written_ = 0;  // bytes of dict.db so far
+  BuildWatch watch_;
 };
 
 }  // namespace
 
-int ime_build_dict_with_stats(const char* wordlist_path, const char* folder, const char* uid,
-                              char* message, ime_build_stats_t* stats) {
+int ime_build_dict_reporting(const char* wordlist_path, const char* folder, const char* uid,
+                             char* message, ime_build_stats_t* stats,
+                             celldict::ProgressReporter* reporter) {
   ime_build_stats_t local;
   if (stats == nullptr) stats = &local;
   *stats = ime_build_stats_t{};
@@ -265,16 +324,15 @@ int ime_build_dict_with_stats(const char* wordlist_path, const char* folder, con
     if (message != nullptr) std::snprintf(message, kMessageSize, "No word list or folder given.");
     return -1;
   }
-  FolderBuild build(folder, message, stats);
+  FolderBuild build(folder, message, stats, reporter);
   return build.run(wordlist_path, uid);
+}
+
+int ime_build_dict_with_stats(const char* wordlist_path, const char* folder, const char* uid,
+                              char* message, ime_build_stats_t* stats) {
+  return ime_build_dict_reporting(wordlist_path, folder, uid, message, stats, nullptr);
 }
 
 int ime_build_dict(const char* wordlist_path, const char* folder, const char* uid, char* message) {
   return ime_build_dict_with_stats(wordlist_path, folder, uid, message, nullptr);
-}
-
-int ime_build_dict_reporting(const char* wordlist_path, const char* folder, const char* uid,
-                             char* message, ime_build_stats_t* stats,
-                             celldict::ProgressReporter* /*reporter*/) {
-  return ime_build_dict_with_stats(wordlist_path, folder, uid, message, stats);
 }

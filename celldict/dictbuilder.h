@@ -41,6 +41,7 @@ struct ime_build_stats_t {
   std::uint32_t lines = 0;     // lines read, empty ones included
   std::uint32_t records = 0;   // words written
   std::uint32_t rejected = 0;  // lines skipped because they cannot make a valid record
+  bool stopped = false;        // the reporter asked to stop (the build returned -1)
 };
 
 // Builds the folder's files from the word list. `folder` must exist. 0 on success (also when

@@ -1,5 +1,6 @@
 #include "scel_body.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -12,6 +13,7 @@
 #include "CoreSource/dict/dictfmt.h"
 #include "dictbuilder.h"
 #include "platform/text.h"
+#include "progress_reporter.h"
 #include "scel_format.h"
 #include "scel_text.h"
 
@@ -80,14 +82,17 @@ bool is_syllable(std::string_view syllable) {
 
 class BodyDecoder {
  public:
-  BodyDecoder(std::FILE* in, std::uint64_t file_size, std::FILE* out, BodyCounts* counts)
-      : in_(in, file_size), out_(out), counts_(counts), syllables_(kSyllableIndexes),
+  BodyDecoder(std::FILE* in, std::uint64_t file_size, std::FILE* out, BodyCounts* counts,
+              celldict::ProgressReporter* reporter, std::uint32_t word_count)
+      : in_(in, file_size), out_(out), counts_(counts), reporter_(reporter),
+        step_(std::max<std::uint32_t>(word_count / 100, 1)), syllables_(kSyllableIndexes),
         known_(kSyllableIndexes, false) {}
 
   bool run(std::uint32_t word_count) {
     if (!read_pinyin_table()) return false;
-    while (counts_->words_read < word_count && !stopFlag.load()) {
+    while (counts_->words_read < word_count && !stop_asked()) {
       if (!read_group()) return false;
+      if (reporter_ != nullptr && stop_asked()) break;
     }
     if (std::fflush(out_) != 0 || std::ferror(out_)) {
       IME_ERROR("Write the word list failed![%s]", std::strerror(errno));
@@ -97,6 +102,13 @@ class BodyDecoder {
   }
 
  private:
+  // The watcher's stop request (latched), or the process-wide flag when nobody watches.
+  bool stop_asked() {
+    if (reporter_ == nullptr) return stopFlag.load();
+    if (!counts_->stopped) counts_->stopped = reporter_->isStopped();
+    return counts_->stopped;
+  }
+
   bool malformed(const char* what) {
     IME_ERROR("Read the cell dictionary failed: %s. at:0x%llx", what, in_.position());
     return false;
@@ -145,7 +157,7 @@ class BodyDecoder {
       pinyin_ += syllables_[index];
     }
     if (words > in_.left() / kMinWordBytes) return malformed("more words than the file holds");
-    for (std::uint16_t i = 0; i < words && !stopFlag.load(); ++i) {
+    for (std::uint16_t i = 0; i < words && !stop_asked(); ++i) {
       if (!read_word()) return false;
     }
     return true;
@@ -201,12 +213,17 @@ class BodyDecoder {
       return false;
     }
     ++counts_->words_written;
+    if (reporter_ != nullptr && counts_->words_written % step_ == 0) {
+      reporter_->setProgress(celldict::kProgressSetValue, counts_->words_written);
+    }
     return true;
   }
 
   BoundedInput in_;
   std::FILE* out_;
   BodyCounts* counts_;
+  celldict::ProgressReporter* reporter_;
+  std::uint32_t step_;  // words between two reports
   std::vector<std::string> syllables_;  // by syllable index
   std::vector<bool> known_;
   std::string pinyin_;  // of the current group
@@ -231,8 +248,8 @@ double frequency_value(const unsigned char bytes[4]) {
 }
 
 bool decode_body(std::FILE* in, std::uint64_t file_size, std::uint32_t word_count, std::FILE* out,
-                 BodyCounts* counts) {
-  BodyDecoder decoder(in, file_size, out, counts);
+                 BodyCounts* counts, celldict::ProgressReporter* reporter) {
+  BodyDecoder decoder(in, file_size, out, counts, reporter, word_count);
   return decoder.run(word_count);
 }
 

@@ -15,6 +15,7 @@
 #include "CoreSource/base/imelog.h"
 #include "dictbuilder.h"
 #include "platform/files.h"
+#include "progress_reporter.h"
 #include "scel_body.h"
 #include "scel_reader.h"
 #include "scel_text.h"
@@ -121,6 +122,13 @@ class PrivateWordList {
   std::FILE* file_ = nullptr;
 };
 
+// A stop is no failure: 0, with the stop told in the stats.
+int export_stopped(ScelExportStats* stats) {
+  IME_INFO("Export stopped.");
+  stats->stopped = true;
+  return 0;
+}
+
 // At most IME_DICT_TEXT_SIZE - 1 bytes of whole characters; a zero inside the text becomes a
 // blank, so what follows it still reaches dict.info.
 void fill_text(char* buffer, std::string text) {
@@ -135,7 +143,9 @@ void fill_text(char* buffer, std::string text) {
 
 int ScelReader::exportTo(const std::string& target, ScelExportStats* stats,
                          celldict::ProgressReporter* reporter) {
-  if (stats != nullptr) *stats = ScelExportStats{};
+  ScelExportStats local;
+  if (stats == nullptr) stats = &local;
+  *stats = ScelExportStats{};
   if (fp_ == nullptr) return -1;
   const std::string name = last_component(target);
   if (is_refused_name(name)) {
@@ -154,12 +164,21 @@ int ScelReader::exportTo(const std::string& target, ScelExportStats* stats,
     close();
     return -1;
   }
-  return build_into(dictionaries + "/" + name, &replace_folder, stats, reporter);
+  const std::string folder = dictionaries + "/" + name;
+  const int built = build_into(folder, &replace_folder, stats, reporter);
+  if (built == 0 && stats->stopped && is_real_folder(folder)) {
+    // Made for the build that was stopped; it holds nothing.
+    std::error_code ignored;
+    platform::files::remove_tree(folder, ignored);
+  }
+  return built;
 }
 
 int ScelReader::exportToFolder(const std::string& folder, ScelExportStats* stats,
                                celldict::ProgressReporter* reporter) {
-  if (stats != nullptr) *stats = ScelExportStats{};
+  ScelExportStats local;
+  if (stats == nullptr) stats = &local;
+  *stats = ScelExportStats{};
   if (fp_ == nullptr) return -1;
   return build_into(folder, &existing_folder, stats, reporter);
 }
@@ -169,6 +188,10 @@ int ScelReader::build_into(const std::string& folder, bool (*prepare)(const std:
   ScelExportStats local;
   if (stats == nullptr) stats = &local;
   std::lock_guard<std::mutex> lock(export_mutex());
+  if (reporter != nullptr) {
+    reporter->setProgress(celldict::kProgressDeterminate, 2 * std::int64_t{wordCount_});
+    reporter->setStatus("BUILD_PREPROCESS");
+  }
 
   PrivateWordList list;
   if (!list.create()) {
@@ -177,12 +200,13 @@ int ScelReader::build_into(const std::string& folder, bool (*prepare)(const std:
     return -1;
   }
   scel::BodyCounts counts;
-  const bool decoded = scel::decode_body(fp_, fileSize_, wordCount_, list.file(), &counts);
+  const bool decoded = scel::decode_body(fp_, fileSize_, wordCount_, list.file(), &counts, reporter);
   close();
   stats->words_read = counts.words_read;
   stats->words_written = counts.words_written;
   stats->not_gbk = counts.not_gbk;
   if (!decoded || !list.finish()) return -1;
+  if (counts.stopped) return export_stopped(stats);
 
   fill_text(sauthor, name_);
   fill_text(sdesc, remark_);
@@ -192,7 +216,9 @@ int ScelReader::build_into(const std::string& folder, bool (*prepare)(const std:
   IME_INFO("build dict:[%s][%s]", list.path().c_str(), folder.c_str());
   char message[kMessageSize] = "";
   ime_build_stats_t built;
-  if (ime_build_dict_with_stats(list.path().c_str(), folder.c_str(), uid_.c_str(), message, &built) != 0) {
+  if (ime_build_dict_reporting(list.path().c_str(), folder.c_str(), uid_.c_str(), message, &built,
+                               reporter) != 0) {
+    if (built.stopped) return export_stopped(stats);
     IME_ERROR("Build dict failed:[%s]", message);
     return -1;
   }

@@ -1,61 +1,16 @@
 #include "celldict/update/cell_dict_update.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <optional>
 #include <system_error>
 
 #include "celldict/update/dict_version.h"
+#include "celldict/update/downloaded_file.h"
 #include "celldict/update/update_log.h"
 #include "platform/files.h"
 
 namespace celldict::update {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-// A private temporary folder holding the downloaded file, removed with it.
-class DownloadedFile {
- public:
-  static std::optional<DownloadedFile> write(const std::string& name, const std::string& body,
-                                             std::error_code& error) {
-    auto folder = platform::files::make_temp_directory({}, "kep-celldict-", error);
-    if (!folder) return std::nullopt;
-    DownloadedFile file(*folder / name);
-    const int fd = ::open(file.path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) {
-      error.assign(errno, std::generic_category());
-      return std::nullopt;
-    }
-    const bool written = platform::files::write_all(fd, body);
-    const int saved = errno;
-    if (::close(fd) != 0 || !written) {
-      error.assign(written ? errno : saved, std::generic_category());
-      return std::nullopt;
-    }
-    return file;
-  }
-
-  DownloadedFile(DownloadedFile&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
-  DownloadedFile(const DownloadedFile&) = delete;
-  DownloadedFile& operator=(const DownloadedFile&) = delete;
-  DownloadedFile& operator=(DownloadedFile&&) = delete;
-  ~DownloadedFile() {
-    if (path_.empty()) return;
-    std::error_code ignored;
-    platform::files::remove_tree(path_.parent_path(), ignored);
-  }
-  const fs::path& path() const { return path_; }
-
- private:
-  explicit DownloadedFile(fs::path path) : path_(std::move(path)) {}
-  fs::path path_;
-};
-
-}  // namespace
 
 DownloadOutcome downloadFile(const UpdateLine& line, const ScanResult& scan,
                              const fs::path& dictionary_folder, const TransferLimits& limits) {

@@ -6,11 +6,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <mutex>
 #include <optional>
 #include <string_view>
 #include <system_error>
 
+#include "celldict/progress_reporter.h"
 #include "celldict/scel_reader.h"
 #include "celldict/update/build_lock.h"
 #include "celldict/update/uid_scan.h"
@@ -86,6 +88,31 @@ class PrivateFolder {
     if (!error) placed_ = true;
     return !error;
   }
+  // Puts the folder at `target`. Whatever was there takes the folder's private name and goes
+  // with it: exchanged in one step where the file system can, else moved aside first (and
+  // moved back when the folder cannot follow).
+  bool exchange_with(const fs::path& target, std::error_code& error) {
+    if (::renameat2(AT_FDCWD, path_.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) == 0) {
+      error.clear();
+      return true;
+    }
+    if (errno == ENOENT) return place_at(target, error);
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) {
+      error.assign(errno, std::generic_category());
+      return false;
+    }
+    const fs::path aside = path_.string() + ".old";
+    fs::rename(target, aside, error);
+    if (error) return false;
+    if (!place_at(target, error)) {
+      std::error_code ignored;
+      fs::rename(aside, target, ignored);
+      return false;
+    }
+    std::error_code ignored;
+    platform::files::remove_tree(aside, ignored);
+    return true;
+  }
 
  private:
   PrivateFolder(int fd, fs::path path) : fd_(fd), path_(std::move(path)) {}
@@ -94,10 +121,91 @@ class PrivateFolder {
   bool placed_ = false;
 };
 
+// Removes the lock file of a build that ends, unless a failed build is to keep it.
+void release_lock(std::optional<BuildLock>& lock, bool remove) {
+  std::error_code error;
+  if (lock && remove && !lock->remove_file(error)) {
+    updlog("Remove the locker file %s failed: %s", lock->path().c_str(), error.message().c_str());
+  }
+  lock.reset();
+}
+
+// The build of `reader` under the dictionary's lock into a private folder, moved to its
+// destination once complete. Runs under build_mutex().
+void import_loaded(ScelReader& reader, const fs::path& dictionary_folder, const std::string& name,
+                   const ImportOptions& options, ImportResult* result) {
+  using Status = ImportResult::Status;
+  result->samples = reader.samples();
+  const bool staged = options.destination == ImportOptions::Destination::Staging;
+  const fs::path destination = dictionary_folder / (staged ? std::string(kStagingPrefix) + name : name);
+  const fs::path lock_path = dictionary_folder / ("." + name);
+  BuildLock::Outcome outcome;
+  std::error_code error;
+  std::optional<BuildLock> lock = BuildLock::acquire(lock_path, &outcome, error);
+  if (outcome == BuildLock::Outcome::Busy) {
+    updlog("'%s' is being rebuilt by another builder; its update waits for the next check.",
+           name.c_str());
+    result->status = Status::Busy;
+    return;
+  }
+  if (!lock) updlog("Warning: create locker file %s failed! (%s)", lock_path.c_str(), error.message().c_str());
+  const bool remove_lock_on_failure = !options.keep_lock_after_failure;
+
+  std::optional<PrivateFolder> folder = PrivateFolder::create(dictionary_folder, error);
+  if (!folder) {
+    updlog("Create a build folder in '%s' failed: %s", dictionary_folder.c_str(),
+           error.message().c_str());
+    result->status = Status::StagingFailed;
+    release_lock(lock, remove_lock_on_failure);
+    return;
+  }
+  ScelExportStats stats;
+  const int exported = reader.exportToFolder(folder->path().string(), &stats, options.reporter);
+  if (exported == 0 && stats.stopped) {
+    updlog("User stopped.");
+    result->status = Status::Stopped;
+    release_lock(lock, true);
+    return;
+  }
+  if (exported != 0) {
+    updlog("Export '%s' to '%s' failed! ret=%d", reader.file().c_str(), destination.c_str(), exported);
+    result->status = Status::ExportFailed;
+    release_lock(lock, remove_lock_on_failure);
+    return;
+  }
+  // Complete: a staging folder not swapped in yet is replaced; an installed folder is
+  // exchanged with the new one in one step, so the dictionary is never missing.
+  const bool placed = staged ? platform::files::remove_tree(destination, error) &&
+                                   folder->place_at(destination, error)
+                             : folder->exchange_with(destination, error);
+  if (!placed) {
+    updlog("Stage '%s' as '%s' failed: %s", folder->path().c_str(), destination.c_str(),
+           error.message().c_str());
+    result->status = Status::StagingFailed;
+    release_lock(lock, remove_lock_on_failure);
+    return;
+  }
+  // An update staged for what was installed under this name is not for the new dictionary.
+  if (!staged && !platform::files::remove_tree(dictionary_folder / (std::string(kStagingPrefix) + name), error)) {
+    updlog("Remove the outdated staging folder of '%s' failed: %s", name.c_str(), error.message().c_str());
+  }
+  release_lock(lock, true);
+  updlog("Import done...");
+  result->status = Status::Imported;
+}
+
 }  // namespace
 
 ImportResult importDaruzCellFile(const fs::path& dictionary_folder, const fs::path& scel_path,
-                                 const std::string& name, ProgressReporter* /*reporter*/) {
+                                 const std::string& name, ProgressReporter* reporter) {
+  ImportOptions options;
+  options.reporter = reporter;
+  options.keep_lock_after_failure = true;
+  return importDaruzCellFile(dictionary_folder, scel_path, name, options);
+}
+
+ImportResult importDaruzCellFile(const fs::path& dictionary_folder, const fs::path& scel_path,
+                                 const std::string& name, const ImportOptions& options) {
   ImportResult result;
   if (!plain_name(name)) {
     updlog("Refuse to import '%s': '%s' is not a dictionary's name.", scel_path.c_str(),
@@ -112,46 +220,20 @@ ImportResult importDaruzCellFile(const fs::path& dictionary_folder, const fs::pa
     result.status = ImportResult::Status::LoadFailed;
     return result;
   }
-  result.samples = reader.samples();
+  import_loaded(reader, dictionary_folder, name, options, &result);
+  return result;
+}
 
-  const fs::path staging = dictionary_folder / (std::string(kStagingPrefix) + name);
-  const fs::path lock_path = dictionary_folder / ("." + name);
-  BuildLock::Outcome outcome;
-  std::error_code error;
-  std::optional<BuildLock> lock = BuildLock::acquire(lock_path, &outcome, error);
-  if (outcome == BuildLock::Outcome::Busy) {
-    updlog("'%s' is being rebuilt by another builder; its update waits for the next check.",
-           name.c_str());
-    result.status = ImportResult::Status::Busy;
+ImportResult importLoadedCellDict(ScelReader& reader, const fs::path& dictionary_folder,
+                                  const std::string& name, const ImportOptions& options) {
+  ImportResult result;
+  if (!plain_name(name)) {
+    updlog("Refuse to import '%s': '%s' is not a dictionary's name.", reader.file().c_str(),
+           loggable(name).c_str());
     return result;
   }
-  if (!lock) updlog("Warning: create locker file %s failed! (%s)", lock_path.c_str(), error.message().c_str());
-
-  std::optional<PrivateFolder> folder = PrivateFolder::create(dictionary_folder, error);
-  if (!folder) {
-    updlog("Create a build folder in '%s' failed: %s", dictionary_folder.c_str(),
-           error.message().c_str());
-    result.status = ImportResult::Status::StagingFailed;
-    return result;
-  }
-  const int exported = reader.exportToFolder(folder->path().string());
-  if (exported != 0) {
-    updlog("Export '%s' to '%s' failed! ret=%d", scel_path.c_str(), staging.c_str(), exported);
-    result.status = ImportResult::Status::ExportFailed;
-    return result;
-  }
-  // Complete: it takes the place of a staging folder the server has not swapped in yet.
-  if (!platform::files::remove_tree(staging, error) || !folder->place_at(staging, error)) {
-    updlog("Stage '%s' as '%s' failed: %s", folder->path().c_str(), staging.c_str(),
-           error.message().c_str());
-    result.status = ImportResult::Status::StagingFailed;
-    return result;
-  }
-  if (lock && !lock->remove_file(error)) {
-    updlog("Remove the locker file %s failed: %s", lock_path.c_str(), error.message().c_str());
-  }
-  updlog("Import done...");
-  result.status = ImportResult::Status::Imported;
+  std::lock_guard build(build_mutex());
+  import_loaded(reader, dictionary_folder, name, options, &result);
   return result;
 }
 

@@ -100,4 +100,25 @@ std::optional<ScanResult> getScanID(const fs::path& dictionary_folder, ScanOptio
   return result;
 }
 
+std::optional<std::string> installed_folder_with_uid(const fs::path& dictionary_folder,
+                                                     std::string_view uid) {
+  const std::optional<std::string> wanted = parse_uid(uid);
+  if (!wanted) return std::nullopt;
+  std::error_code error;
+  const auto entries = platform::files::list_directory(dictionary_folder, error);
+  if (error) return std::nullopt;
+  for (const fs::directory_entry& entry : entries) {
+    const std::string name = entry.path().filename().string();
+    std::error_code kind_error;
+    if (starts_with_ignoring_case(name, kStagingPrefix) || !fs::is_directory(entry.path(), kind_error)) {
+      continue;
+    }
+    if (folder_uid(entry.path()) == wanted) {
+      updlog("Import has same uid with %s", name.c_str());
+      return name;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace celldict::update

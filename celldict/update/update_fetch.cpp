@@ -19,6 +19,7 @@ platform::net::FetchOptions options_of(const TransferLimits& limits, std::uint64
   options.total_timeout = limits.total_timeout;
   options.max_body_bytes = max_body;
   options.abort = limits.abort;
+  options.progress = limits.progress;
   return options;
 }
 

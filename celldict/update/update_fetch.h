@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,9 @@ struct TransferLimits {
   std::uint64_t max_body_bytes = 32u << 20;
   // Set means stop: the transfer under way ends at once. May be null.
   const std::atomic<bool>* abort = nullptr;
+  // Told the bytes received and, once the server says, the whole size; answering false stops
+  // the transfer. May be empty.
+  std::function<bool(std::uint64_t received, std::optional<std::uint64_t> total)> progress;
 };
 
 // "<base>/dict/upt_cell_dict.php?<query>", the query as it is (its "|" are not encoded).

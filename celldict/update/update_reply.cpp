@@ -35,6 +35,13 @@ bool looks_like_html(std::string_view reply) {
   return contains_ignoring_case(reply, "<title>") || contains_ignoring_case(reply, "<html>");
 }
 
+void log_web_page_reply(std::string_view reply) {
+  updlog("Response from server failed!");
+  updlog("============= DATA ==============");
+  updlog("%s", loggable(reply, 512).c_str());
+  updlog("============== END ==============");
+}
+
 std::vector<UpdateLine> parse_reply(std::string_view reply) {
   std::vector<UpdateLine> lines;
   std::size_t looked_at = 0;

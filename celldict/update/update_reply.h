@@ -24,6 +24,9 @@ struct UpdateLine {
 // "<html>" in any letter case.
 bool looks_like_html(std::string_view reply);
 
+// Logs such a page between marker lines, so whoever reads the log sees what answered.
+void log_web_page_reply(std::string_view reply);
+
 // The reply's lines with exactly three fields; empty lines are skipped, a line of another
 // shape is logged as invalid and skipped, and a carriage return ending a line is dropped. At
 // most kMaxReplyLines non-empty lines are looked at.
