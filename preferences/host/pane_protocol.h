@@ -16,7 +16,11 @@
 #include "platform/gfx/surface.h"
 #include "platform/plist.h"
 
+namespace platform {
+class RunLoop;
+}
 namespace platform::ui {
+class UserDefaults;
 class View;
 class Window;
 }  // namespace platform::ui
@@ -24,6 +28,13 @@ class Window;
 // What the host program offers its panes to call: asks the user, in a sheet, whether to put the
 // shipped settings back. Weak, so that a pane also loads into a program that lacks it (null).
 extern "C" __attribute__((weak, visibility("default"))) void kep_preferences_restore_defaults();
+// The program's run loop: pane sheets end on it and pane workers hand their work to it. Weak
+// too; null, or a null answer, where the program offers none.
+extern "C" __attribute__((weak, visibility("default"))) platform::RunLoop* kep_preferences_run_loop();
+// The program's own user defaults object. A pane that kept a second object on the same file
+// would have its keys written over by the program's next save. Weak; null where there is none.
+extern "C" __attribute__((weak, visibility("default"))) platform::ui::UserDefaults*
+kep_preferences_user_defaults();
 
 namespace preferences {
 

@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 preferences::IMKPreferencesController* g_controller = nullptr;
+platform::RunLoop* g_loop = nullptr;
 
 void log_message(const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", preferences::kProgramName, message.c_str());
@@ -42,6 +43,12 @@ void kep_preferences_restore_defaults() {
   if (g_controller != nullptr) g_controller->restoreToDefault();
 }
 
+platform::RunLoop* kep_preferences_run_loop() { return g_loop; }
+
+platform::ui::UserDefaults* kep_preferences_user_defaults() {
+  return g_controller != nullptr ? g_controller->prefsController().userDefaults() : nullptr;
+}
+
 int main() {
   ::signal(SIGXFSZ, SIG_IGN);
   std::error_code error;
@@ -58,6 +65,7 @@ int main() {
   }
 
   platform::RunLoop loop;
+  g_loop = &loop;
   loop.on_power_off([&loop] { loop.stop(); });
   auto control = platform::ui::ControlServer::create(preferences::kProgramName, loop, error);
   if (!control) {
@@ -82,5 +90,6 @@ int main() {
   bool shown = controller.awakeFromNib(debug != nullptr && std::string(debug) == "1");
   if (shown) loop.run();
   g_controller = nullptr;
+  g_loop = nullptr;
   return shown ? 0 : 1;
 }
