@@ -82,6 +82,8 @@ void UpdateViewController::stop() {
 
 void UpdateViewController::stop_quietly() {
   reporter_->stop();
+  // A finished row keeps showing how it ended.
+  if (outcome_) return;
   ControlsReporter::apply(*progress_, celldict::kProgressIndeterminate, 0, true);
   stopButton_->set_hidden(true);
   redisplay_window_of(view_);
