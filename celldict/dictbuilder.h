@@ -28,8 +28,8 @@ inline constexpr std::size_t IME_DICT_TEXT_SIZE = 512;
 extern char sauthor[IME_DICT_TEXT_SIZE];
 extern char sdesc[IME_DICT_TEXT_SIZE];
 extern char sversion[IME_DICT_TEXT_SIZE];
-// A stop request polled between lines: a stopped build completes the folder with the words
-// read so far and still reports success.
+// A stop request polled between lines by builds without a progress reporter: such a stopped
+// build completes the folder with the words read so far and still reports success.
 extern std::atomic<char> stopFlag;
 
 // Longest word-list line, and longest second-form, frequency and tone fields; a line with a

@@ -12,7 +12,6 @@
 #include <string_view>
 #include <system_error>
 
-#include "celldict/progress_reporter.h"
 #include "celldict/scel_reader.h"
 #include "celldict/update/build_lock.h"
 #include "celldict/update/uid_scan.h"
@@ -101,7 +100,10 @@ class PrivateFolder {
       error.assign(errno, std::generic_category());
       return false;
     }
-    const fs::path aside = path_.string() + ".old";
+    // Not a private build name: a cleaner of abandoned builds must never take the old
+    // dictionary while it stands aside.
+    const fs::path aside =
+        path_.parent_path() / ("..old." + path_.filename().string().substr(kPrivatePrefix.size()));
     fs::rename(target, aside, error);
     if (error) return false;
     if (!place_at(target, error)) {
