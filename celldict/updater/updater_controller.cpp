@@ -144,10 +144,7 @@ void KepCellDictUpdaterController::check(std::int64_t decided_at) {
   if (stopping()) return;
   if (reply && !reply->empty()) {
     if (celldict::update::looks_like_html(*reply)) {
-      updlog("Response from server failed!");
-      updlog("============= DATA ==============");
-      updlog("%s", celldict::update::loggable(*reply, 512).c_str());
-      updlog("============== END ==============");
+      celldict::update::log_web_page_reply(*reply);
       return;
     }
     processUpdate(*reply);
