@@ -8,13 +8,18 @@
 
 namespace platform::ui {
 
-CheckBoxMatrix::CheckBoxMatrix(Rect frame, int rows, int columns) : View(frame) {
+CheckBoxMatrix::CheckBoxMatrix(Rect frame, int rows, int columns)
+    : CheckBoxMatrix(frame, rows, columns, false) {}
+
+CheckBoxMatrix::CheckBoxMatrix(Rect frame, int rows, int columns, bool radio)
+    : View(frame), radio_(radio) {
   rows = std::max(rows, 0);
   columns = std::max(columns, 0);
   if (static_cast<long long>(rows) * columns > kMaxCells) rows = columns = 0;
   rows_ = rows;
   columns_ = columns;
   cells_.resize(static_cast<std::size_t>(rows_) * static_cast<std::size_t>(columns_));
+  if (radio_ && !cells_.empty()) cells_.front().on = true;
 }
 
 void CheckBoxMatrix::set_spacing(double across, double down) {
@@ -58,8 +63,21 @@ bool CheckBoxMatrix::is_on(int row, int column) const {
 
 bool CheckBoxMatrix::set_on(int row, int column, bool on) {
   Cell* found = changed_cell(row, column);
-  if (found) found->on = on;
-  return found != nullptr;
+  if (!found) return false;
+  if (radio_) {
+    if (!on) return !found->on;
+    for (Cell& each : cells_) each.on = false;
+  }
+  found->on = on;
+  return true;
+}
+
+void CheckBoxMatrix::turn(int row, int column) {
+  if (radio_) {
+    set_on(row, column, true);
+  } else {
+    set_on(row, column, !is_on(row, column));
+  }
 }
 
 bool CheckBoxMatrix::is_cell_enabled(int row, int column) const {
@@ -110,8 +128,7 @@ bool CheckBoxMatrix::clickable(int row, int column) const {
 
 bool CheckBoxMatrix::perform_click(int row, int column) {
   if (!clickable(row, column)) return false;
-  Cell* found = cell(row, column);
-  found->on = !found->on;
+  turn(row, column);
   clicked_row_ = row;
   clicked_column_ = column;
   set_needs_display();
@@ -156,8 +173,9 @@ void CheckBoxMatrix::draw(gfx::Canvas& canvas) const {
     for (int column = 0; column < columns_; ++column) {
       const Cell& each = *cell(row, column);
       const bool pressed = highlighted_ && pressed_ == std::pair{row, column};
-      look::check_box(canvas, *cell_rect(row, column), each.title, each.on,
-                      enabled_ && each.enabled, pressed);
+      const auto draw_cell = radio_ ? look::radio_button : look::check_box;
+      draw_cell(canvas, *cell_rect(row, column), each.title, each.on, enabled_ && each.enabled,
+                pressed);
     }
   }
 }

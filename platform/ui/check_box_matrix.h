@@ -30,7 +30,9 @@ class CheckBoxMatrix : public View {
   const std::string& title(int row, int column) const;
   bool set_title(int row, int column, std::string title);
   bool is_on(int row, int column) const;
-  bool set_on(int row, int column, bool on);  // by the program: no action runs
+  // By the program: no action runs. In a radio matrix turning a cell on turns the others off,
+  // and the cell that is on cannot be turned off (false).
+  bool set_on(int row, int column, bool on);
   bool is_cell_enabled(int row, int column) const;
   bool set_cell_enabled(int row, int column, bool enabled);
 
@@ -47,7 +49,7 @@ class CheckBoxMatrix : public View {
   int clicked_column() const { return clicked_column_; }
 
   // Clicks the cell as a person would: false, and nothing done, out of range or when the cell
-  // or the matrix is disabled.
+  // or the matrix is disabled. In a radio matrix the cell is turned on, not over.
   bool perform_click(int row, int column);
 
   void draw(gfx::Canvas& canvas) const override;
@@ -56,6 +58,9 @@ class CheckBoxMatrix : public View {
   void mouse_up(const MouseEvent& event) override;
 
  protected:
+  // A radio matrix (`radio`): exactly one cell on, cell (0, 0) at first, drawn as radio
+  // buttons.
+  CheckBoxMatrix(Rect frame, int rows, int columns, bool radio);
   const char* kind() const override;
   // "rows", "columns", "enabled", "clickedRow", "clickedColumn" and "cells": rows of cells,
   // each "title", "on", "enabled" and its "frame" in the matrix's points.
@@ -72,6 +77,8 @@ class CheckBoxMatrix : public View {
   // The cell a setter changes, the matrix marked for drawing; nullptr out of range.
   Cell* changed_cell(int row, int column);
   bool clickable(int row, int column) const;
+  // Turns the cell on or over, as a click does.
+  void turn(int row, int column);
 
   int rows_ = 0;
   int columns_ = 0;
@@ -79,6 +86,7 @@ class CheckBoxMatrix : public View {
   double spacing_down_ = 0;
   std::vector<Cell> cells_;
   bool enabled_ = true;
+  bool radio_ = false;
   // The cell the mouse went down in, highlighted while the pointer stays inside it.
   std::optional<std::pair<int, int>> pressed_;
   bool highlighted_ = false;

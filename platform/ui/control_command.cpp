@@ -6,6 +6,7 @@
 
 #include "platform/runtime_dir.h"
 #include "platform/text.h"
+#include "platform/ui/key_event.h"
 #include "platform/ui/window.h"
 
 namespace platform::ui {
@@ -22,6 +23,7 @@ constexpr VerbName kVerbs[] = {
     {"enter", ControlVerb::Enter},
     {"exit", ControlVerb::Exit},   {"key", ControlVerb::Key},     {"click", ControlVerb::Click},
     {"close", ControlVerb::Close}, {"show", ControlVerb::Show},   {"answer", ControlVerb::Answer},
+    {"keycode", ControlVerb::KeyCode}, {"flags", ControlVerb::Flags},
 };
 
 // A button key: what Localizable.strings names a button by ("BUTTON_YES").
@@ -87,6 +89,29 @@ std::optional<std::uint64_t> modifier_keys(std::string_view word) {
     if (plus == std::string_view::npos) return flags;
     word.remove_prefix(plus + 1);
   }
+}
+
+// A whole number written in decimal or, after "0x", in hex, at most `limit`; nothing else
+// around it.
+std::optional<std::uint64_t> whole_number(std::string_view word, std::uint64_t limit) {
+  int base = 10;
+  if (word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X')) {
+    base = 16;
+    word.remove_prefix(2);
+  }
+  std::uint64_t value = 0;
+  auto [end, failure] = std::from_chars(word.data(), word.data() + word.size(), value, base);
+  if (word.empty() || failure != std::errc() || end != word.data() + word.size() ||
+      value > limit) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// Modifier flags as a number below 2^32 or as modifier key names; "0" is none.
+std::optional<std::uint64_t> modifier_flags(std::string_view word) {
+  if (!word.empty() && word[0] >= '0' && word[0] <= '9') return whole_number(word, 0xffffffff);
+  return modifier_keys(word);
 }
 
 std::optional<int> tag_number(std::string_view word) {
@@ -155,6 +180,26 @@ std::optional<ControlCommand> parse_control_command(std::string_view text, std::
       if (text.empty()) return fail("missing characters");
       command.characters = std::string(text);
       return command;
+    case ControlVerb::KeyCode: {
+      const std::string_view code_word = next_word(text);
+      const auto code = whole_number(code_word, kKeyCodeLimit - 1);
+      if (!code) return fail("key code must be a number from 0 to 127");
+      const std::string_view flags_word = next_word(text);
+      const auto flags = modifier_flags(flags_word);
+      if (!flags) return fail("bad modifier flags \"" + std::string(flags_word) + "\"");
+      command.key_code = static_cast<int>(*code);
+      command.modifier_flags = *flags;
+      command.has_characters = !text.empty();
+      command.characters = std::string(text);
+      return command;
+    }
+    case ControlVerb::Flags: {
+      const std::string_view flags_word = next_word(text);
+      const auto flags = modifier_flags(flags_word);
+      if (!flags) return fail("bad modifier flags \"" + std::string(flags_word) + "\"");
+      command.modifier_flags = *flags;
+      break;
+    }
     case ControlVerb::Close:
     case ControlVerb::Show:
       break;

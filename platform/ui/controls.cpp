@@ -5,18 +5,6 @@
 #include "platform/ui/control_drawing.h"
 
 namespace platform::ui {
-namespace {
-
-look::Align align_of(TextAlignment alignment) {
-  switch (alignment) {
-    case TextAlignment::Centre: return look::Align::Centre;
-    case TextAlignment::Right: return look::Align::Right;
-    case TextAlignment::Left: break;
-  }
-  return look::Align::Left;
-}
-
-}  // namespace
 
 gfx::Font system_font(double size_px) {
   // Resolved to an installed family by the font alias table.
@@ -121,72 +109,6 @@ void CheckBox::clicked() {
   on_ = !on_;
   set_needs_display();
   run_action();
-}
-
-// TextField ------------------------------------------------------------------------------------
-
-TextField::TextField(Rect frame, std::string text) : View(frame), text_(std::move(text)) {}
-
-void TextField::set_text(std::string text) {
-  text_ = std::move(text);
-  set_needs_display();
-}
-
-void TextField::set_font(gfx::Font font) {
-  font_ = std::move(font);
-  set_needs_display();
-}
-
-void TextField::set_colour(gfx::Colour colour) {
-  colour_ = colour;
-  set_needs_display();
-}
-
-void TextField::set_alignment(TextAlignment alignment) {
-  alignment_ = alignment;
-  set_needs_display();
-}
-
-void TextField::draw(gfx::Canvas& canvas) const {
-  look::text_in_box(canvas, text_, font_, bounds(), align_of(alignment_), colour_, 2);
-}
-
-const char* TextField::kind() const { return "text"; }
-
-void TextField::describe_into(plist::Dictionary& shows) const { shows.set("text", text_); }
-
-// TextView -------------------------------------------------------------------------------------
-
-TextView::TextView(Rect frame) : View(frame) {}
-
-void TextView::set_text(std::string text) {
-  text_ = std::move(text);
-  set_needs_display();
-}
-
-void TextView::set_editable(bool editable) {
-  editable_ = editable;
-  set_needs_display();
-}
-
-void TextView::set_font(gfx::Font font) {
-  font_ = std::move(font);
-  set_needs_display();
-}
-
-void TextView::draw(gfx::Canvas& canvas) const {
-  canvas.fill(bounds(), look::kWhite);
-  // Every line in one layout from the top-left; the view's clip cuts what does not fit.
-  if (!text_.empty()) {
-    gfx::draw_text(canvas, text_, font_, gfx::Point{2, frame().height - 2}, look::kText);
-  }
-}
-
-const char* TextView::kind() const { return "textview"; }
-
-void TextView::describe_into(plist::Dictionary& shows) const {
-  shows.set("text", text_);
-  shows.set("editable", editable_);
 }
 
 }  // namespace platform::ui

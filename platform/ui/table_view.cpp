@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "platform/gfx/image.h"
 #include "platform/ui/control_drawing.h"
@@ -24,6 +25,17 @@ Rect picture_box(const gfx::Surface& picture, const Rect& cell) {
               w, h};
 }
 
+// "#rrggbb", each component rounded to a byte.
+std::string colour_name(const gfx::Colour& colour) {
+  const auto byte = [](double component) {
+    return static_cast<unsigned>(std::lround(std::clamp(component, 0.0, 1.0) * 255));
+  };
+  char name[8];
+  std::snprintf(name, sizeof name, "#%02x%02x%02x", byte(colour.red), byte(colour.green),
+                byte(colour.blue));
+  return name;
+}
+
 }  // namespace
 
 std::optional<CellImage> load_cell_image(const std::filesystem::path& path, std::string* error) {
@@ -38,6 +50,10 @@ std::optional<CellImage> TableDataSource::image_value(const TableView&, std::str
 }
 
 bool TableDataSource::should_edit(TableView&, std::string_view, int) { return false; }
+void TableDataSource::set_object_value(TableView&, std::string_view, int, const std::string&) {}
+std::optional<gfx::Colour> TableDataSource::text_colour(const TableView&, std::string_view, int) {
+  return std::nullopt;
+}
 
 void TableDelegate::will_display_cell(TableView&, TableCell&, std::string_view, int) {}
 
@@ -71,6 +87,8 @@ void TableView::set_delegate(TableDelegate* delegate) {
 
 void TableView::reload_data() {
   rows_ = source_ ? std::max(0, source_->number_of_rows(*this)) : 0;
+  // The row being edited is gone: its editing has nothing left to store into.
+  if (editing_ && editing_->row >= rows_) end_editing(false);
   if (selected_ >= rows_) selected_ = rows_ - 1;
   clamp_scroll();
   set_needs_display();
@@ -141,6 +159,7 @@ std::optional<std::string> TableView::column_at_point(Point point) const {
 
 void TableView::place_row_views() {
   std::set<const View*> placed;
+  delegate_colours_.clear();
   if (delegate_ != nullptr) {
     // The names are copied: a delegate changing the columns must not pull them from under us.
     std::vector<std::string> identifiers;
@@ -149,6 +168,7 @@ void TableView::place_row_views() {
       for (const std::string& identifier : identifiers) {
         TableCell cell;
         delegate_->will_display_cell(*this, cell, identifier, row);
+        if (cell.text_colour) delegate_colours_[{row, identifier}] = *cell.text_colour;
         if (cell.view == nullptr || cell.view->superview() != this) continue;
         if (const std::optional<Rect> at = frame_of_cell(identifier, row)) {
           cell.view->set_frame(*at);
@@ -192,9 +212,13 @@ void TableView::draw(gfx::Canvas& canvas) const {
         if (image && image->picture) {
           canvas.draw(*image->picture, picture_box(*image->picture, cell));
         }
+      } else if (editing_ && editing_->row == row && editing_->column == column.identifier) {
+        look::text_field_frame(canvas, cell);
+        look::editing_line_in_box(canvas, editing_->editor, font, cell, look::kText, kCellInset);
       } else if (const auto text = source_->object_value(*this, column.identifier, row)) {
-        look::text_in_box(canvas, *text, font, cell, look::Align::Left,
-                          selected ? look::kSelectedText : look::kText, kCellInset);
+        const gfx::Colour colour = cell_colour(column.identifier, row)
+                                       .value_or(selected ? look::kSelectedText : look::kText);
+        look::text_in_box(canvas, *text, font, cell, look::Align::Left, colour, kCellInset);
       }
       canvas.restore();
     }
@@ -203,15 +227,26 @@ void TableView::draw(gfx::Canvas& canvas) const {
 
 bool TableView::mouse_down(const MouseEvent& event) {
   const auto row = row_at_point(event.location);
+  const auto column = column_at_point(event.location);
+  if (editing_ && row == editing_->row && column == editing_->column) {
+    editing_->editor.set_caret(editing_position_at(event.location));
+    set_needs_display();
+    return true;
+  }
+  // A click elsewhere ends the editing, as leaving the cell would.
+  end_editing(true);
   if (!row) return true;
   select_row(*row);
-  if (event.click_count >= 2 && source_) {
-    if (auto column = column_at_point(event.location)) {
-      // Last: the data source may do anything, this table's end included.
-      source_->should_edit(*this, *column, *row);
-    }
+  if (event.click_count >= 2 && source_ && column && source_->should_edit(*this, *column, *row)) {
+    edit_column(*column, *row);
   }
   return true;
+}
+
+void TableView::mouse_dragged(const MouseEvent& event) {
+  if (!editing_) return;
+  editing_->editor.extend_selection(editing_position_at(event.location));
+  set_needs_display();
 }
 
 bool TableView::scroll_wheel(Point, double delta_y) {
@@ -247,9 +282,42 @@ void TableView::describe_into(plist::Dictionary& shows) const {
     visible.push_back(std::move(cells));
   }
   shows.set("visible_rows", std::move(visible));
+
+  plist::Array colours;
+  bool coloured = false;
+  for (int row = first_visible_; row < last; ++row) {
+    plist::Array cells;
+    for (const TableColumn& column : columns_) {
+      const std::optional<gfx::Colour> colour =
+          column.cell == TableCellKind::Text ? cell_colour(column.identifier, row) : std::nullopt;
+      coloured = coloured || colour.has_value();
+      cells.push_back(colour ? colour_name(*colour) : std::string());
+    }
+    colours.push_back(std::move(cells));
+  }
+  if (coloured) shows.set("text_colours", std::move(colours));
+
+  if (editing_) {
+    plist::Dictionary editing;
+    editing.set("column", editing_->column);
+    editing.set("row", editing_->row);
+    editing.set("text", editing_->editor.text());
+    editing.set("caret", static_cast<std::int64_t>(editing_->editor.caret()));
+    plist::Dictionary selection;
+    selection.set("location", static_cast<std::int64_t>(editing_->editor.selection_start()));
+    selection.set("length", static_cast<std::int64_t>(editing_->editor.selection_length()));
+    editing.set("selection", std::move(selection));
+    shows.set("editing", std::move(editing));
+  }
 }
 
 void TableView::frame_size_did_change() { clamp_scroll(); }
+
+std::optional<gfx::Colour> TableView::cell_colour(std::string_view column, int row) const {
+  const auto set = delegate_colours_.find(std::pair<int, std::string>{row, std::string(column)});
+  if (set != delegate_colours_.end()) return set->second;
+  return source_ ? source_->text_colour(*this, column, row) : std::nullopt;
+}
 
 int TableView::rows_that_fit() const {
   return std::max(0, static_cast<int>(std::floor(frame().height / row_height_)));

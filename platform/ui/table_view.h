@@ -1,6 +1,17 @@
 // A table: rows in named columns, filled by a data source the table asks while it draws. A
-// click selects a row; a double click asks the data source whether the cell may be edited (the
-// table itself never edits). The scroll wheel moves the rows.
+// click selects a row; a double click asks the data source whether the cell may be edited, and
+// when it answers true the cell is edited in place (edit_column). The scroll wheel moves the
+// rows.
+//
+// Editing a cell: a field editor over the cell (TextEditor on one line) starts with the cell's
+// text selected and the table as its window's first responder, which gets the keys. Return,
+// Tab and Shift-Tab end it and hand the text to the data source (set_object_value), as do a
+// click on another cell and the table losing first responder; Escape ends it and keeps the
+// cell as it was. The state shows the editing as "editing".
+//
+// Text colours: a text cell is drawn in the colour its data source's text_colour gives, or the
+// one will_display_cell sets in TableCell::text_colour (the delegate's wins; it is asked as the
+// table draws, like the views over rows); otherwise black, white on the selected row.
 //
 // A column shows text, or pictures (TableCellKind::Image): the data source's image_value,
 // scaled down to fit the cell if need be (never up) and centred in it. The state names the
@@ -17,14 +28,18 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "platform/gfx/colour.h"
 #include "platform/gfx/surface.h"
+#include "platform/ui/text_editor.h"
 #include "platform/ui/view.h"
 
 namespace platform::ui {
@@ -51,8 +66,15 @@ class TableDataSource {
   // The picture of a cell of an image column; nullopt (the default) shows an empty cell.
   virtual std::optional<CellImage> image_value(const TableView& table, std::string_view column,
                                                int row);
-  // Asked on a double click on a cell; true would start editing, which this table does not do.
+  // Asked on a double click on a cell; true starts editing it. It must not remove the table.
   virtual bool should_edit(TableView& table, std::string_view column, int row);
+  // The text an editing of the cell ended with (by Return, Tab, Shift-Tab, a click elsewhere or
+  // the table losing the keyboard); by default nothing is stored.
+  virtual void set_object_value(TableView& table, std::string_view column, int row,
+                                const std::string& text);
+  // The colour of a text cell's text; nullopt (the default) for the table's own.
+  virtual std::optional<gfx::Colour> text_colour(const TableView& table, std::string_view column,
+                                                 int row);
 };
 
 // What the delegate may set for a cell about to be drawn.
@@ -60,6 +82,8 @@ struct TableCell {
   // A subview of the table to place over the cell; nullptr for none. Any other view is
   // ignored.
   View* view = nullptr;
+  // The colour of the cell's text, over the data source's; nullopt leaves it.
+  std::optional<gfx::Colour> text_colour;
 };
 
 class TableDelegate {
@@ -119,18 +143,50 @@ class TableView : public View {
   std::optional<int> row_at_point(Point point) const;
   std::optional<std::string> column_at_point(Point point) const;
 
+  // Starts editing a text cell: selects and shows its row, ends any editing under way (storing
+  // it), puts the cell's text in a field editor with the text selected and makes the table
+  // first responder when it is in a window. False for an unknown or image column or a row out
+  // of range.
+  bool edit_column(std::string_view column, int row);
+  bool is_editing() const { return editing_.has_value(); }
+  // The cell being edited: its column ("" when none) and row (-1 when none).
+  std::string edited_column() const;
+  int edited_row() const;
+  // The field editor of the cell being edited; nullptr when none. Its text, selection and
+  // limits may be changed.
+  TextEditor* cell_editor() { return editing_ ? &editing_->editor : nullptr; }
+  // Ends the editing under way: stored through set_object_value, or, with `keep` false,
+  // dropped. Nothing when no cell is being edited.
+  void end_editing(bool keep = true);
+
   void draw(gfx::Canvas& canvas) const override;
   bool mouse_down(const MouseEvent& event) override;
+  void mouse_dragged(const MouseEvent& event) override;
   bool scroll_wheel(Point location, double delta_y) override;
+  bool accepts_first_responder() const override;
+  bool resign_first_responder() override;
+  bool key_down(const KeyEvent& event) override;
 
  protected:
   const char* kind() const override;
   // "rows" (number), "row_height", "first_visible", "selected", "visible_rows" (the cells
-  // shown, an array per row with one text per column; an image cell's picture name).
+  // shown, an array per row with one text per column; an image cell's picture name);
+  // "text_colours" when a shown cell has a colour of its own (an array per shown row, one
+  // "#rrggbb" per column, "" for the table's colour); "editing" while a cell is edited
+  // ("column", "row", "text", "caret", "selection" with "location" and "length").
   void describe_into(plist::Dictionary& shows) const override;
   void frame_size_did_change() override;
 
  private:
+  struct CellEditing {
+    std::string column;
+    int row = -1;
+    TextEditor editor;
+  };
+  // The colour the cell's text is drawn in, when it has one of its own.
+  std::optional<gfx::Colour> cell_colour(std::string_view column, int row) const;
+  std::size_t editing_position_at(Point point) const;
+
   int rows_that_fit() const;
   int last_visible_row() const;  // one past
   void clamp_scroll();
@@ -148,6 +204,9 @@ class TableView : public View {
   // The subviews the table has placed over rows (shown or hidden now), as of the last
   // drawing; compared with the subviews, never followed.
   std::set<const View*> row_views_;
+  // The colours will_display_cell set, by row and column, as of the last drawing.
+  std::map<std::pair<int, std::string>, gfx::Colour, std::less<>> delegate_colours_;
+  std::optional<CellEditing> editing_;
 };
 
 }  // namespace platform::ui

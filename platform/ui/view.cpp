@@ -111,6 +111,15 @@ bool View::mouse_down(const MouseEvent&) { return false; }
 void View::mouse_dragged(const MouseEvent&) {}
 void View::mouse_up(const MouseEvent&) {}
 bool View::scroll_wheel(Point, double) { return false; }
+bool View::accepts_first_responder() const { return false; }
+bool View::become_first_responder() { return true; }
+bool View::resign_first_responder() { return true; }
+bool View::key_down(const KeyEvent&) { return false; }
+bool View::flags_changed(std::uint64_t) { return false; }
+
+bool View::is_first_responder() const {
+  return window_ != nullptr && window_->first_responder() == this;
+}
 
 plist::Value View::describe() const {
   plist::Dictionary shows;

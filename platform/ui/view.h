@@ -15,6 +15,7 @@
 #include "platform/gfx/canvas.h"
 #include "platform/plist.h"
 #include "platform/ui/geometry.h"
+#include "platform/ui/key_event.h"
 #include "platform/ui/window.h"
 
 namespace platform::ui {
@@ -79,6 +80,21 @@ class View {
   // A scroll of `delta_y` points (positive: the content moves down, showing what is above);
   // an untaken scroll goes to the superview.
   virtual bool scroll_wheel(Point location, double delta_y);
+
+  // The keyboard. A view that accepts first responder may become its window's first
+  // responder (by a click on it, the key view loop or Window::make_first_responder), which
+  // gets the keys before anyone else; an untaken key goes on to its superview, then to the
+  // window. Views that do not accept it never get keys except from a subview passing them on.
+  virtual bool accepts_first_responder() const;
+  // Asked by the window as the view becomes (or stops being) its first responder; false
+  // refuses the change.
+  virtual bool become_first_responder();
+  virtual bool resign_first_responder();
+  bool is_first_responder() const;
+  // A key press; false leaves it to the superview.
+  virtual bool key_down(const KeyEvent& event);
+  // The modifier keys held changed to `modifier_flags`; false leaves it to the superview.
+  virtual bool flags_changed(std::uint64_t modifier_flags);
 
   // What the view shows, for the window's state: "kind", "frame", "hidden" when hidden,
   // "identifier" when named, what describe_into adds, and "subviews" when it has any.

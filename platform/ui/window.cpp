@@ -169,6 +169,11 @@ bool Window::set_frame(Rect frame) {
   const Size held = held_size(Size{frame.width, frame.height});
   frame.width = held.width;
   frame.height = held.height;
+  if (sheet_parent_ != nullptr) {
+    const Point hung = sheet_origin(held);
+    frame.x = hung.x;
+    frame.y = hung.y;
+  }
   if (frame == frame_) return true;
   frame_ = frame;
   layout_views();
@@ -379,6 +384,11 @@ void Window::set_content_view(std::unique_ptr<View> view) {
 void Window::forget_view(const View& view) {
   ++view_removals_;
   if (mouse_view_ == &view) mouse_view_ = nullptr;
+  // A view leaving takes the keyboard with it; it is not asked to resign.
+  if (first_responder_ == &view) {
+    first_responder_ = nullptr;
+    needs_display_ = true;
+  }
 }
 
 void Window::set_content_mouse_handler(ContentMouseHandler handler) {
@@ -472,6 +482,16 @@ bool Window::offer_to_views(const MouseEvent& event) {
   mouse_view_ = nullptr;
   View* hit = toolbar_ ? toolbar_->hit_test(event.location) : nullptr;
   if (hit == nullptr) hit = content_view_ ? content_view_->hit_test(event.location) : nullptr;
+  if (hit != nullptr && hit != first_responder_ && hit->accepts_first_responder()) {
+    // The old first responder's end of editing may change the views under the pointer.
+    const std::uint64_t removals = view_removals_;
+    make_first_responder(hit);
+    if (!*alive) return true;
+    if (view_removals_ != removals) {
+      hit = toolbar_ ? toolbar_->hit_test(event.location) : nullptr;
+      if (hit == nullptr) hit = content_view_ ? content_view_->hit_test(event.location) : nullptr;
+    }
+  }
   for (View* view = hit; view;) {
     MouseEvent local = event;
     local.location = view->convert_from_window(event.location);
@@ -564,6 +584,7 @@ plist::Dictionary Window::shown_state() const {
   state.set("shows", shows_);
   if (is_sheet()) state.set("sheetParent", sheet_parent_name_);
   if (attached_sheet_ != nullptr) state.set("attachedSheet", attached_sheet_->name());
+  if (first_responder_ != nullptr) state.set("firstResponder", first_responder_->identifier());
   if (content_view_) state.set("views", content_view_->describe());
   if (toolbar_) state.set("toolbar", toolbar_->describe());
   return state;

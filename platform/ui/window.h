@@ -25,12 +25,14 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "platform/gfx/canvas.h"
 #include "platform/gfx/colour.h"
 #include "platform/gfx/surface.h"
 #include "platform/plist.h"
 #include "platform/ui/geometry.h"
+#include "platform/ui/key_event.h"
 
 namespace platform {
 class RunLoop;
@@ -255,6 +257,31 @@ class Window {
   // window did not take them.
   virtual bool key_down(std::string_view characters);
 
+  // The keyboard. The first responder is a view of the content that accepts it (View::
+  // accepts_first_responder); nullptr for none. A mouse-down on such a view makes it first
+  // responder before the view gets the down.
+  View* first_responder() const { return first_responder_; }
+  // Makes `view` the first responder (nullptr: none): the old one is asked to resign, the new
+  // one to become it. False, and the first responder unchanged, for a view that is not in this
+  // window's content, is hidden or does not accept it, or when either refuses.
+  bool make_first_responder(View* view);
+  // The key view loop: the views of the content that accept first responder and are shown, in
+  // the order of the tree (a view before its subviews, subviews in order). Selecting the next
+  // (previous) one starts after (before) the first responder and wraps; false when the loop is
+  // empty or the change was refused.
+  bool select_next_key_view();
+  bool select_previous_key_view();
+  // A key press: offered to the first responder and then its superviews; a Tab (Shift-Tab)
+  // nobody took selects the next (previous) key view; anything else goes to key_down with the
+  // event's characters. False when nobody took it.
+  bool handle_key(const KeyEvent& event);
+  // The modifier keys held changed: offered like a key, then to the window's flags_changed.
+  bool handle_flags_changed(std::uint64_t modifier_flags);
+  // Characters typed (the control port's "key"): with a first responder, one key press per
+  // character (key_events_for_characters), true when each was taken; without one, a lone Tab
+  // or Shift-Tab (U+0019) walks the key view loop and anything else goes to key_down whole.
+  bool type_characters(std::string_view characters);
+
   // Sheets. A window runs as a sheet on one parent at a time, and a parent carries one sheet
   // at a time. begin_sheet places this window at the top of `parent` (asking the parent's
   // delegate, see WindowDelegate::will_position_sheet), shows it, makes it key and displays
@@ -271,6 +298,9 @@ class Window {
   // window, and its end then tells no delegate.
   using SheetEndHandler = std::function<void(int return_code)>;
   bool begin_sheet(Window& parent, RunLoop& loop, SheetEndHandler on_end);
+  // While it runs, a sheet stays where it hangs: a new frame keeps its size and is placed
+  // again, centred across the rectangle it hangs from with its top edge there.
+  //
   // Whether begin_sheet on `parent` would succeed now.
   bool can_begin_sheet(const Window& parent) const;
   bool end_sheet(int return_code);
@@ -315,6 +345,8 @@ class Window {
   virtual void mouse_moved(const MouseEvent& event);
   virtual void mouse_entered(int tag);
   virtual void mouse_exited(int tag);
+  // Modifier changes nobody in the content took; false by default.
+  virtual bool flags_changed(std::uint64_t modifier_flags);
 
  private:
   friend class WindowRegistry;
@@ -351,6 +383,17 @@ class Window {
   // Unhooks the sheet from its parent (both states say so); the end handler is left to the
   // caller.
   void detach_sheet();
+  // Where this sheet of `size` goes: hanging from the top of the rectangle it hangs from on
+  // its parent, centred across it.
+  Point sheet_origin(Size size) const;
+  // The views of the key view loop, in order.
+  std::vector<View*> key_views() const;
+  // Whether `view` is still a view of the content (compared, never followed).
+  bool has_view(const View* view) const;
+  bool select_key_view(int direction);
+  // Offers an event to the first responder and then its superviews; true when one took it, or
+  // when one removed views (or this window) on the way, which ends the walk.
+  bool offer_to_responders(const std::function<bool(View& view)>& offer);
 
   std::string program_;
   std::string name_;
@@ -398,6 +441,9 @@ class Window {
   RunLoop* sheet_loop_ = nullptr;
   SheetEndHandler sheet_end_;
   Window* attached_sheet_ = nullptr;
+  // Where this sheet hangs from, in its parent's window points.
+  Rect sheet_hang_;
+  View* first_responder_ = nullptr;
 };
 
 }  // namespace platform::ui

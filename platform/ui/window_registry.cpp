@@ -93,8 +93,23 @@ std::string WindowRegistry::run(const ControlCommand& command, Window& window) {
     case ControlVerb::Answer:
       break;
     case ControlVerb::Key:
-      if (!window.key_down(command.characters)) {
+      if (!window.type_characters(command.characters)) {
         return "error: \"" + window.name() + "\" did not take the keys";
+      }
+      break;
+    case ControlVerb::KeyCode: {
+      std::optional<std::string> characters;
+      if (command.has_characters) characters = command.characters;
+      const KeyEvent event = key_event_for_code(static_cast<std::uint16_t>(command.key_code),
+                                                command.modifier_flags, std::move(characters));
+      if (!window.handle_key(event)) {
+        return "error: \"" + window.name() + "\" did not take the key";
+      }
+      break;
+    }
+    case ControlVerb::Flags:
+      if (!window.handle_flags_changed(command.modifier_flags)) {
+        return "error: \"" + window.name() + "\" did not take the modifier flags";
       }
       break;
   }

@@ -38,17 +38,23 @@ bool Window::begin_sheet(Window& parent, RunLoop& loop, SheetEndHandler on_end) 
   parent.needs_display_ = true;
   needs_display_ = true;
 
+  sheet_hang_ = Rect{0, parent.content_rect().height, parent.frame().width, 0};
   const Rect hang = parent.sheet_position(*this);
   // The delegate may have destroyed either window; then there is nothing left to place.
   if (sheet_parent_ == &parent) {
-    const Rect& over = parent.frame();
-    set_frame_origin(Point{std::floor(over.x + hang.x + (hang.width - frame_.width) / 2),
-                           over.y + hang.y + hang.height - frame_.height});
+    sheet_hang_ = hang;
+    set_frame(frame_);
   }
   make_key_and_order_front();
   display_reporting_errors();
   if (sheet_parent_ != nullptr) sheet_parent_->display_reporting_errors();
   return true;
+}
+
+Point Window::sheet_origin(Size size) const {
+  const Rect& over = sheet_parent_->frame();
+  return Point{std::floor(over.x + sheet_hang_.x + (sheet_hang_.width - size.width) / 2),
+               over.y + sheet_hang_.y + sheet_hang_.height - size.height};
 }
 
 void Window::detach_sheet() {

@@ -6,6 +6,9 @@
 //   kep-ui IMKKEPCandidateWindow drag candidate 10 50
 //   kep-ui IMKKEP up about 210 27 shift           (a click's release with Shift held)
 //   kep-ui IMKKEPPreferences key alert " "
+//   kep-ui IMKKEPPreferences keycode Preferences 36 0         (Return, to the first responder)
+//   kep-ui IMKKEPPreferences keycode Preferences 0 command    (Command-A)
+//   kep-ui IMKKEPPreferences flags Preferences 0x20000        (Shift held)
 //   kep-ui IMKKEPPreferences click Preferences FuzzyPinyin   (a view by its identifier)
 //   kep-ui IMKKEPPreferences answer alert BUTTON_YES          (for the next alert)
 //   kep-ui IMKKEPPreferences answer open-panel words.scel     (for the next open panel)
@@ -40,6 +43,12 @@ int usage() {
                "  scroll WINDOW X Y DY   (DY > 0 shows what is above)\n"
                "  enter|exit WINDOW TAG\n"
                "  key WINDOW CHARACTERS\n"
+               "  keycode WINDOW CODE FLAGS [CHARACTERS]\n"
+               "    CODE: a virtual key code 0..127 (Return 36, Tab 48, Delete 51, Escape 53,\n"
+               "          Left 123, Right 124, Down 125, Up 126); FLAGS: modifier masks as a\n"
+               "          number (0x20000 Shift, 0x40000 Control, 0x80000 Option, 0x100000\n"
+               "          Command) or KEYS as above, 0 for none\n"
+               "  flags WINDOW FLAGS     (the modifier keys held changed)\n"
                "  click WINDOW VIEW      (VIEW: the identifier the window's state shows)\n"
                "  close WINDOW\n"
                "  show WINDOW            (to the front, visible and key)\n"

@@ -151,6 +151,34 @@ TEST_F(SheetTest, TheDelegateMayMoveTheSheetAndAWrongAnswerIsIgnored) {
       << "a sheet without an end handler is told of too";
 }
 
+TEST_F(SheetTest, ASheetThatChangesSizeStaysHungAndCentred) {
+  delegate_.lower_by = 10;
+  ASSERT_TRUE(sheet_.begin_sheet(parent_, loop_, nullptr));
+  const double hang_top = 200 + parent_.content_rect().height - 10;
+  struct Case {
+    Rect asked;
+    Rect placed;
+  };
+  const Case cases[] = {
+      // Taller: the top edge stays, the bottom goes down.
+      {Rect{0, 0, 300, 130}, Rect{250, hang_top - 130, 300, 130}},
+      // Wider and moved elsewhere: centred again, the origin asked for is not taken.
+      {Rect{900, 900, 401, 120}, Rect{100 + 99, hang_top - 120, 401, 120}},
+      {Rect{5, 5, 300, 120}, Rect{250, hang_top - 120, 300, 120}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_TRUE(sheet_.set_frame(c.asked));
+    EXPECT_EQ(sheet_.frame(), c.placed) << c.asked.width << "x" << c.asked.height;
+  }
+  EXPECT_TRUE(sheet_.set_frame_origin(Point{0, 0}));
+  EXPECT_EQ(sheet_.frame(), (Rect{250, hang_top - 120, 300, 120})) << "a sheet is not moved";
+  EXPECT_EQ(events_.lines.size(), 1u) << "placed again without asking the delegate";
+  ASSERT_TRUE(sheet_.end_sheet(0));
+  // Ended, it is a window like any other again.
+  EXPECT_TRUE(sheet_.set_frame(Rect{5, 6, 300, 130}));
+  EXPECT_EQ(sheet_.frame(), (Rect{5, 6, 300, 130}));
+}
+
 TEST_F(SheetTest, OneSheetPerWindowAndNoWindowIsItsOwnSheet) {
   Window other("TestProgram", "other", Rect{0, 0, 200, 100});
   EXPECT_FALSE(sheet_.begin_sheet(sheet_, loop_, nullptr));

@@ -158,6 +158,54 @@ TEST(KepUiTest, ClickCloseShowAndAnswerRoundTrip) {
   EXPECT_FALSE(alert.is_visible());
 }
 
+TEST(KepUiTest, KeysAndModifierFlagsReachTheFirstResponder) {
+  PrivateRuntimeDir runtime;
+  RenderDir render;
+  platform::RunLoop loop;
+  std::error_code error;
+  auto server = platform::ui::ControlServer::create("TestProgram", loop, error);
+  ASSERT_TRUE(server) << error.message();
+  platform::ui::Window prefs("TestProgram", "Prefs", platform::ui::Rect{0, 0, 200, 100});
+  auto root = std::make_unique<platform::ui::View>();
+  auto& name = root->add_subview(
+      std::make_unique<platform::ui::TextField>(platform::ui::Rect{10, 60, 150, 24}, "old"));
+  name.set_identifier("name");
+  name.set_editable(true);
+  std::vector<std::string> ended;
+  name.set_end_editing_handler(
+      [&](platform::ui::TextField&, const std::string& text, platform::ui::TextMovement) {
+        ended.push_back(text);
+      });
+  prefs.set_content_view(std::move(root));
+  ASSERT_TRUE(server->windows().add(prefs));
+  std::thread serving([&] { loop.run(); });
+
+  const std::vector<Case> cases = {
+      {{"TestProgram", "keycode", "Prefs", "0", "0"}, 1, "error: \"Prefs\" did not take the key\n"},
+      {{"TestProgram", "click", "Prefs", "name"}, 0, "ok\n"},
+      {{"TestProgram", "keycode", "Prefs", "0", "command"}, 0, "ok\n"},  // select all
+      {{"TestProgram", "key", "Prefs", "新词"}, 0, "ok\n"},
+      {{"TestProgram", "keycode", "Prefs", "51", "0"}, 0, "ok\n"},       // Backspace
+      {{"TestProgram", "keycode", "Prefs", "0", "0x20000"}, 0, "ok\n"},  // "A"
+      {{"TestProgram", "keycode", "Prefs", "0", "0", "é"}, 0, "ok\n"},
+      {{"TestProgram", "keycode", "Prefs", "36", "0"}, 0, "ok\n"},       // Return
+      {{"TestProgram", "keycode", "Prefs", "200", "0"}, 1,
+       "error: key code must be a number from 0 to 127\n"},
+      {{"TestProgram", "keycode", "Prefs", "36", "0x100000000"}, 1,
+       "error: bad modifier flags \"0x100000000\"\n"},
+      {{"TestProgram", "flags", "Prefs", "shift"}, 1,
+       "error: \"Prefs\" did not take the modifier flags\n"},
+      {{"TestProgram", "flags", "Prefs", "x"}, 1, "error: bad modifier flags \"x\"\n"},
+  };
+  expect_runs(cases);
+  std::string text;
+  EXPECT_TRUE(loop.perform_and_wait([&] { text = name.text(); }));
+  loop.stop();
+  serving.join();
+  EXPECT_EQ(text, "新Aé");
+  EXPECT_EQ(ended, std::vector<std::string>{"新Aé"});
+}
+
 TEST(KepUiTest, AnOpenPanelTakesPathsFromTheToolsWorkingFolder) {
   PrivateRuntimeDir runtime;
   RenderDir render;
