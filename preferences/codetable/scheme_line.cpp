@@ -120,8 +120,17 @@ std::string GetLastName(std::string_view path, std::string_view extension) {
 }
 
 bool IsTableName(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
-         name.find('\0') == std::string_view::npos;
+  if (name.empty() || name.size() > kMaxTableNameBytes || name.front() == '.') return false;
+  return std::none_of(name.begin(), name.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return c == '/' || byte < 0x20 || byte == 0x7f;
+  });
+}
+
+bool IsWildcard(std::string_view text) {
+  if (text.size() != 1) return false;
+  const auto byte = static_cast<unsigned char>(text.front());
+  return byte > 0x20 && byte < 0x7f && byte != '|';
 }
 
 std::string PlugCodeTableFolder(std::string* error) {

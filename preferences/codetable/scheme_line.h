@@ -46,8 +46,17 @@ bool WriteSchemeFile(const std::string& path, const SchemeLine& scheme, std::str
 // `extension`, which brings its own dot; appended when the name has none.
 std::string GetLastName(std::string_view path, std::string_view extension);
 
-// True for a name that can become "<folder>/<name>.qdb": not empty, no "/", not "." or "..".
+// Longest scheme name: "<name>.freq" must still fit a file name.
+inline constexpr std::size_t kMaxTableNameBytes = 250;
+
+// True for a name that can become "<folder>/<name>.qdb" and stay in that folder: a plain file
+// name of at most kMaxTableNameBytes, without "/", NUL or other control characters, and not
+// beginning with a dot (which also rules out "." and "..", and hidden files).
 bool IsTableName(std::string_view name);
+
+// True for a wildcard the scheme line can carry and a key can be typed with: one printable
+// ASCII character other than a blank and the field separator "|".
+bool IsWildcard(std::string_view text);
 
 // "$HOME/Library/KEP/PlugCodeTable"; empty, with the reason in `error`, when HOME is unset,
 // empty or not absolute.

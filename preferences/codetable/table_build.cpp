@@ -60,6 +60,7 @@ class Build {
     const long long count = static_cast<long long>(pairs.size());
     observer_->log("MaxRow=" + std::to_string(count));
     if (!CheckPairs(pairs, version_, &error_)) return false;
+    if (observer_->stop_requested()) return fail(kStoppedText);
 
     observer_->status(kStatusSort);
     observer_->set_progress_max(count + kProgressExtra);
@@ -72,6 +73,7 @@ class Build {
     const bool built = version_ == 10 ? BuildCmphData(pairs, &image, &error_)
                                       : BuildSqlData(pairs, &image, &error_);
     if (!built) return false;
+    if (observer_->stop_requested()) return fail(kStoppedText);
     observer_->increment_progress(count - count % kLineStep);
 
     TempFile data(folder_, name_ + ".qdb");
@@ -87,6 +89,7 @@ class Build {
     if (version_ == 10) observer_->status(kStatusAppKeys);
     observer_->log("Done ...");
 
+    if (observer_->stop_requested()) return fail(kStoppedText);
     if (!install(&data, &index)) return false;
     observer_->set_progress(count + kSortStep);
     if (version_ == 10) observer_->status(kStatusDone);

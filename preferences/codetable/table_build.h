@@ -31,7 +31,12 @@ class BuildObserver {
   // The build ended, well or not.
   virtual void stop() {}
   virtual void log(std::string_view /*line*/) {}
+  // Asked between the build's steps (from the build's thread): true ends the build with
+  // kStoppedText, the installed table untouched.
+  virtual bool stop_requested() { return false; }
 };
+
+inline constexpr const char* kStoppedText = "Build stopped.";
 
 // Builds version 20 (SQLite index, records in source order). 0, or -1 with the failure text in
 // `error` (the text the pane's status field shows). A text longer than a candidate shows is left

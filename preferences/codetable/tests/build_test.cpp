@@ -132,6 +132,29 @@ TEST_P(EachVersion, OverlongTextIsSkippedAndReported) {
   EXPECT_EQ(read_file(dir / "t.qdb").substr(0, records.size()), records);
 }
 
+// A stop asked for at any step ends the build with its text and leaves the installed table as
+// it was, without a temporary file.
+TEST_P(EachVersion, StopAtAnyStepKeepsTheOldTable) {
+  ScratchDir dir;
+  ASSERT_EQ(build_table(dir, "t", "a x\n", GetParam()), "");
+  const std::string data = read_file(dir / "t.qdb");
+  write_file(dir / "s.txt", "b y\nc z\n");
+  for (int asked = 0; asked < 3; ++asked) {
+    struct Stopper : Recorder {
+      int answer_true_at = 0;
+      int asked = 0;
+      bool stop_requested() override { return asked++ == answer_true_at; }
+    } stopper;
+    stopper.answer_true_at = asked;
+    std::string error;
+    EXPECT_EQ(build(dir, dir / "s.txt", "t", &stopper, &error), -1) << asked;
+    EXPECT_EQ(error, codetable::kStoppedText);
+    EXPECT_EQ(stopper.stops, 1);
+    EXPECT_EQ(read_file(dir / "t.qdb"), data);
+    EXPECT_EQ(folder_names(dir.path()), (std::vector<std::string>{"s.txt", "t.idx", "t.qdb"}));
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Versions, EachVersion, testing::Values(20, 10),
                          [](const testing::TestParamInfo<int>& info) {
                            return "version" + std::to_string(info.param);

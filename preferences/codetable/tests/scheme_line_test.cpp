@@ -73,8 +73,20 @@ TEST(SchemeNames, LastNameAndTableNames) {
   EXPECT_EQ(codetable::GetLastName("/x/y/wubi.pct", ".qdb"), "wubi.qdb");
   EXPECT_EQ(codetable::GetLastName("/x/y.d/wubi", ".idx"), "wubi.idx");
   EXPECT_EQ(codetable::GetLastName("a.b.pct", ".ex"), "a.b.ex");
-  EXPECT_TRUE(codetable::IsTableName("wubi"));
-  for (const char* bad : {"", ".", "..", "../wubi", "a/b"}) EXPECT_FALSE(codetable::IsTableName(bad)) << bad;
+  for (const char* good : {"wubi", "T", "五笔 86", "a.b", "x..y"}) EXPECT_TRUE(codetable::IsTableName(good)) << good;
+  for (const char* bad : {"", ".", "..", "../wubi", "a/b", ".h", "tab\tname", "bell\a", "del\x7f"}) {
+    EXPECT_FALSE(codetable::IsTableName(bad)) << bad;
+  }
+  EXPECT_FALSE(codetable::IsTableName(std::string("nul\0x", 5)));
+  EXPECT_TRUE(codetable::IsTableName(std::string(codetable::kMaxTableNameBytes, 'n')));
+  EXPECT_FALSE(codetable::IsTableName(std::string(codetable::kMaxTableNameBytes + 1, 'n')));
+}
+
+TEST(SchemeNames, WildcardIsOnePrintableAsciiCharacter) {
+  for (const char* good : {"*", "?", "z", "~", "!"}) EXPECT_TRUE(codetable::IsWildcard(good)) << good;
+  for (const char* bad : {"", "**", "é", "\xe9", " ", "|", "\t", "\x7f"}) {
+    EXPECT_FALSE(codetable::IsWildcard(bad)) << bad;
+  }
 }
 
 }  // namespace
