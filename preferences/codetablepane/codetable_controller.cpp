@@ -1,0 +1,392 @@
+#include "preferences/codetablepane/codetable_controller.h"
+
+#include <cstdlib>
+#include <system_error>
+
+#include "platform/files.h"
+#include "platform/gfx/image.h"
+#include "platform/ui/window_registry.h"
+#include "preferences/codetablepane/pane_log.h"
+#include "preferences/dictionary/controls_reporter.h"
+#include "preferences/dictionary/pane_bundle.h"
+
+namespace codetablepane {
+
+using dictpane::pane_string;
+using platform::plist::Dictionary;
+using platform::plist::Value;
+using platform::ui::Rect;
+
+// The pane's view. The host adopts it into its window's tree, which then frees it; the view
+// tells its pane when it goes, so the pane neither frees it twice nor touches its controls.
+class PCTView : public platform::ui::View {
+ public:
+  PCTView(Rect frame, PCTController* pane) : View(frame), pane_(pane) {}
+  ~PCTView() override {
+    if (pane_ != nullptr) pane_->viewDidGo();
+  }
+  void forget_pane() { pane_ = nullptr; }
+
+ private:
+  PCTController* pane_;
+};
+
+namespace {
+
+constexpr double kWidth = 560;
+constexpr double kHeight = 380;
+
+// A setting counts only when present with the integer value 1 (true reads as 1).
+bool is_set(const Dictionary& prefs, std::string_view key) {
+  const Value* value = prefs.find(key);
+  return value != nullptr && value->integer_value() == 1;
+}
+
+}  // namespace
+
+PCTController::PCTController() {
+  loop_ = kep_preferences_run_loop != nullptr ? kep_preferences_run_loop() : nullptr;
+}
+
+PCTController::~PCTController() {
+  stop_work();
+  if (_view == nullptr) return;
+  _view->forget_pane();
+  // A view in a tree belongs to the tree.
+  if (_view->superview() == nullptr && _view->window() == nullptr) delete _view;
+}
+
+void PCTController::stop_work() {
+  // The build sheet waits for its worker, which installs nothing once stopped.
+  buildSheet_.reset();
+  codeSheet_.reset();
+  question_.reset();
+  alert_.reset();
+  openPanel_.reset();
+}
+
+void PCTController::viewDidGo() {
+  stop_work();
+  _view = nullptr;
+  _applyCodeTable = nullptr;
+  _schemeList = nullptr;
+  form_ = OptionForm();
+  _addButton = _removeButton = _buildButton = _codeButton = nullptr;
+  _loaded = false;
+}
+
+platform::ui::View* PCTController::paneView() {
+  if (_view == nullptr) build_view();
+  return _view;
+}
+
+std::string PCTController::paneName() { return dictpane::host_string("PCT_PANE_NAME", ""); }
+
+std::optional<platform::gfx::Surface> PCTController::paneIcon() {
+  std::optional<std::filesystem::path> icon = dictpane::pane_resource("plugin_link.png");
+  if (!icon) return std::nullopt;
+  return platform::gfx::load_image(*icon, nullptr);
+}
+
+std::optional<std::string> PCTController::paneToolTip() {
+  const auto& bundle = dictpane::own_bundle();
+  if (!bundle) return std::nullopt;
+  const Value* tip = bundle->info().find("toolTip");
+  if (tip == nullptr) return std::nullopt;
+  return tip->string_value();
+}
+
+void PCTController::setParentWindow(platform::ui::Window* window) { _parentWindow = window; }
+
+bool PCTController::ready() const {
+  return _view != nullptr && _parentWindow != nullptr && _parentWindow->registry() != nullptr &&
+         loop_ != nullptr;
+}
+
+std::string PCTController::folder() {
+  std::string ignored;
+  return codetable::PlugCodeTableFolder(&ignored);
+}
+
+void PCTController::build_view() {
+  auto view = std::make_unique<PCTView>(Rect{0, 0, kWidth, kHeight}, this);
+  view->set_identifier("pctPane");
+
+  auto apply = std::make_unique<platform::ui::CheckBox>(Rect{20, kHeight - 36, 300, 22},
+                                                        "Type with a code table");
+  apply->set_identifier("applyCodeTable");
+  apply->set_action([this](platform::ui::Button&) { applyPCT(); });
+  _applyCodeTable = &view->add_subview(std::move(apply));
+
+  auto table = std::make_unique<SchemeTable>(Rect{20, 80, 200, kHeight - 130});
+  table->set_identifier("schemeList");
+  table->add_column({"NAME", "Code table", 196});
+  table->set_data_source(this);
+  table->set_selection_changed([this](int left, int chosen) {
+    saveCurrentScheme(left);
+    show_scheme(chosen);
+  });
+  _schemeList = &view->add_subview(std::move(table));
+
+  form_.add_to(*view, 240, kHeight - 76, "scheme");
+
+  const auto button = [&view](Rect frame, const char* identifier, const char* title,
+                              std::function<void()> action) {
+    auto made = std::make_unique<platform::ui::Button>(frame, title);
+    made->set_identifier(identifier);
+    made->set_action([action = std::move(action)](platform::ui::Button&) { action(); });
+    return &view->add_subview(std::move(made));
+  };
+  _addButton = button(Rect{20, 50, 28, 24}, "addScheme", "+", [this] { addScheme(); });
+  _addButton->set_bezel_style(platform::ui::kSmallSquareBezelStyle);
+  _removeButton = button(Rect{48, 50, 28, 24}, "removeScheme", "-", [this] { removeScheme(); });
+  _removeButton->set_bezel_style(platform::ui::kSmallSquareBezelStyle);
+  _buildButton = button(Rect{240, 46, 140, 28}, "buildCustomTable", "New Table...",
+                        [this] { buildCustomTable(); });
+  _codeButton = button(Rect{390, 46, 140, 28}, "addNewCode", "Extra Codes...", [this] { addNewCode(); });
+
+  _view = view.release();
+  form_.show(nullptr);
+}
+
+// --- The list -------------------------------------------------------------------------------
+
+int PCTController::number_of_rows(const platform::ui::TableView& table) {
+  return &table == _schemeList ? static_cast<int>(_schemes.size()) : 0;
+}
+
+std::optional<std::string> PCTController::object_value(const platform::ui::TableView& table,
+                                                       std::string_view, int row) {
+  if (&table != _schemeList || row < 0 || row >= static_cast<int>(_schemes.size())) return std::nullopt;
+  return _schemes[row].name;
+}
+
+int PCTController::selected_row() const {
+  if (_schemeList == nullptr) return -1;
+  const int row = _schemeList->selected_row();
+  return row >= 0 && row < static_cast<int>(_schemes.size()) ? row : -1;
+}
+
+void PCTController::loadScheme(const std::string& name) {
+  if (_view == nullptr) return;
+  pane_log("Load scheme with " + name);
+  _schemes = codetable::ListSchemes(folder(), pane_log);
+  const int row = codetable::FindScheme(_schemes, name);
+  _schemeList->reload_data();
+  _schemeList->select_row(row);
+  show_scheme(row);
+  update_enabling();
+  dictpane::redisplay_window_of(_schemeList);
+}
+
+void PCTController::show_scheme(int row) {
+  if (row < 0 || row >= static_cast<int>(_schemes.size())) {
+    form_.show(nullptr);
+    return;
+  }
+  form_.show(&_schemes[row].line);
+}
+
+void PCTController::saveCurrentScheme(int row) {
+  if (_view == nullptr || row < 0 || row >= static_cast<int>(_schemes.size())) return;
+  codetable::InstalledScheme& scheme = _schemes[row];
+  pane_log("Save current scheme:" + std::to_string(row) + ", name=" + scheme.name);
+  codetable::SchemeLine line = form_.read(scheme.line);
+  // What cannot be a scheme's option keeps the value the scheme had.
+  if (line.max_key_length < 1 || line.max_key_length > kMaxKeyLimit) {
+    line.max_key_length = scheme.line.max_key_length;
+  }
+  if (!form_.wildcard_text().empty() && !codetable::IsWildcard(form_.wildcard_text())) {
+    line.wildcard = scheme.line.wildcard;
+  }
+  if (line == scheme.line) return;
+  const std::string path = folder() + "/" + scheme.file;
+  std::error_code ignored;
+  if (!std::filesystem::exists(path, ignored)) return;
+  std::string why;
+  if (!codetable::WriteSchemeFile(path, line, &why)) {
+    pane_log("Open scheme file '" + path + "' failed! " + why);
+    return;
+  }
+  scheme.line = line;
+}
+
+void PCTController::update_enabling() {
+  if (_view == nullptr) return;
+  const bool on = _applyCodeTable->is_on();
+  const bool any = !_schemes.empty();
+  _schemeList->set_enabled(on);
+  form_.set_enabled(on && any);
+  _addButton->set_enabled(on);
+  _buildButton->set_enabled(on);
+  _removeButton->set_enabled(on && any);
+  _codeButton->set_enabled(any);
+}
+
+void PCTController::applyPCT() {
+  update_enabling();
+  dictpane::redisplay_window_of(_view);
+}
+
+// --- Settings -------------------------------------------------------------------------------
+
+void PCTController::loadPrefs(Dictionary& prefs) {
+  if (_loaded) return;
+  if (paneView() == nullptr) return;
+  _loaded = true;
+  _applyCodeTable->set_on(is_set(prefs, kEnablePlugKey));
+  const Value* scheme = prefs.find(kCodeTableSchemeKey);
+  loadScheme(scheme != nullptr ? scheme->string_value().value_or("") : "");
+}
+
+void PCTController::savePrefs(Dictionary& prefs) {
+  if (!_loaded || _view == nullptr) return;
+  const int row = selected_row();
+  saveCurrentScheme(row);
+  prefs.set(kEnablePlugKey, Value(_applyCodeTable->is_on() && row >= 0));
+  if (row >= 0) {
+    prefs.set(kCodeTableSchemeKey, Value(_schemes[row].file));
+  } else {
+    prefs.erase(kCodeTableSchemeKey);
+  }
+}
+
+void PCTController::reloadPrefs(Dictionary& prefs) {
+  if (!_loaded) return;
+  _loaded = false;
+  loadPrefs(prefs);
+}
+
+platform::ui::UserDefaults* PCTController::user_defaults() {
+  if (kep_preferences_user_defaults != nullptr) {
+    if (platform::ui::UserDefaults* shared = kep_preferences_user_defaults()) return shared;
+  }
+  if (!ownDefaults_) {
+    const auto& host = dictpane::host_bundle();
+    if (!host) return nullptr;
+    std::error_code error;
+    ownDefaults_ = platform::ui::UserDefaults::open(host->identifier(), error);
+  }
+  return ownDefaults_ ? &*ownDefaults_ : nullptr;
+}
+
+void PCTController::info(const std::string& text) {
+  if (!ready()) return;
+  alert_.reset();  // one alert of this name at a time
+  alert_ = std::make_unique<platform::ui::Alert>(*_parentWindow->registry(), *loop_,
+                                                 _parentWindow->program(), "CodeTableInfo");
+  alert_->set_message_text(pane_string("INFO_TITLE"));
+  alert_->set_informative_text(text);
+  alert_->add_button("BUTTON_OK", pane_string("BUTTON_OK"));
+  alert_->run_modal();
+}
+
+// --- Build ----------------------------------------------------------------------------------
+
+void PCTController::buildCustomTable() {
+  if (!ready() || (buildSheet_ && (buildSheet_->is_open() || buildSheet_->is_building()))) return;
+  saveCurrentScheme(selected_row());
+  buildSheet_.reset();
+  buildSheet_ = std::make_unique<BuildSheet>(*loop_, *_parentWindow, folder(), user_defaults(),
+                                             [this](const std::string& name) { loadScheme(name); });
+  buildSheet_->open();
+}
+
+// --- Import ---------------------------------------------------------------------------------
+
+void PCTController::addScheme() {
+  if (!ready() || (openPanel_ && openPanel_->is_running())) return;
+  openPanel_ = std::make_unique<platform::ui::OpenPanel>(*_parentWindow->registry(), *loop_,
+                                                         _parentWindow->program(), "CodeTableOpenPanel");
+  openPanel_->set_can_choose_files(true);
+  openPanel_->set_can_choose_directories(false);
+  openPanel_->set_allows_multiple_selection(false);
+  openPanel_->set_allowed_file_types({"pct", "PCT"});
+  std::optional<std::string> last;
+  if (platform::ui::UserDefaults* defaults = user_defaults()) last = defaults->string(kLastPlugDirKey);
+  const char* home = std::getenv("HOME");
+  if (last && !last->empty()) {
+    openPanel_->set_directory(*last);
+  } else if (home != nullptr && home[0] == '/') {
+    openPanel_->set_directory(home);
+  }
+  openPanel_->begin_sheet(*_parentWindow, [this](int return_code) { addSchemeDidEnd(return_code); });
+}
+
+void PCTController::addSchemeDidEnd(int return_code) {
+  if (return_code != platform::ui::kPanelOKReturn || !openPanel_ || openPanel_->urls().empty()) return;
+  const std::filesystem::path chosen = openPanel_->urls().front();
+  if (platform::ui::UserDefaults* defaults = user_defaults()) {
+    defaults->set(kLastPlugDirKey, Value(openPanel_->directory().string()));
+    std::error_code error;
+    if (!defaults->synchronize(error)) pane_log("The import folder is not remembered: " + error.message());
+  }
+  const std::string target = folder();
+  std::error_code error;
+  if (target.empty() || !platform::files::make_directories(target, 0700, error)) {
+    info(dictpane::format_with(pane_string("PLUG_IMPORT_FAILED"), error.message()));
+    return;
+  }
+  const std::string file = chosen.filename().string();
+  std::string missing, why;
+  switch (codetable::ImportScheme(chosen.string(), target, &missing, &why)) {
+    case codetable::ImportOutcome::kImported:
+      loadScheme(codetable::GetLastName(file, ""));
+      return;
+    case codetable::ImportOutcome::kInsideFolder:
+      info(pane_string("PLUG_IMPORT_INVALID_DIR"));
+      return;
+    case codetable::ImportOutcome::kBadName:
+      info(pane_string("INPUT_SCHEME_NAME_INVALID"));
+      return;
+    case codetable::ImportOutcome::kNotScheme:
+      info(dictpane::format_with(pane_string("PLUG_IMPORT_NOT_SCHEME"), file));
+      return;
+    case codetable::ImportOutcome::kMissingIndex:
+    case codetable::ImportOutcome::kMissingData: {
+      const bool index = missing.ends_with(".idx");
+      const std::string format = pane_string(index ? "PLUG_MISSING_IDX_FILE" : "PLUG_MISSING_DB_FILE");
+      info(dictpane::format_with(dictpane::format_with(format, file), missing));
+      return;
+    }
+    case codetable::ImportOutcome::kFailed:
+      pane_log("Import '" + chosen.string() + "' failed: " + why);
+      info(dictpane::format_with(pane_string("PLUG_IMPORT_FAILED"), why));
+      return;
+  }
+}
+
+// --- Remove ---------------------------------------------------------------------------------
+
+void PCTController::removeScheme() {
+  const int row = selected_row();
+  if (!ready() || row < 0 || (question_ && question_->is_running())) return;
+  const std::string file = _schemes[row].file;
+  question_ = std::make_unique<platform::ui::Alert>(*_parentWindow->registry(), *loop_,
+                                                    _parentWindow->program(), "RemoveCodeTable");
+  question_->set_message_text(pane_string("INFO_TITLE"));
+  question_->set_informative_text(dictpane::format_with(pane_string("PLUG_REMOVE_FILE"), _schemes[row].name));
+  question_->add_button("BUTTON_NO", pane_string("BUTTON_NO"));
+  question_->add_button("BUTTON_YES", pane_string("BUTTON_YES"));
+  question_->set_default_button("BUTTON_NO");
+  // The question names its file, not a row: the list may be read again before the answer.
+  question_->begin_sheet(*_parentWindow, [this, file](int return_code) { removeSchemeDidEnd(return_code, file); });
+}
+
+void PCTController::removeSchemeDidEnd(int return_code, const std::string& file) {
+  if (!question_ || return_code != question_->return_code("BUTTON_YES")) return;
+  codetable::RemoveScheme(folder(), file);
+  loadScheme("");
+}
+
+// --- Extra codes ----------------------------------------------------------------------------
+
+void PCTController::addNewCode() {
+  const int row = selected_row();
+  if (!ready() || row < 0 || (codeSheet_ && codeSheet_->is_open())) return;
+  saveCurrentScheme(row);
+  if (!codeSheet_) codeSheet_ = std::make_unique<ExtraCodeSheet>(*loop_, *_parentWindow);
+  codeSheet_->open(folder() + "/" + _schemes[row].name + ".ex");
+}
+
+}  // namespace codetablepane
