@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <system_error>
 
 #include "platform/files.h"
@@ -111,14 +110,7 @@ bool BuildSheet::open() {
 }
 
 void BuildSheet::alert(const std::string& key, platform::ui::View* focus) {
-  if (parent_.registry() == nullptr) return;
-  alert_.reset();  // one alert of this name at a time
-  alert_ = std::make_unique<platform::ui::Alert>(*parent_.registry(), loop_, parent_.program(),
-                                                 "CodeTableInfo");
-  alert_->set_message_text(dictpane::pane_string("INFO_TITLE"));
-  alert_->set_informative_text(dictpane::pane_string(key));
-  alert_->add_button("BUTTON_OK", dictpane::pane_string("BUTTON_OK"));
-  alert_->run_modal();
+  run_alert(alert_, parent_, loop_, "CodeTableInfo", "INFO_TITLE", dictpane::pane_string(key));
   if (focus != nullptr) window_.make_first_responder(focus);
 }
 
@@ -212,32 +204,16 @@ void BuildSheet::cancelBuild() {
 }
 
 void BuildSheet::browserFile() {
-  if (parent_.registry() == nullptr || is_building() || (openPanel_ && openPanel_->is_running())) return;
-  openPanel_ = std::make_unique<platform::ui::OpenPanel>(*parent_.registry(), loop_, parent_.program(),
-                                                         "CodeTableSourcePanel");
-  openPanel_->set_can_choose_files(true);
-  openPanel_->set_can_choose_directories(false);
-  openPanel_->set_allows_multiple_selection(false);
-  openPanel_->set_allowed_file_types({"txt", "TXT"});
-  std::optional<std::string> last;
-  if (defaults_ != nullptr) last = defaults_->string(kLastPlugDirKey);
-  const char* home = std::getenv("HOME");
-  if (last && !last->empty()) {
-    openPanel_->set_directory(*last);
-  } else if (home != nullptr && home[0] == '/') {
-    openPanel_->set_directory(home);
-  }
+  if (is_building() || (openPanel_ && openPanel_->is_running())) return;
+  openPanel_ = file_panel(parent_, loop_, "CodeTableSourcePanel", {"txt", "TXT"}, defaults_);
+  if (!openPanel_) return;
   openPanel_->begin_sheet(window_, [this](int return_code) { browserFileDidEnd(return_code); });
 }
 
 void BuildSheet::browserFileDidEnd(int return_code) {
   if (return_code != platform::ui::kPanelOKReturn || !openPanel_ || openPanel_->urls().empty()) return;
   _srcFile->set_text(openPanel_->urls().front().string());
-  if (defaults_ != nullptr) {
-    defaults_->set(kLastPlugDirKey, platform::plist::Value(openPanel_->directory().string()));
-    std::error_code error;
-    if (!defaults_->synchronize(error)) pane_log("The source folder is not remembered: " + error.message());
-  }
+  remember_folder(*openPanel_, defaults_);
   dictpane::redisplay_window_of(window_.content_view());
 }
 

@@ -16,6 +16,7 @@
 #include "platform/ui/progress_indicator.h"
 #include "platform/ui/user_defaults.h"
 #include "platform/ui/window.h"
+#include "preferences/codetablepane/dialogs.h"
 #include "preferences/codetablepane/option_form.h"
 #include "preferences/codetablepane/sheet_observer.h"
 #include "preferences/dictionary/main_thread.h"
@@ -23,7 +24,6 @@
 namespace codetablepane {
 
 inline constexpr const char* kBuildSheetName = "PCTNewBuild";
-inline constexpr const char* kLastPlugDirKey = "LAST_PLUG_DIR";
 inline constexpr double kSheetHeight = 390;
 inline constexpr double kBuildingSheetHeight = 400;
 

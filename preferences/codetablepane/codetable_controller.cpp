@@ -1,11 +1,11 @@
 #include "preferences/codetablepane/codetable_controller.h"
 
-#include <cstdlib>
 #include <system_error>
 
 #include "platform/files.h"
 #include "platform/gfx/image.h"
 #include "platform/ui/window_registry.h"
+#include "preferences/codetablepane/dialogs.h"
 #include "preferences/codetablepane/pane_log.h"
 #include "preferences/dictionary/controls_reporter.h"
 #include "preferences/dictionary/pane_bundle.h"
@@ -271,14 +271,7 @@ platform::ui::UserDefaults* PCTController::user_defaults() {
 }
 
 void PCTController::info(const std::string& text) {
-  if (!ready()) return;
-  alert_.reset();  // one alert of this name at a time
-  alert_ = std::make_unique<platform::ui::Alert>(*_parentWindow->registry(), *loop_,
-                                                 _parentWindow->program(), "CodeTableInfo");
-  alert_->set_message_text(pane_string("INFO_TITLE"));
-  alert_->set_informative_text(text);
-  alert_->add_button("BUTTON_OK", pane_string("BUTTON_OK"));
-  alert_->run_modal();
+  if (ready()) run_alert(alert_, *_parentWindow, *loop_, "CodeTableInfo", "INFO_TITLE", text);
 }
 
 // --- Build ----------------------------------------------------------------------------------
@@ -296,31 +289,15 @@ void PCTController::buildCustomTable() {
 
 void PCTController::addScheme() {
   if (!ready() || (openPanel_ && openPanel_->is_running())) return;
-  openPanel_ = std::make_unique<platform::ui::OpenPanel>(*_parentWindow->registry(), *loop_,
-                                                         _parentWindow->program(), "CodeTableOpenPanel");
-  openPanel_->set_can_choose_files(true);
-  openPanel_->set_can_choose_directories(false);
-  openPanel_->set_allows_multiple_selection(false);
-  openPanel_->set_allowed_file_types({"pct", "PCT"});
-  std::optional<std::string> last;
-  if (platform::ui::UserDefaults* defaults = user_defaults()) last = defaults->string(kLastPlugDirKey);
-  const char* home = std::getenv("HOME");
-  if (last && !last->empty()) {
-    openPanel_->set_directory(*last);
-  } else if (home != nullptr && home[0] == '/') {
-    openPanel_->set_directory(home);
-  }
+  openPanel_ = file_panel(*_parentWindow, *loop_, "CodeTableOpenPanel", {"pct", "PCT"}, user_defaults());
+  if (!openPanel_) return;
   openPanel_->begin_sheet(*_parentWindow, [this](int return_code) { addSchemeDidEnd(return_code); });
 }
 
 void PCTController::addSchemeDidEnd(int return_code) {
   if (return_code != platform::ui::kPanelOKReturn || !openPanel_ || openPanel_->urls().empty()) return;
   const std::filesystem::path chosen = openPanel_->urls().front();
-  if (platform::ui::UserDefaults* defaults = user_defaults()) {
-    defaults->set(kLastPlugDirKey, Value(openPanel_->directory().string()));
-    std::error_code error;
-    if (!defaults->synchronize(error)) pane_log("The import folder is not remembered: " + error.message());
-  }
+  remember_folder(*openPanel_, user_defaults());
   const std::string target = folder();
   std::error_code error;
   if (target.empty() || !platform::files::make_directories(target, 0700, error)) {

@@ -7,6 +7,7 @@
 #include "platform/ui/window_registry.h"
 #include "preferences/codetable/extra_codes.h"
 #include "preferences/codetable/extra_codes_text.h"
+#include "preferences/codetablepane/dialogs.h"
 #include "preferences/codetablepane/pane_log.h"
 #include "preferences/dictionary/pane_bundle.h"
 
@@ -55,14 +56,7 @@ void ExtraCodeSheet::build_views() {
 }
 
 void ExtraCodeSheet::error(const std::string& key) {
-  if (parent_.registry() == nullptr) return;
-  alert_.reset();  // one alert of this name at a time
-  alert_ = std::make_unique<platform::ui::Alert>(*parent_.registry(), loop_, parent_.program(),
-                                                 "CodeTableError");
-  alert_->set_message_text(dictpane::pane_string("ERROR_TITLE"));
-  alert_->set_informative_text(dictpane::pane_string(key));
-  alert_->add_button("BUTTON_OK", dictpane::pane_string("BUTTON_OK"));
-  alert_->run_modal();
+  run_alert(alert_, parent_, loop_, "CodeTableError", "ERROR_TITLE", dictpane::pane_string(key));
 }
 
 bool ExtraCodeSheet::open(const std::string& path) {
