@@ -1,5 +1,6 @@
 // Building a code table in the pane's sheet: the form's checks, the compiler's reports in the
 // sheet, the scheme file written once the table is complete, and a build the pane abandons.
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,19 @@ using platform::plist::Dictionary;
 using platform::plist::Value;
 
 constexpr const char* kSheet = "PCTNewBuild";
+
+// What the engine answers for a code of a table, through the developer driver.
+std::string query(const fs::path& folder, const std::string& name, const std::string& code) {
+  const std::string command = std::string("'") + KEP_CODETABLE_PROGRAM + "' query '" + name + "' '" + code +
+                              "' --dir '" + folder.string() + "' 2>&1";
+  std::string output;
+  if (FILE* pipe = ::popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) output += buffer;
+    ::pclose(pipe);
+  }
+  return output;
+}
 
 class BuildSheetTest : public PaneTest {
  protected:
@@ -69,6 +83,9 @@ TEST_F(BuildSheetTest, BuildsATableWithItsSchemeLine) {
 
   EXPECT_EQ(read_file(tables() / "T.pct"), "5|*|1|1|0|0|a-z|a-z");
   EXPECT_EQ(names_in(tables()), (std::vector<std::string>{"T.idx", "T.pct", "T.qdb"}));
+  const std::string answer = query(tables(), "T", "ab");
+  EXPECT_NE(answer.find("啊"), std::string::npos) << answer;
+  EXPECT_NE(answer.find("阿"), std::string::npos) << answer;
   // The compiler's own reports reached the sheet: its last status and the bar at pairs + 10
   // of pairs + 30.
   EXPECT_EQ(sheet_field("buildStatus")->text(), "Writing the codes...");
