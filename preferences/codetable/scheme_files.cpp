@@ -122,10 +122,12 @@ std::vector<InstalledScheme> ListSchemes(const std::string& folder, const Scheme
 int FindScheme(const std::vector<InstalledScheme>& schemes, std::string_view wanted) {
   if (schemes.empty()) return -1;
   if (ends_with_pct(wanted)) wanted.remove_suffix(4);
+  // The name as spelled first: "t" and "T" may both be installed.
   for (std::size_t i = 0; i < schemes.size(); ++i) {
-    if (equal_ignoring_case(schemes[i].name, wanted) && ends_with_pct(schemes[i].file)) {
-      return static_cast<int>(i);
-    }
+    if (schemes[i].name == wanted) return static_cast<int>(i);
+  }
+  for (std::size_t i = 0; i < schemes.size(); ++i) {
+    if (equal_ignoring_case(schemes[i].name, wanted)) return static_cast<int>(i);
   }
   return 0;
 }

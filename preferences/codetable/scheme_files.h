@@ -24,8 +24,9 @@ using SchemeLog = std::function<void(const std::string& line)>;
 // (a missing one is logged as "IDX file for %s not found." or "DB file for %s not found.").
 std::vector<InstalledScheme> ListSchemes(const std::string& folder, const SchemeLog& log = {});
 
-// The index of the scheme whose file is `wanted` + ".pct" (compared without regard to case; a
-// `wanted` already ending in ".pct" is taken without it); 0 when none is, -1 for no schemes.
+// The index of the scheme whose file is `wanted` + ".pct" (a `wanted` already ending in ".pct"
+// is taken without it): spelled alike, else alike but for case; 0 when none is, -1 for no
+// schemes.
 int FindScheme(const std::vector<InstalledScheme>& schemes, std::string_view wanted);
 
 enum class ImportOutcome {

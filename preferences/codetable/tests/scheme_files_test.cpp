@@ -66,6 +66,13 @@ TEST(SchemeFiles, FindsTheNamedSchemeWithoutRegardToCase) {
   EXPECT_EQ(codetable::FindScheme(schemes, "z.PCT"), 2);
   EXPECT_EQ(codetable::FindScheme(schemes, "missing"), 0);
   EXPECT_EQ(codetable::FindScheme({}, "a"), -1);
+
+  make_table(dir, "wubi", "a x\n");
+  const auto both = codetable::ListSchemes(dir.path().string());
+  ASSERT_EQ(names_of(both), (std::vector<std::string>{"a.pct", "Wubi.pct", "wubi.pct", "z.pct"}));
+  EXPECT_EQ(codetable::FindScheme(both, "wubi"), 2);
+  EXPECT_EQ(codetable::FindScheme(both, "Wubi.pct"), 1);
+  EXPECT_EQ(codetable::FindScheme(both, "WUBI"), 1);
 }
 
 TEST(SchemeFiles, ImportReplacesTheThreeFilesTogether) {
