@@ -251,6 +251,10 @@ TEST_F(DoublePinyinPaneTest, ShippedRowsComeFirstInGreyThenTheUsersTopLevelSchem
   std::vector<std::string> expected = kShipped;
   expected.push_back("mine.spc");
   ASSERT_EQ(rows(), expected);
+  for (const std::string& name : kShipped) {
+    EXPECT_EQ(read_file(shipped_folder() / name), read_file(fs::path(KEP_SHIPPED_SCHEMES_DIR) / name))
+        << name;
+  }
   const int mine = 4;
   EXPECT_EQ(table()->selected_row(), mine);
   EXPECT_EQ(content()->text(), "[sm]\nzh=v\n");
@@ -280,6 +284,8 @@ TEST_F(DoublePinyinPaneTest, WhichRowIsSelectedFirst) {
   for (const Case& c : cases) {
     load(false, c.chosen);
     EXPECT_EQ(table()->selected_row(), c.row) << c.chosen.value_or("<none>");
+    // Shown again after a restore, the list holds each scheme once.
+    EXPECT_EQ(rows(), kShipped);
   }
   // Nothing selected: the setting stays as it was.
   load(true, "gone.spc");
