@@ -61,23 +61,14 @@ bool TableView::resign_first_responder() {
 
 bool TableView::key_down(const KeyEvent& event) {
   if (!editing_) return false;
-  switch (editing_->editor.handle_key(event)) {
-    case EditOutcome::NotTaken:
-      return false;
-    case EditOutcome::Done:
-    case EditOutcome::Refused:
-      set_needs_display();
-      return true;
-    case EditOutcome::Cancel:
-      end_editing(false);
-      return true;
-    case EditOutcome::Return:
-    case EditOutcome::Tab:
-    case EditOutcome::Backtab:
-      end_editing(true);
-      return true;
+  const EditOutcome outcome = editing_->editor.handle_key(event);
+  if (outcome == EditOutcome::NotTaken) return false;
+  if (const std::optional<TextMovement> ending = ending_of(outcome)) {
+    end_editing(*ending != TextMovement::Cancel);
+  } else {
+    set_needs_display();
   }
-  return false;
+  return true;
 }
 
 }  // namespace platform::ui

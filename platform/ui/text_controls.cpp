@@ -150,33 +150,30 @@ bool TextField::resign_first_responder() {
 
 bool TextField::key_down(const KeyEvent& event) {
   if (!editable_ || !enabled_) return false;
-  if (!editor_) {
+  const bool resting = !editor_;
+  if (resting) {
     // Ended by Return: those keys are for the window now; any other starts a new editing.
     if (ends_an_editing(event)) return false;
     start_editing();
   }
   const EditOutcome outcome = editor_->handle_key(event);
-  switch (outcome) {
-    case EditOutcome::NotTaken:
-      return false;
-    case EditOutcome::Done:
-    case EditOutcome::Refused:
-      set_needs_display();
-      return true;
-    case EditOutcome::Return:
-      end_editing(TextMovement::Return);
-      return true;
-    case EditOutcome::Cancel:
-      end_editing(TextMovement::Cancel);
-      return true;
-    case EditOutcome::Tab:
-    case EditOutcome::Backtab:
-      break;
+  if (outcome == EditOutcome::NotTaken) {
+    // A key the field does not type leaves it resting.
+    if (resting) editor_.reset();
+    return false;
+  }
+  const std::optional<TextMovement> ending = ending_of(outcome);
+  if (!ending) {
+    set_needs_display();
+    return true;
+  }
+  if (*ending == TextMovement::Return || *ending == TextMovement::Cancel) {
+    end_editing(*ending);
+    return true;
   }
   // The keyboard moves on before the handler hears of the end, so the handler sees the new
   // first responder; it may destroy this field.
-  const TextMovement movement =
-      outcome == EditOutcome::Tab ? TextMovement::Tab : TextMovement::Backtab;
+  const TextMovement movement = *ending;
   EndEditingHandler<TextField> handler = end_editing_;
   end_editing_ = nullptr;
   end_editing(movement);

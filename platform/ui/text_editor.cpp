@@ -34,6 +34,20 @@ bool is_typed_text(std::string_view characters) {
 
 }  // namespace
 
+std::optional<TextMovement> ending_of(EditOutcome outcome) {
+  switch (outcome) {
+    case EditOutcome::Return: return TextMovement::Return;
+    case EditOutcome::Tab: return TextMovement::Tab;
+    case EditOutcome::Backtab: return TextMovement::Backtab;
+    case EditOutcome::Cancel: return TextMovement::Cancel;
+    case EditOutcome::NotTaken:
+    case EditOutcome::Done:
+    case EditOutcome::Refused:
+      break;
+  }
+  return std::nullopt;
+}
+
 TextEditor::TextEditor(std::string text, bool multi_line) : multi_line_(multi_line) {
   if (!set_text(std::move(text))) set_text({});
 }

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -39,6 +40,9 @@ enum class EditOutcome {
   Backtab,
   Cancel,
 };
+
+// How an outcome ends the editing; nullopt for one that does not.
+std::optional<TextMovement> ending_of(EditOutcome outcome);
 
 class TextEditor {
  public:

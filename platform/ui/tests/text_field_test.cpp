@@ -159,6 +159,13 @@ TEST(TextFieldTest, ReturnTabAndEscapeEndTheEditingAndTellTheHandler) {
     EXPECT_EQ(form.ended, step.ended) << step.command;
   }
   EXPECT_EQ(form.code->text(), "7");
+
+  // After Return a key the field does not type leaves it resting.
+  EXPECT_EQ(form.registry.perform("keycode form 36 0"), "ok");
+  EXPECT_EQ(form.registry.perform("keycode form 12 command"),
+            "error: \"form\" did not take the key");
+  EXPECT_FALSE(form.code->is_editing());
+  EXPECT_EQ(form.first_responder(), "code");
 }
 
 TEST(TextFieldTest, TheKeyViewLoopWrapsAndAClickElsewhereEndsTheEditing) {
