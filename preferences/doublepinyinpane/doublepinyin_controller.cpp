@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/gfx/image.h"
+#include "platform/ui/scroll_view.h"
 #include "platform/ui/window_registry.h"
 #include "preferences/doublepinyinpane/pane_texts.h"
 
@@ -122,9 +123,14 @@ void DoublePinyinController::build_view() {
   _removeSchemeButton =
       button(Rect{48, 30, 28, 24}, "removeScheme", "-", [this] { removeScheme(); });
 
-  auto content = std::make_unique<platform::ui::TextView>(Rect{215, 30, kWidth - 235, kHeight - 80});
+  const Rect text_frame{215, 30, kWidth - 235, kHeight - 80};
+  auto scroll = std::make_unique<platform::ui::ScrollView>(text_frame);
+  scroll->set_identifier("contentScroll");
+  auto content = std::make_unique<SchemeTextView>(Rect{0, 0, text_frame.width, text_frame.height});
   content->set_identifier("content");
-  _content = &view->add_subview(std::move(content));
+  _content = content.get();
+  scroll->set_document_view(std::move(content));
+  view->add_subview(std::move(scroll));
 
   _view = view.release();
   apply_enabled();
@@ -231,7 +237,7 @@ bool DoublePinyinController::shouldSelectRow(int row) {
   if (row < 0 || row >= static_cast<int>(_spcList.size())) return false;
   const SchemeRecord& scheme = _spcList[row];
   const ReadScheme read = read_scheme(scheme);
-  _content->set_text(read.outcome == ReadScheme::Outcome::Read ? read.text : std::string());
+  _content->show_text(read.outcome == ReadScheme::Outcome::Read ? read.text : std::string());
   contentWritable_ = read.outcome != ReadScheme::Outcome::Unreadable;
   if (!contentWritable_) log_line("Cannot read the scheme " + scheme.file().string());
   // The table moves its selection after this answer; the controls follow the row it will be.
@@ -245,7 +251,7 @@ void DoublePinyinController::select_and_load(int row) {
   if (_schemeList == nullptr) return;
   if (row < 0 || row >= static_cast<int>(_spcList.size())) {
     _schemeList->select_row(-1);
-    _content->set_text({});
+    _content->show_text({});
     contentWritable_ = false;
     apply_enabled();
     return;

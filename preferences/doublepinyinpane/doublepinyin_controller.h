@@ -16,6 +16,7 @@
 #include "platform/ui/view.h"
 #include "preferences/doublepinyinpane/scheme_files.h"
 #include "preferences/doublepinyinpane/scheme_table.h"
+#include "preferences/doublepinyinpane/scheme_text_view.h"
 #include "preferences/host/pane_protocol.h"
 
 namespace dpypane {
@@ -88,7 +89,7 @@ class DoublePinyinController : public preferences::PreferencePane,
   platform::ui::CheckBox* _enableDoublePinyin = nullptr;
   platform::ui::Button* _addSchemeButton = nullptr;
   platform::ui::Button* _removeSchemeButton = nullptr;
-  platform::ui::TextView* _content = nullptr;
+  SchemeTextView* _content = nullptr;
   SchemeTable* _schemeList = nullptr;
   platform::ui::Window* _parentWindow = nullptr;
   bool _loaded = false;

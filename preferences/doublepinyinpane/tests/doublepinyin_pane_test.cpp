@@ -21,6 +21,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/key_event.h"
 #include "platform/ui/plugin.h"
+#include "platform/ui/scroll_view.h"
 #include "platform/ui/table_view.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_registry.h"
@@ -452,6 +453,29 @@ TEST_F(DoublePinyinPaneTest, WithDoublePinyinOffTheListAndButtonsRest) {
   EXPECT_EQ(table()->selected_row(), 0);
   pane_->savePrefs(prefs_);
   EXPECT_TRUE(*prefs_.find("EnableDoublePinyin")->bool_value());
+}
+
+TEST_F(DoublePinyinPaneTest, EveryLineOfALongSchemeCanBeReachedAndTypedAt) {
+  std::string text;
+  for (int line = 0; line < 120; ++line) text += "k" + std::to_string(line) + "=a\n";
+  write_file(data() / "long.spc", text);
+  load(true, "long.spc");
+  auto* scroll = find<platform::ui::ScrollView>("contentScroll");
+  ASSERT_NE(scroll, nullptr);
+  const double document = content()->frame().height;
+  EXPECT_GT(document, 5 * scroll->frame().height);
+  // The top shows first.
+  platform::ui::Rect visible = scroll->document_visible_rect();
+  EXPECT_DOUBLE_EQ(visible.y + visible.height, document);
+
+  // The caret is at the end: typing there brings the last lines into sight, and a new line
+  // grows the text.
+  type_in_content("k=z\n");
+  visible = scroll->document_visible_rect();
+  EXPECT_LT(visible.y, scroll->frame().height);
+  EXPECT_GT(content()->frame().height, document);
+  click_cell(0);
+  EXPECT_EQ(read_file(data() / "long.spc"), text + "k=z\n");
 }
 
 TEST_F(DoublePinyinPaneTest, APaneNeverShownLeavesTheSettingsAlone) {
