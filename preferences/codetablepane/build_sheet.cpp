@@ -196,6 +196,10 @@ void BuildSheet::buildDone(int result, const std::string& error, const codetable
   }
   if (window_.is_sheet()) window_.end_sheet(0);
   if (built_) built_(name);
+  // The sheet is gone with its status line: what the build left out is told on its own.
+  if (observer_ && !observer_->left_out().empty()) {
+    run_alert(alert_, parent_, loop_, "CodeTableInfo", "INFO_TITLE", observer_->left_out());
+  }
 }
 
 void BuildSheet::cancelBuild() {

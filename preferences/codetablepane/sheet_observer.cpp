@@ -33,7 +33,13 @@ void SheetObserver::progress(void (*apply)(ProgressIndicator&, long long), long 
 
 void SheetObserver::status(std::string_view key) { show_text(dictpane::pane_string(key)); }
 
-void SheetObserver::report(std::string_view text) { show_text(std::string(text)); }
+void SheetObserver::report(std::string_view text) {
+  main_->run([this, text = std::string(text)] {
+    left_out_ = text;
+    status_->set_text(text);
+    dictpane::redisplay_window_of(status_);
+  });
+}
 
 // The bar starts again from 0 with the build's whole range.
 void SheetObserver::set_progress_max(long long max) {

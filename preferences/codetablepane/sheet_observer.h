@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "preferences/codetable/table_build.h"
@@ -34,6 +35,9 @@ class SheetObserver : public codetable::BuildObserver {
   bool stop_requested() override { return stop_.load(); }
 
   void request_stop() { stop_.store(true); }
+  // On the loop's thread: what the last build that succeeded left out, as the compiler told it;
+  // empty when nothing.
+  const std::string& left_out() const { return left_out_; }
   // Progress messages handed to the loop's thread so far.
   std::uint64_t progress_messages() const { return progress_messages_.load(); }
 
@@ -44,6 +48,7 @@ class SheetObserver : public codetable::BuildObserver {
   std::shared_ptr<dictpane::MainThread> main_;
   platform::ui::ProgressIndicator* bar_;
   platform::ui::TextField* status_;
+  std::string left_out_;  // the loop's thread only
   std::atomic<bool> stop_{false};
   std::atomic<std::uint64_t> progress_messages_{0};
 };

@@ -155,6 +155,17 @@ TEST_F(BuildSheetTest, FailureIsShownInTheSheet) {
   EXPECT_FALSE(window(kSheet)->is_sheet());
 }
 
+// A text too long for a candidate costs its own pair; the table is built and the user told.
+TEST_F(BuildSheetTest, WhatTheBuildLeftOutIsTold) {
+  write_file(scratch() / "src.txt", "a x\nb " + std::string(300, 't') + "\nc z\n");
+  fill("w", scratch() / "src.txt");
+  ASSERT_TRUE(click_in(kSheet, "build"));
+  ASSERT_TRUE(run_until([&] { return !window(kSheet)->is_sheet(); }));
+  ASSERT_TRUE(run_until([&] { return !last_info().empty(); }));
+  EXPECT_EQ(last_info(), "Skipped 1 text longer than 179 bytes (line 2).");
+  EXPECT_EQ(rows(), std::vector<std::string>{"w"});
+}
+
 // Building again under an installed name replaces the table and keeps its extra codes.
 TEST_F(BuildSheetTest, RebuildKeepsTheExtraCodes) {
   make_table(tables(), "w", "old x\n");
