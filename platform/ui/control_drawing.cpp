@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <cmath>
+#include <vector>
 
 #include "platform/gfx/path.h"
 #include "platform/ui/controls.h"
@@ -131,19 +132,31 @@ void editing_line_in_box(gfx::Canvas& canvas, const TextEditor& editor, const gf
 }
 
 std::size_t character_at(std::string_view line, const gfx::Font& font, double x) {
-  std::size_t characters = 0;
-  double before = 0;
-  for (std::size_t at = 0; at < line.size();) {
-    std::size_t next = at + 1;
-    while (next < line.size() && (static_cast<unsigned char>(line[next]) & 0xc0) == 0x80) ++next;
-    const double after = gfx::measure(line.substr(0, next), font).width;
-    // Past the middle of a character, the click belongs after it.
-    if (x < (before + after) / 2) return characters;
-    ++characters;
-    before = after;
-    at = next;
+  // The boundaries between characters; the width up to one grows with it, so a click is found
+  // by halving rather than by measuring every prefix of a long line.
+  std::vector<std::size_t> boundaries{0};
+  for (std::size_t at = 1; at <= line.size(); ++at) {
+    if (at == line.size() || (static_cast<unsigned char>(line[at]) & 0xc0) != 0x80) {
+      boundaries.push_back(at);
+    }
   }
-  return characters;
+  const auto width_to = [&](std::size_t index) {
+    return gfx::measure(line.substr(0, boundaries[index]), font).width;
+  };
+  // The first boundary at or past the click, then whichever of it and the one before is nearer.
+  std::size_t low = 0;
+  std::size_t high = boundaries.size() - 1;
+  if (width_to(high) <= x) return high;
+  while (low < high) {
+    const std::size_t middle = (low + high) / 2;
+    if (width_to(middle) < x) {
+      low = middle + 1;
+    } else {
+      high = middle;
+    }
+  }
+  if (low == 0) return 0;
+  return x - width_to(low - 1) < width_to(low) - x ? low - 1 : low;
 }
 
 }  // namespace platform::ui::look

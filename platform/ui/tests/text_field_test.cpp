@@ -20,6 +20,9 @@ using test_support::integer_at;
 using test_support::RenderDir;
 using test_support::string_at;
 
+// The height of a text view's lines.
+double look_line_height(const gfx::Font& font) { return gfx::measure("Ag", font).height; }
+
 // Logs the modifier changes it is told of; takes keys only while first responder.
 class FlagsView : public View {
  public:
@@ -166,6 +169,48 @@ TEST(TextFieldTest, ReturnTabAndEscapeEndTheEditingAndTellTheHandler) {
             "error: \"form\" did not take the key");
   EXPECT_FALSE(form.code->is_editing());
   EXPECT_EQ(form.first_responder(), "code");
+}
+
+TEST(TextFieldTest, AClickPutsTheCaretAtTheNearestBoundary) {
+  Form form;
+  form.name->set_text("ab中文cd");
+  form.content->set_text("first\n汉字 second");
+  const gfx::Font font = system_font();
+  const auto width = [&](std::string_view prefix) { return gfx::measure(prefix, font).width; };
+  struct Case {
+    double x;  // from the start of the text
+    std::size_t caret;
+  };
+  const double after_zhong = width("ab中");
+  const Case cases[] = {
+      {-1, 0},  // in the field's margin
+      {1, 0},
+      {after_zhong - 2, 3},
+      {after_zhong + 2, 3},
+      {width("ab中文c") + 1, 5},
+      {180, 6},
+  };
+  ASSERT_TRUE(form.name->begin_editing());
+  const Rect field = form.name->frame();
+  for (const Case& c : cases) {
+    const double x = field.x + 2 + c.x;
+    form.window.handle_mouse(MouseEvent{MouseEventType::Down, Point{x, field.y + 12}});
+    form.window.handle_mouse(MouseEvent{MouseEventType::Up, Point{x, field.y + 12}});
+    EXPECT_EQ(form.name->editor()->caret(), c.caret) << c.x;
+  }
+  // A drag from there selects back to where it went.
+  form.window.handle_mouse(MouseEvent{MouseEventType::Down, Point{field.x + 2 + after_zhong, 192}});
+  form.window.handle_mouse(MouseEvent{MouseEventType::Dragged, Point{field.x, 192}});
+  EXPECT_EQ(form.name->editor()->selection_start(), 0u);
+  EXPECT_EQ(form.name->editor()->selection_length(), 3u);
+
+  // In a text view the line is found first: the second line, after "汉字".
+  const Rect view = form.content->frame();
+  const double second_line = view.y + view.height - 2 - 1.5 * look_line_height(font);
+  form.window.handle_mouse(
+      MouseEvent{MouseEventType::Down, Point{view.x + 2 + width("汉字") + 1, second_line}});
+  EXPECT_EQ(form.window.first_responder(), form.content);
+  EXPECT_EQ(form.content->editor().caret(), 8u) << "6 characters and a line break before";
 }
 
 TEST(TextFieldTest, TheKeyViewLoopWrapsAndAClickElsewhereEndsTheEditing) {
