@@ -43,7 +43,9 @@ bool is_set(const Dictionary& prefs, std::string_view key) {
   return value != nullptr && value->integer_value() == 1;
 }
 
-void log_line(const std::string& line) { std::fprintf(stderr, "DoublePinyinPane: %s\n", line.c_str()); }
+void log_line(const std::string& line) {
+  std::fprintf(stderr, "DoublePinyinPane: %s\n", line.c_str());
+}
 
 }  // namespace
 
@@ -108,7 +110,8 @@ void DoublePinyinController::build_view() {
   table->add_column({kCheckColumn, "", 20, platform::ui::TableCellKind::Image});
   table->add_column({kFileColumn, "", 160});
   table->set_data_source(this);
-  table->set_selection_guard([this](int row) { return selectionShouldChange() && shouldSelectRow(row); });
+  table->set_selection_guard(
+      [this](int row) { return selectionShouldChange() && shouldSelectRow(row); });
   _schemeList = &view->add_subview(std::move(table));
 
   const auto button = [&view](Rect frame, const char* identifier, const char* title,
@@ -162,8 +165,8 @@ int DoublePinyinController::number_of_rows(const platform::ui::TableView& table)
   return &table == _schemeList ? static_cast<int>(_spcList.size()) : 0;
 }
 
-std::optional<std::string> DoublePinyinController::object_value(const platform::ui::TableView& table,
-                                                                std::string_view column, int row) {
+std::optional<std::string> DoublePinyinController::object_value(
+    const platform::ui::TableView& table, std::string_view column, int row) {
   if (&table != _schemeList || row < 0 || row >= static_cast<int>(_spcList.size())) {
     return std::nullopt;
   }
@@ -284,8 +287,9 @@ void DoublePinyinController::loadPrefs(Dictionary& prefs) {
   const Value* chosen = prefs.find(kSchemeKey);
   const std::string name = chosen != nullptr ? chosen->string_value().value_or("") : "";
   if (!name.empty()) {
-    const auto found = std::find_if(_spcList.begin(), _spcList.end(),
-                                    [&](const SchemeRecord& scheme) { return same_name(scheme.name, name); });
+    const auto found =
+        std::find_if(_spcList.begin(), _spcList.end(),
+                     [&](const SchemeRecord& scheme) { return same_name(scheme.name, name); });
     row = found == _spcList.end() ? -1 : static_cast<int>(found - _spcList.begin());
   }
   reload_table();
@@ -318,7 +322,7 @@ void DoublePinyinController::reloadPrefs(Dictionary& prefs) {
   loadPrefs(prefs);
 }
 
-// --- Rename, add, remove --------------------------------------------------------------------------
+// --- Rename, add, remove ------------------------------------------------------------------
 
 void DoublePinyinController::rename(int row, const std::string& typed) {
   if (!is_user_row(row) || typed.empty()) return;
@@ -384,7 +388,8 @@ void DoublePinyinController::deleteDidEnd(int return_code, const SchemeRecord& s
     return;
   }
   std::error_code error;
-  const bool existed = std::filesystem::exists(std::filesystem::symlink_status(scheme.file(), error));
+  const bool existed =
+      std::filesystem::exists(std::filesystem::symlink_status(scheme.file(), error));
   if (existed && !std::filesystem::remove(scheme.file(), error)) {
     log_line("Delete " + scheme.file().string() + " failed: " + error.message());
   }
@@ -399,8 +404,8 @@ void DoublePinyinController::show_error(const std::string& message) {
   if (_parentWindow == nullptr || _parentWindow->registry() == nullptr || loop_ == nullptr) return;
   // Kept until the next one, so the program's control port can still describe it.
   errorAlert_.reset();
-  errorAlert_ = std::make_unique<platform::ui::Alert>(*_parentWindow->registry(), *loop_,
-                                                      _parentWindow->program(), "DoublePinyinError");
+  errorAlert_ = std::make_unique<platform::ui::Alert>(
+      *_parentWindow->registry(), *loop_, _parentWindow->program(), "DoublePinyinError");
   errorAlert_->set_message_text(text("ERROR_TITLE"));
   errorAlert_->set_informative_text(message);
   errorAlert_->add_button("BUTTON_OK", text("BUTTON_OK"));

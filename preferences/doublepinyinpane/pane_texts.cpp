@@ -48,16 +48,19 @@ const std::optional<platform::Bundle>& host_bundle() {
 
 std::string text(std::string_view key) {
   const auto& own = own_bundle();
-  const std::string fallback = own ? platform::ui::localized_string(*own, key, key) : std::string(key);
+  const std::string fallback =
+      own ? platform::ui::localized_string(*own, key, key) : std::string(key);
   return host_text(key, fallback);
 }
 
 std::string host_text(std::string_view key, std::string_view default_text) {
   const auto& host = host_bundle();
-  return host ? platform::ui::localized_string(*host, key, default_text) : std::string(default_text);
+  return host ? platform::ui::localized_string(*host, key, default_text)
+              : std::string(default_text);
 }
 
-std::string format_with(std::string_view format, std::initializer_list<std::string_view> arguments) {
+std::string format_with(std::string_view format,
+                        std::initializer_list<std::string_view> arguments) {
   std::string result;
   auto next = arguments.begin();
   for (std::size_t i = 0; i < format.size(); ++i) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,7 +22,8 @@ std::string text(std::string_view key);
 // The host's text only, `default_text` when it has none (the pane's name).
 std::string host_text(std::string_view key, std::string_view default_text);
 // Each "%@" of `format` in turn replaced by the next argument.
-std::string format_with(std::string_view format, std::initializer_list<std::string_view> arguments);
+std::string format_with(std::string_view format,
+                        std::initializer_list<std::string_view> arguments);
 
 std::optional<std::filesystem::path> pane_resource(std::string_view name);
 

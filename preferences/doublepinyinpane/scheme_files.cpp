@@ -68,8 +68,9 @@ std::vector<SchemeRecord> list_schemes(const fs::path& folder, bool user) {
 }
 
 bool same_name(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return lower(x) == lower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return lower(x) == lower(y);
+         });
 }
 
 bool is_plain_file_name(std::string_view name) {

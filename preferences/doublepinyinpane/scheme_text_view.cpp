@@ -47,8 +47,8 @@ void SchemeTextView::scroll_caret_to_visible() {
   auto* scroll = dynamic_cast<platform::ui::ScrollView*>(superview());
   if (scroll == nullptr) return;
   const std::string& typed = text();
-  const auto line = static_cast<double>(
-      std::count(typed.begin(), typed.begin() + static_cast<std::ptrdiff_t>(editor().caret_byte()), '\n'));
+  const auto caret = typed.begin() + static_cast<std::ptrdiff_t>(editor().caret_byte());
+  const auto line = static_cast<double>(std::count(typed.begin(), caret, '\n'));
   // The caret's line in the document's points (y up).
   const double top = frame().height - kMargin / 2 - line * text_line_height();
   const double bottom = top - text_line_height();

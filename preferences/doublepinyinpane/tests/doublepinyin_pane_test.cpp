@@ -63,7 +63,9 @@ std::string read_file(const fs::path& path) {
 std::vector<std::string> names_in(const fs::path& folder) {
   std::vector<std::string> names;
   std::error_code ignored;
-  for (const auto& entry : fs::directory_iterator(folder, ignored)) names.push_back(entry.path().filename());
+  for (const auto& entry : fs::directory_iterator(folder, ignored)) {
+    names.push_back(entry.path().filename());
+  }
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -153,7 +155,9 @@ class DoublePinyinPaneTest : public ::testing::Test {
   }
   TableView* table() const { return find<TableView>("schemeList"); }
   platform::ui::TextView* content() const { return find<platform::ui::TextView>("content"); }
-  platform::ui::CheckBox* check_box() const { return find<platform::ui::CheckBox>("enableDoublePinyin"); }
+  platform::ui::CheckBox* check_box() const {
+    return find<platform::ui::CheckBox>("enableDoublePinyin");
+  }
   platform::ui::Alert* alert(const std::string& name) const {
     return dynamic_cast<platform::ui::Alert*>(registry_.find(name));
   }
@@ -187,8 +191,8 @@ class DoublePinyinPaneTest : public ::testing::Test {
     list->scroll_row_to_visible(row);
     const std::optional<platform::ui::Rect> cell = list->frame_of_cell(column, row);
     ASSERT_TRUE(cell) << row;
-    const platform::ui::Point middle =
-        list->convert_to_window(platform::ui::Point{cell->x + cell->width / 2, cell->y + cell->height / 2});
+    const platform::ui::Point middle = list->convert_to_window(
+        platform::ui::Point{cell->x + cell->width / 2, cell->y + cell->height / 2});
     window_->handle_mouse({platform::ui::MouseEventType::Down, middle, click_count});
     window_->handle_mouse({platform::ui::MouseEventType::Up, middle, click_count});
   }
@@ -197,7 +201,7 @@ class DoublePinyinPaneTest : public ::testing::Test {
     ASSERT_TRUE(window_->click_view(identifier, &error)) << error;
   }
   void type(const std::string& characters) {
-    for (const platform::ui::KeyEvent& event : platform::ui::key_events_for_characters(characters)) {
+    for (const auto& event : platform::ui::key_events_for_characters(characters)) {
       window_->handle_key(event);
     }
   }
@@ -253,7 +257,8 @@ TEST_F(DoublePinyinPaneTest, ShippedRowsComeFirstInGreyThenTheUsersTopLevelSchem
   expected.push_back("mine.spc");
   ASSERT_EQ(rows(), expected);
   for (const std::string& name : kShipped) {
-    EXPECT_EQ(read_file(shipped_folder() / name), read_file(fs::path(KEP_SHIPPED_SCHEMES_DIR) / name))
+    EXPECT_EQ(read_file(shipped_folder() / name),
+              read_file(fs::path(KEP_SHIPPED_SCHEMES_DIR) / name))
         << name;
   }
   const int mine = 4;

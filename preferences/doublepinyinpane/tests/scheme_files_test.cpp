@@ -26,6 +26,12 @@ std::string read_file(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+std::vector<std::string> names_in(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) names.push_back(entry.path().filename());
+  return names;
+}
+
 std::vector<std::string> names(const std::vector<SchemeRecord>& schemes) {
   std::vector<std::string> listed;
   for (const SchemeRecord& scheme : schemes) listed.push_back(scheme.name);
@@ -119,8 +125,7 @@ TEST(SchemeFilesTest, AWriteReplacesTheWholeFileAndReadsBack) {
   EXPECT_EQ(read.outcome, ReadScheme::Outcome::Read);
   EXPECT_EQ(read.text, "[sm]\n");
   // No temporary file is left beside it.
-  std::vector<std::string> left;
-  for (const auto& entry : fs::directory_iterator(scheme.base)) left.push_back(entry.path().filename());
+  const std::vector<std::string> left = names_in(scheme.base);
   EXPECT_EQ(left, std::vector<std::string>{"x.spc"});
 }
 
@@ -149,8 +154,7 @@ TEST(SchemeFilesTest, AFailedWriteLeavesWhatIsThereAndSaysWhy) {
   EXPECT_FALSE(write_scheme(scheme, "new", &why));
   EXPECT_FALSE(why.empty());
   EXPECT_EQ(read_file(scheme.file() / "inside"), "kept");
-  std::vector<std::string> left;
-  for (const auto& entry : fs::directory_iterator(scheme.base)) left.push_back(entry.path().filename());
+  const std::vector<std::string> left = names_in(scheme.base);
   EXPECT_EQ(left, std::vector<std::string>{"x.spc"});
 }
 
