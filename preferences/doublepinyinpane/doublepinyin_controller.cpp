@@ -375,8 +375,10 @@ void DoublePinyinController::removeScheme() {
   question_->add_button("BUTTON_NO", text("BUTTON_NO"));
   question_->add_button("BUTTON_YES", text("BUTTON_YES"));
   question_->set_default_button("BUTTON_NO");
-  question_->begin_sheet(*_parentWindow, [this, scheme](int return_code) {
-    deleteDidEnd(return_code, scheme);
+  // The answer comes through the run loop: by then the pane may be gone.
+  std::weak_ptr<bool> alive = alive_;
+  question_->begin_sheet(*_parentWindow, [this, alive, scheme](int return_code) {
+    if (!alive.expired()) deleteDidEnd(return_code, scheme);
   });
 }
 

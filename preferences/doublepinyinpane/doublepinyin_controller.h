@@ -102,6 +102,8 @@ class DoublePinyinController : public preferences::PreferencePane,
   std::unique_ptr<platform::ui::Alert> question_;
   std::unique_ptr<platform::ui::Alert> errorAlert_;
   std::optional<platform::ui::CellImage> checkImage_;
+  // Expires with the pane, for handlers that run later on the loop.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace dpypane

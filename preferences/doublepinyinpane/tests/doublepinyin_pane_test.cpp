@@ -444,6 +444,20 @@ TEST_F(DoublePinyinPaneTest, RemovingAsksAndDeletesOnlyOnYes) {
   EXPECT_EQ(content()->text(), "b");
 }
 
+TEST_F(DoublePinyinPaneTest, AnAnswerThatArrivesAfterThePaneWentDoesNothing) {
+  write_file(data() / "a.spc", "a");
+  load(true, "a.spc");
+  click("removeScheme");
+  platform::ui::Alert* question = alert("DeleteScheme");
+  ASSERT_NE(question, nullptr);
+  std::string error;
+  ASSERT_TRUE(question->click_view("BUTTON_YES", &error)) << error;
+  panes_.clear();  // the program ends before its loop hands the answer over
+  pane_ = nullptr;
+  settle();
+  EXPECT_EQ(read_file(data() / "a.spc"), "a");
+}
+
 TEST_F(DoublePinyinPaneTest, WithDoublePinyinOffTheListAndButtonsRest) {
   write_file(data() / "a.spc", "a");
   load(false, "a.spc");
