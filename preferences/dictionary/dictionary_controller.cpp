@@ -271,8 +271,10 @@ void DictionaryController::addDictionary() {
   panelEndObserver_ = center.add_observer(
       std::string(platform::ui::kWindowDidEndSheetNotification), std::nullopt,
       [this](const platform::notify::Notification&) { importFileSelected(); });
-  if (!openPanel_->begin_sheet(*_parentWindow,
-                               [this](int return_code) { addDictionaryDidEnd(return_code); })) {
+  std::weak_ptr<bool> alive = alive_;
+  if (!openPanel_->begin_sheet(*_parentWindow, [this, alive](int return_code) {
+        if (!alive.expired()) addDictionaryDidEnd(return_code);
+      })) {
     center.remove_observer(panelEndObserver_);
     panelEndObserver_ = 0;
   }
@@ -330,8 +332,9 @@ void DictionaryController::removeDictionary() {
   question_->add_button("BUTTON_YES", pane_string("BUTTON_YES"));
   question_->set_default_button("BUTTON_NO");
   // The question names its folder, not a row: the list may be rescanned before the answer.
-  question_->begin_sheet(*_parentWindow, [this, path](int return_code) {
-    removeDictionaryDidEnd(return_code, path);
+  std::weak_ptr<bool> alive = alive_;
+  question_->begin_sheet(*_parentWindow, [this, alive, path](int return_code) {
+    if (!alive.expired()) removeDictionaryDidEnd(return_code, path);
   });
 }
 

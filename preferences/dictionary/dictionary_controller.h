@@ -97,6 +97,9 @@ class DictionaryController : public preferences::PreferencePane,
 
   std::unique_ptr<platform::ui::OpenPanel> openPanel_;
   std::unique_ptr<platform::ui::Alert> question_;
+  // Expires with the pane: a dialog's answer reaches the loop after its click, when the pane
+  // may be gone already.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::optional<std::filesystem::path> _importFilename;
   std::optional<std::filesystem::path> _importDirectory;
   platform::notify::ObserverId panelEndObserver_ = 0;

@@ -210,6 +210,19 @@ TEST_F(DeleteTest, YesRemovesExactlyTheAskedFolderAndTellsTheServer) {
   for (const auto& row : rows()) EXPECT_NE(row[0], "A");
 }
 
+TEST_F(DeleteTest, AnAnswerThatArrivesAfterThePaneWentDoesNothing) {
+  table()->select_row(row_of("A"));
+  ASSERT_TRUE(click("removeDictionary"));
+  auto* question = dynamic_cast<platform::ui::Alert*>(window("DeleteDictionary"));
+  ASSERT_NE(question, nullptr);
+  std::string error;
+  ASSERT_TRUE(question->click_view("BUTTON_YES", &error)) << error;
+  panes_.clear();  // the program ends before its loop hands the answer over
+  pane_ = nullptr;
+  settle();
+  EXPECT_TRUE(fs::exists(dictionaries() / "a.dict/dict.info"));
+}
+
 TEST_F(DictionaryPaneTest, AChosenDictFolderIsCopiedInReplacingOneOfTheSameName) {
   write_file(dictionaries() / "w.dict/dict.info", "DESCRIPTION old\n");
   write_file(scratch() / "chosen/w.dict/dict.info", "DESCRIPTION new\nUSER Bob\n");
