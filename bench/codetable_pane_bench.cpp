@@ -34,7 +34,7 @@
 #include "preferences/codetable/table_build.h"
 #include "preferences/codetablepane/pane_log.h"
 #include "preferences/codetablepane/sheet_observer.h"
-#include "preferences/dictionary/main_thread.h"
+#include "preferences/panekit/main_thread.h"
 
 extern char** environ;
 
@@ -82,7 +82,7 @@ PaneBuild build_as_the_pane(const fs::path& folder) {
   platform::RunLoop loop;
   platform::ui::ProgressIndicator bar({0, 0, 400, 16}, loop);
   platform::ui::TextField status({0, 0, 400, 20});
-  auto main = std::make_shared<dictpane::MainThread>(loop);
+  auto main = std::make_shared<panekit::MainThread>(loop);
   codetablepane::SheetObserver observer(main, &bar, &status);
   PaneBuild result;
   // The sheet reads the source once before it starts the build, to refuse one that is not UTF-8.

@@ -30,7 +30,7 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/progress_indicator.h"
 #include "preferences/dictionary/controls_reporter.h"
-#include "preferences/dictionary/main_thread.h"
+#include "preferences/panekit/main_thread.h"
 
 namespace {
 
@@ -97,7 +97,7 @@ PaneImport import_as_the_pane(bool watched = true) {
   platform::RunLoop loop;
   platform::ui::ProgressIndicator bar({0, 0, 400, 16}, loop);
   platform::ui::TextField status({0, 0, 400, 20});
-  auto main = std::make_shared<dictpane::MainThread>(loop);
+  auto main = std::make_shared<panekit::MainThread>(loop);
   dictpane::ControlsReporter reporter(main, &bar, &status, false);
   ScelReader reader;
   if (reader.load(scel_path()) != SCEL_OK) return {};

@@ -10,8 +10,8 @@
 #include "preferences/codetable/scheme_line.h"
 #include "preferences/codetable/table_build.h"
 #include "preferences/codetablepane/pane_log.h"
-#include "preferences/dictionary/controls_reporter.h"
-#include "preferences/dictionary/pane_bundle.h"
+#include "preferences/panekit/pane_bundle.h"
+#include "preferences/panekit/redisplay.h"
 
 namespace codetablepane {
 
@@ -110,7 +110,7 @@ bool BuildSheet::open() {
 }
 
 void BuildSheet::alert(const std::string& key, platform::ui::View* focus) {
-  run_alert(alert_, parent_, loop_, "CodeTableInfo", "INFO_TITLE", dictpane::pane_string(key));
+  run_alert(alert_, parent_, loop_, "CodeTableInfo", "INFO_TITLE", panekit::pane_string(key));
   if (focus != nullptr) window_.make_first_responder(focus);
 }
 
@@ -152,7 +152,7 @@ void BuildSheet::build() {
   if (folder_.empty() || !platform::files::make_directories(folder_, 0700, error)) {
     pane_log("Create '" + folder_ + "' failed: " + error.message());
     _buildStatus->set_hidden(false);
-    _buildStatus->set_text(dictpane::pane_string("PLUG_CREATE_SCHEME_FAILED"));
+    _buildStatus->set_text(panekit::pane_string("PLUG_CREATE_SCHEME_FAILED"));
     return;
   }
   window_.set_frame(Rect{0, 0, kWidth, kBuildingSheetHeight});
@@ -162,13 +162,13 @@ void BuildSheet::build() {
   _buildProgress->set_indeterminate(true);
   _buildProgress->start_animation();
   set_form_enabled(false);
-  dictpane::redisplay_window_of(window_.content_view());
+  panekit::redisplay_window_of(window_.content_view());
 
   codetable::SchemeLine scheme;
   scheme = form_.read(scheme);
   const std::string name = _name->text();
   const std::string source = _srcFile->text();
-  main_ = std::make_shared<dictpane::MainThread>(loop_);
+  main_ = std::make_shared<panekit::MainThread>(loop_);
   observer_ = std::make_unique<SheetObserver>(main_, _buildProgress, _buildStatus);
   worker_ = std::thread([this, source, name, scheme, main = main_, observer = observer_.get()] {
     std::string failure;
@@ -183,15 +183,15 @@ void BuildSheet::buildDone(int result, const std::string& error, const codetable
   if (result != 0) {
     _buildStatus->set_text(error);
     _cancel->set_enabled(true);
-    dictpane::redisplay_window_of(window_.content_view());
+    panekit::redisplay_window_of(window_.content_view());
     return;
   }
   std::string why;
   if (!codetable::WriteSchemeFile(folder_ + "/" + name + ".pct", scheme, &why)) {
     pane_log("Write the scheme of '" + name + "' failed: " + why);
-    _buildStatus->set_text(dictpane::pane_string("PLUG_CREATE_SCHEME_FAILED"));
+    _buildStatus->set_text(panekit::pane_string("PLUG_CREATE_SCHEME_FAILED"));
     _cancel->set_enabled(true);
-    dictpane::redisplay_window_of(window_.content_view());
+    panekit::redisplay_window_of(window_.content_view());
     return;
   }
   if (window_.is_sheet()) window_.end_sheet(0);
@@ -218,7 +218,7 @@ void BuildSheet::browserFileDidEnd(int return_code) {
   if (return_code != platform::ui::kPanelOKReturn || !openPanel_ || openPanel_->urls().empty()) return;
   _srcFile->set_text(openPanel_->urls().front().string());
   remember_folder(*openPanel_, defaults_);
-  dictpane::redisplay_window_of(window_.content_view());
+  panekit::redisplay_window_of(window_.content_view());
 }
 
 }  // namespace codetablepane

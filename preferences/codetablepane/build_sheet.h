@@ -19,7 +19,7 @@
 #include "preferences/codetablepane/dialogs.h"
 #include "preferences/codetablepane/option_form.h"
 #include "preferences/codetablepane/sheet_observer.h"
-#include "preferences/dictionary/main_thread.h"
+#include "preferences/panekit/main_thread.h"
 
 namespace codetablepane {
 
@@ -80,7 +80,7 @@ class BuildSheet {
   platform::ui::Button* _browse = nullptr;
   platform::ui::Button* _build = nullptr;
   platform::ui::Button* _cancel = nullptr;
-  std::shared_ptr<dictpane::MainThread> main_;
+  std::shared_ptr<panekit::MainThread> main_;
   std::unique_ptr<SheetObserver> observer_;
   std::thread worker_;
 };

@@ -7,28 +7,20 @@
 #include "platform/ui/window_registry.h"
 #include "preferences/codetablepane/dialogs.h"
 #include "preferences/codetablepane/pane_log.h"
-#include "preferences/dictionary/controls_reporter.h"
-#include "preferences/dictionary/pane_bundle.h"
+#include "preferences/panekit/pane_bundle.h"
+#include "preferences/panekit/pane_view.h"
+#include "preferences/panekit/redisplay.h"
 
 namespace codetablepane {
 
-using dictpane::pane_string;
+using panekit::pane_string;
 using platform::plist::Dictionary;
 using platform::plist::Value;
 using platform::ui::Rect;
 
-// The pane's view. The host adopts it into its window's tree, which then frees it; the view
-// tells its pane when it goes, so the pane neither frees it twice nor touches its controls.
-class PCTView : public platform::ui::View {
+class PCTView : public panekit::PaneView<PCTController> {
  public:
-  PCTView(Rect frame, PCTController* pane) : View(frame), pane_(pane) {}
-  ~PCTView() override {
-    if (pane_ != nullptr) pane_->viewDidGo();
-  }
-  void forget_pane() { pane_ = nullptr; }
-
- private:
-  PCTController* pane_;
+  using PaneView::PaneView;
 };
 
 namespace {
@@ -36,24 +28,16 @@ namespace {
 constexpr double kWidth = 560;
 constexpr double kHeight = 380;
 
-// A setting counts only when present with the integer value 1 (true reads as 1).
-bool is_set(const Dictionary& prefs, std::string_view key) {
-  const Value* value = prefs.find(key);
-  return value != nullptr && value->integer_value() == 1;
-}
-
 }  // namespace
 
 PCTController::PCTController() {
-  loop_ = kep_preferences_run_loop != nullptr ? kep_preferences_run_loop() : nullptr;
+  loop_ = panekit::host_run_loop();
 }
 
 PCTController::~PCTController() {
   stop_work();
   if (_view == nullptr) return;
-  _view->forget_pane();
-  // A view in a tree belongs to the tree.
-  if (_view->superview() == nullptr && _view->window() == nullptr) delete _view;
+  _view->release();
 }
 
 void PCTController::stop_work() {
@@ -80,21 +64,13 @@ platform::ui::View* PCTController::paneView() {
   return _view;
 }
 
-std::string PCTController::paneName() { return dictpane::host_string("PCT_PANE_NAME", ""); }
+std::string PCTController::paneName() { return panekit::host_string("PCT_PANE_NAME", ""); }
 
 std::optional<platform::gfx::Surface> PCTController::paneIcon() {
-  std::optional<std::filesystem::path> icon = dictpane::pane_resource("plugin_link.png");
-  if (!icon) return std::nullopt;
-  return platform::gfx::load_image(*icon, nullptr);
+  return panekit::pane_icon("plugin_link.png");
 }
 
-std::optional<std::string> PCTController::paneToolTip() {
-  const auto& bundle = dictpane::own_bundle();
-  if (!bundle) return std::nullopt;
-  const Value* tip = bundle->info().find("toolTip");
-  if (tip == nullptr) return std::nullopt;
-  return tip->string_value();
-}
+std::optional<std::string> PCTController::paneToolTip() { return panekit::pane_tool_tip(); }
 
 void PCTController::setParentWindow(platform::ui::Window* window) { _parentWindow = window; }
 
@@ -176,7 +152,7 @@ void PCTController::loadScheme(const std::string& name) {
   _schemeList->select_row(row);
   show_scheme(row);
   update_enabling();
-  dictpane::redisplay_window_of(_schemeList);
+  panekit::redisplay_window_of(_schemeList);
 }
 
 void PCTController::show_scheme(int row) {
@@ -225,7 +201,7 @@ void PCTController::update_enabling() {
 
 void PCTController::applyPCT() {
   update_enabling();
-  dictpane::redisplay_window_of(_view);
+  panekit::redisplay_window_of(_view);
 }
 
 // --- Settings -------------------------------------------------------------------------------
@@ -234,7 +210,7 @@ void PCTController::loadPrefs(Dictionary& prefs) {
   if (_loaded) return;
   if (paneView() == nullptr) return;
   _loaded = true;
-  _applyCodeTable->set_on(is_set(prefs, kEnablePlugKey));
+  _applyCodeTable->set_on(panekit::is_set(prefs, kEnablePlugKey));
   const Value* scheme = prefs.find(kCodeTableSchemeKey);
   loadScheme(scheme != nullptr ? scheme->string_value().value_or("") : "");
 }
@@ -262,7 +238,7 @@ platform::ui::UserDefaults* PCTController::user_defaults() {
     if (platform::ui::UserDefaults* shared = kep_preferences_user_defaults()) return shared;
   }
   if (!ownDefaults_) {
-    const auto& host = dictpane::host_bundle();
+    const auto& host = panekit::host_bundle();
     if (!host) return nullptr;
     std::error_code error;
     ownDefaults_ = platform::ui::UserDefaults::open(host->identifier(), error);
@@ -301,7 +277,7 @@ void PCTController::addSchemeDidEnd(int return_code) {
   const std::string target = folder();
   std::error_code error;
   if (target.empty() || !platform::files::make_directories(target, 0700, error)) {
-    info(dictpane::format_with(pane_string("PLUG_IMPORT_FAILED"), error.message()));
+    info(panekit::format_with(pane_string("PLUG_IMPORT_FAILED"), error.message()));
     return;
   }
   const std::string file = chosen.filename().string();
@@ -317,18 +293,18 @@ void PCTController::addSchemeDidEnd(int return_code) {
       info(pane_string("INPUT_SCHEME_NAME_INVALID"));
       return;
     case codetable::ImportOutcome::kNotScheme:
-      info(dictpane::format_with(pane_string("PLUG_IMPORT_NOT_SCHEME"), file));
+      info(panekit::format_with(pane_string("PLUG_IMPORT_NOT_SCHEME"), file));
       return;
     case codetable::ImportOutcome::kMissingIndex:
     case codetable::ImportOutcome::kMissingData: {
       const bool index = missing.ends_with(".idx");
       const std::string format = pane_string(index ? "PLUG_MISSING_IDX_FILE" : "PLUG_MISSING_DB_FILE");
-      info(dictpane::format_with(dictpane::format_with(format, file), missing));
+      info(panekit::format_with(panekit::format_with(format, file), missing));
       return;
     }
     case codetable::ImportOutcome::kFailed:
       pane_log("Import '" + chosen.string() + "' failed: " + why);
-      info(dictpane::format_with(pane_string("PLUG_IMPORT_FAILED"), why));
+      info(panekit::format_with(pane_string("PLUG_IMPORT_FAILED"), why));
       return;
   }
 }
@@ -342,7 +318,7 @@ void PCTController::removeScheme() {
   question_ = std::make_unique<platform::ui::Alert>(*_parentWindow->registry(), *loop_,
                                                     _parentWindow->program(), "RemoveCodeTable");
   question_->set_message_text(pane_string("INFO_TITLE"));
-  question_->set_informative_text(dictpane::format_with(pane_string("PLUG_REMOVE_FILE"), _schemes[row].name));
+  question_->set_informative_text(panekit::format_with(pane_string("PLUG_REMOVE_FILE"), _schemes[row].name));
   question_->add_button("BUTTON_NO", pane_string("BUTTON_NO"));
   question_->add_button("BUTTON_YES", pane_string("BUTTON_YES"));
   question_->set_default_button("BUTTON_NO");

@@ -5,7 +5,7 @@
 
 #include "platform/ui/window_registry.h"
 #include "preferences/codetablepane/pane_log.h"
-#include "preferences/dictionary/pane_bundle.h"
+#include "preferences/panekit/pane_bundle.h"
 
 namespace codetablepane {
 
@@ -15,9 +15,9 @@ void run_alert(std::unique_ptr<platform::ui::Alert>& slot, platform::ui::Window&
   if (parent.registry() == nullptr) return;
   slot.reset();
   slot = std::make_unique<platform::ui::Alert>(*parent.registry(), loop, parent.program(), name);
-  slot->set_message_text(dictpane::pane_string(title_key));
+  slot->set_message_text(panekit::pane_string(title_key));
   slot->set_informative_text(text);
-  slot->add_button("BUTTON_OK", dictpane::pane_string("BUTTON_OK"));
+  slot->add_button("BUTTON_OK", panekit::pane_string("BUTTON_OK"));
   slot->run_modal();
 }
 

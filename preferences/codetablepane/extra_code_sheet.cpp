@@ -9,7 +9,7 @@
 #include "preferences/codetable/extra_codes_text.h"
 #include "preferences/codetablepane/dialogs.h"
 #include "preferences/codetablepane/pane_log.h"
-#include "preferences/dictionary/pane_bundle.h"
+#include "preferences/panekit/pane_bundle.h"
 
 namespace codetablepane {
 
@@ -56,7 +56,7 @@ void ExtraCodeSheet::build_views() {
 }
 
 void ExtraCodeSheet::error(const std::string& key) {
-  run_alert(alert_, parent_, loop_, "CodeTableError", "ERROR_TITLE", dictpane::pane_string(key));
+  run_alert(alert_, parent_, loop_, "CodeTableError", "ERROR_TITLE", panekit::pane_string(key));
 }
 
 bool ExtraCodeSheet::open(const std::string& path) {
@@ -74,7 +74,7 @@ bool ExtraCodeSheet::open(const std::string& path) {
     return false;
   }
   path_ = path;
-  _newCodeView->set_text(codetable::FormatExtraCodes(dictpane::pane_string("EXDB_HEADER"), codes));
+  _newCodeView->set_text(codetable::FormatExtraCodes(panekit::pane_string("EXDB_HEADER"), codes));
   if (!window_.begin_sheet(parent_, loop_, [](int) {})) return false;
   window_.make_first_responder(_newCodeView);
   return true;

@@ -5,21 +5,21 @@
 #include "platform/ui/controls.h"
 #include "platform/ui/progress_indicator.h"
 #include "preferences/codetablepane/pane_log.h"
-#include "preferences/dictionary/controls_reporter.h"
-#include "preferences/dictionary/pane_bundle.h"
+#include "preferences/panekit/pane_bundle.h"
+#include "preferences/panekit/redisplay.h"
 
 namespace codetablepane {
 
 using platform::ui::ProgressIndicator;
 
-SheetObserver::SheetObserver(std::shared_ptr<dictpane::MainThread> main, ProgressIndicator* bar,
+SheetObserver::SheetObserver(std::shared_ptr<panekit::MainThread> main, ProgressIndicator* bar,
                              platform::ui::TextField* status)
     : main_(std::move(main)), bar_(bar), status_(status) {}
 
 void SheetObserver::show_text(std::string text) {
   main_->run([status = status_, text = std::move(text)] {
     status->set_text(text);
-    dictpane::redisplay_window_of(status);
+    panekit::redisplay_window_of(status);
   });
 }
 
@@ -27,17 +27,17 @@ void SheetObserver::progress(void (*apply)(ProgressIndicator&, long long), long 
   progress_messages_.fetch_add(1);
   main_->run([bar = bar_, apply, value] {
     apply(*bar, value);
-    dictpane::redisplay_window_of(bar);
+    panekit::redisplay_window_of(bar);
   });
 }
 
-void SheetObserver::status(std::string_view key) { show_text(dictpane::pane_string(key)); }
+void SheetObserver::status(std::string_view key) { show_text(panekit::pane_string(key)); }
 
 void SheetObserver::report(std::string_view text) {
   main_->run([this, text = std::string(text)] {
     left_out_ = text;
     status_->set_text(text);
-    dictpane::redisplay_window_of(status_);
+    panekit::redisplay_window_of(status_);
   });
 }
 
@@ -63,7 +63,7 @@ void SheetObserver::set_progress(long long value) {
 void SheetObserver::stop() {
   main_->run([bar = bar_] {
     bar->stop_animation();
-    dictpane::redisplay_window_of(bar);
+    panekit::redisplay_window_of(bar);
   });
 }
 

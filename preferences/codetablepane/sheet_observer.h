@@ -10,7 +10,7 @@
 #include <string_view>
 
 #include "preferences/codetable/table_build.h"
-#include "preferences/dictionary/main_thread.h"
+#include "preferences/panekit/main_thread.h"
 
 namespace platform::ui {
 class ProgressIndicator;
@@ -22,7 +22,7 @@ namespace codetablepane {
 class SheetObserver : public codetable::BuildObserver {
  public:
   // `bar` and `status` must live while `main` is open.
-  SheetObserver(std::shared_ptr<dictpane::MainThread> main, platform::ui::ProgressIndicator* bar,
+  SheetObserver(std::shared_ptr<panekit::MainThread> main, platform::ui::ProgressIndicator* bar,
                 platform::ui::TextField* status);
 
   void status(std::string_view key) override;
@@ -45,7 +45,7 @@ class SheetObserver : public codetable::BuildObserver {
   void show_text(std::string text);
   void progress(void (*apply)(platform::ui::ProgressIndicator&, long long), long long value);
 
-  std::shared_ptr<dictpane::MainThread> main_;
+  std::shared_ptr<panekit::MainThread> main_;
   platform::ui::ProgressIndicator* bar_;
   platform::ui::TextField* status_;
   std::string left_out_;  // the loop's thread only

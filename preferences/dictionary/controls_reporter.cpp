@@ -9,7 +9,7 @@
 
 namespace dictpane {
 
-ControlsReporter::ControlsReporter(std::shared_ptr<MainThread> main,
+ControlsReporter::ControlsReporter(std::shared_ptr<panekit::MainThread> main,
                                    platform::ui::ProgressIndicator* bar,
                                    platform::ui::TextField* status, bool hides_bar)
     : main_(std::move(main)), bar_(bar), status_(status), hides_bar_(hides_bar) {}
@@ -46,13 +46,6 @@ void ControlsReporter::apply(platform::ui::ProgressIndicator& bar, int command,
     default:
       break;
   }
-}
-
-void redisplay_window_of(platform::ui::View* view) {
-  platform::ui::Window* window = view != nullptr ? view->window() : nullptr;
-  if (window == nullptr) return;
-  std::error_code ignored;
-  window->display_if_needed(ignored);
 }
 
 void ControlsReporter::setProgress(int command, std::int64_t value) {

@@ -9,7 +9,8 @@
 #include <string_view>
 
 #include "celldict/progress_reporter.h"
-#include "preferences/dictionary/main_thread.h"
+#include "preferences/panekit/main_thread.h"
+#include "preferences/panekit/redisplay.h"
 
 namespace platform::ui {
 class ProgressIndicator;
@@ -19,15 +20,13 @@ class View;
 
 namespace dictpane {
 
-// Writes the files of the window `view` is in again, when something changed, so a change made
-// outside a control command is seen at once. Nothing when the view is in no window.
-void redisplay_window_of(platform::ui::View* view);
+using panekit::redisplay_window_of;
 
 class ControlsReporter : public celldict::ProgressReporter {
  public:
   // `bar` and `status` must live while `main` is open. `hides_bar`: command 4 stops and hides
   // the bar (update rows); otherwise it is ignored (the import sheet).
-  ControlsReporter(std::shared_ptr<MainThread> main, platform::ui::ProgressIndicator* bar,
+  ControlsReporter(std::shared_ptr<panekit::MainThread> main, platform::ui::ProgressIndicator* bar,
                    platform::ui::TextField* status, bool hides_bar);
 
   void setProgress(int command, std::int64_t value) override;
@@ -46,7 +45,7 @@ class ControlsReporter : public celldict::ProgressReporter {
                     bool hides_bar);
 
  private:
-  std::shared_ptr<MainThread> main_;
+  std::shared_ptr<panekit::MainThread> main_;
   platform::ui::ProgressIndicator* bar_;
   platform::ui::TextField* status_;
   bool hides_bar_;

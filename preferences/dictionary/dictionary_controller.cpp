@@ -11,6 +11,7 @@
 #include "platform/ui/window_registry.h"
 #include "preferences/dictionary/dict_copy.h"
 #include "preferences/dictionary/pane_bundle.h"
+#include "preferences/panekit/pane_view.h"
 
 namespace dictpane {
 
@@ -19,30 +20,15 @@ using platform::plist::Dictionary;
 using platform::plist::Value;
 using platform::ui::Rect;
 
-// The pane's view. The host adopts it into its window's tree, which then frees it; the view
-// tells its pane when it goes, so the pane neither frees it twice nor touches its controls.
-class DictionaryView : public platform::ui::View {
+class DictionaryView : public panekit::PaneView<DictionaryController> {
  public:
-  DictionaryView(Rect frame, DictionaryController* pane) : View(frame), pane_(pane) {}
-  ~DictionaryView() override {
-    if (pane_ != nullptr) pane_->viewDidGo();
-  }
-  void forget_pane() { pane_ = nullptr; }
-
- private:
-  DictionaryController* pane_;
+  using PaneView::PaneView;
 };
 
 namespace {
 
 constexpr double kWidth = 560;
 constexpr double kHeight = 380;
-
-// A setting counts only when present with the integer value 1 (true reads as 1).
-bool is_set(const Dictionary& prefs, std::string_view key) {
-  const Value* value = prefs.find(key);
-  return value != nullptr && value->integer_value() == 1;
-}
 
 bool exists_unfollowed(const fs::path& path) {
   struct stat status {};
@@ -59,7 +45,7 @@ std::optional<platform::ui::CellImage> pane_image(std::string_view name) {
 }  // namespace
 
 DictionaryController::DictionaryController() {
-  loop_ = kep_preferences_run_loop != nullptr ? kep_preferences_run_loop() : nullptr;
+  loop_ = panekit::host_run_loop();
 }
 
 DictionaryController::~DictionaryController() {
@@ -68,9 +54,7 @@ DictionaryController::~DictionaryController() {
   if (panelEndObserver_ != 0) center.remove_observer(panelEndObserver_);
   if (sheetEndObserver_ != 0) center.remove_observer(sheetEndObserver_);
   if (_view == nullptr) return;
-  _view->forget_pane();
-  // A view in a tree belongs to the tree.
-  if (_view->superview() == nullptr && _view->window() == nullptr) delete _view;
+  _view->release();
 }
 
 void DictionaryController::stop_work() {
@@ -100,18 +84,10 @@ platform::ui::View* DictionaryController::paneView() {
 std::string DictionaryController::paneName() { return host_string("DICT_PANE_NAME", ""); }
 
 std::optional<platform::gfx::Surface> DictionaryController::paneIcon() {
-  std::optional<fs::path> icon = pane_resource("Dictionary.png");
-  if (!icon) return std::nullopt;
-  return platform::gfx::load_image(*icon, nullptr);
+  return panekit::pane_icon("Dictionary.png");
 }
 
-std::optional<std::string> DictionaryController::paneToolTip() {
-  const auto& bundle = own_bundle();
-  if (!bundle) return std::nullopt;
-  const Value* tip = bundle->info().find("toolTip");
-  if (tip == nullptr) return std::nullopt;
-  return tip->string_value();
-}
+std::optional<std::string> DictionaryController::paneToolTip() { return panekit::pane_tool_tip(); }
 
 void DictionaryController::setParentWindow(platform::ui::Window* window) {
   if (window == _parentWindow) return;
@@ -217,8 +193,8 @@ void DictionaryController::loadPrefs(Dictionary& prefs) {
   _loaded = true;
   load();
   reload_table();
-  _checkForUpdates->set_on(is_set(prefs, kAutoUpdateKey));
-  _hideUpdateWindow->set_on(is_set(prefs, kHideUpdateWindowKey));
+  _checkForUpdates->set_on(panekit::is_set(prefs, kAutoUpdateKey));
+  _hideUpdateWindow->set_on(panekit::is_set(prefs, kHideUpdateWindowKey));
 }
 
 void DictionaryController::savePrefs(Dictionary& prefs) {

@@ -145,7 +145,7 @@ void ImportSheet::importDaruz() {
     options.destination = ImportOptions::Destination::Installed;
   }
 
-  main_ = std::make_shared<MainThread>(loop_);
+  main_ = std::make_shared<panekit::MainThread>(loop_);
   reporter_ = std::make_unique<ControlsReporter>(main_, _importProgress, _importStatus, false);
   options.reporter = reporter_.get();
   worker_ = std::thread([this, options, name, main = main_] {

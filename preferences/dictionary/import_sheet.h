@@ -21,7 +21,7 @@
 #include "platform/ui/progress_indicator.h"
 #include "platform/ui/window.h"
 #include "preferences/dictionary/controls_reporter.h"
-#include "preferences/dictionary/main_thread.h"
+#include "preferences/panekit/main_thread.h"
 
 namespace dictpane {
 
@@ -78,7 +78,7 @@ class ImportSheet {
   platform::ui::Button* _importButton = nullptr;
   std::unique_ptr<ScelReader> reader_;
   std::filesystem::path file_;
-  std::shared_ptr<MainThread> main_;
+  std::shared_ptr<panekit::MainThread> main_;
   std::unique_ptr<ControlsReporter> reporter_;
   std::thread worker_;
   bool cancelled_ = false;

@@ -9,7 +9,7 @@ namespace dictpane {
 using celldict::update::RowOutcome;
 using platform::ui::Rect;
 
-UpdateViewController::UpdateViewController(std::shared_ptr<MainThread> main,
+UpdateViewController::UpdateViewController(std::shared_ptr<panekit::MainThread> main,
                                            celldict::update::UpdateRow row, int index,
                                            double width)
     : main_(std::move(main)), row_(std::move(row)) {

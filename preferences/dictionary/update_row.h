@@ -23,7 +23,7 @@ class UpdateViewController {
 
   // The row's view is made here; whoever shows it (the update table) adds it as a subview and
   // then owns it. `index` names its controls ("rowStop0" ...).
-  UpdateViewController(std::shared_ptr<MainThread> main, celldict::update::UpdateRow row,
+  UpdateViewController(std::shared_ptr<panekit::MainThread> main, celldict::update::UpdateRow row,
                        int index, double width);
   UpdateViewController(const UpdateViewController&) = delete;
   UpdateViewController& operator=(const UpdateViewController&) = delete;
@@ -52,7 +52,7 @@ class UpdateViewController {
  private:
   void build_view(int index, double width);
 
-  std::shared_ptr<MainThread> main_;
+  std::shared_ptr<panekit::MainThread> main_;
   celldict::update::UpdateRow row_;
   std::string title_;
   std::unique_ptr<platform::ui::View> owned_view_;

@@ -40,7 +40,7 @@ UpdateRun::UpdateRun(platform::RunLoop& loop, platform::ui::Window& parent,
       _updateStatus(updateStatus),
       listed_(std::move(listed)),
       panel_(parent.program(), kUpdatePanelName, Rect{0, 0, kWidth, kHeight}),
-      main_(std::make_shared<MainThread>(loop)) {
+      main_(std::make_shared<panekit::MainThread>(loop)) {
   if (parent.registry() != nullptr) parent.registry()->add(panel_);
   build_panel();
 }

@@ -20,7 +20,7 @@
 #include "platform/ui/panel.h"
 #include "platform/ui/table_view.h"
 #include "preferences/dictionary/dict_scan.h"
-#include "preferences/dictionary/main_thread.h"
+#include "preferences/panekit/main_thread.h"
 #include "preferences/dictionary/update_row.h"
 
 namespace dictpane {
@@ -80,7 +80,7 @@ class UpdateRun : public platform::ui::TableDataSource, public platform::ui::Tab
   platform::ui::TableView* _updateList = nullptr;
   platform::ui::Button* _quitButton = nullptr;
   std::vector<std::shared_ptr<UpdateViewController>> rows_;
-  std::shared_ptr<MainThread> main_;
+  std::shared_ptr<panekit::MainThread> main_;
   std::shared_ptr<std::atomic<bool>> stopFlag_ = std::make_shared<std::atomic<bool>>(false);
   std::thread worker_;
   std::function<void()> updated_;

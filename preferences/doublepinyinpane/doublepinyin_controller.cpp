@@ -7,6 +7,7 @@
 #include "platform/ui/scroll_view.h"
 #include "platform/ui/window_registry.h"
 #include "preferences/doublepinyinpane/pane_texts.h"
+#include "preferences/panekit/pane_view.h"
 
 namespace dpypane {
 
@@ -14,18 +15,9 @@ using platform::plist::Dictionary;
 using platform::plist::Value;
 using platform::ui::Rect;
 
-// The pane's view. The host adopts it into its window's tree, which then frees it; the view
-// tells its pane when it goes, so the pane neither frees it twice nor touches its controls.
-class DoublePinyinView : public platform::ui::View {
+class DoublePinyinView : public panekit::PaneView<DoublePinyinController> {
  public:
-  DoublePinyinView(Rect frame, DoublePinyinController* pane) : View(frame), pane_(pane) {}
-  ~DoublePinyinView() override {
-    if (pane_ != nullptr) pane_->viewDidGo();
-  }
-  void forget_pane() { pane_ = nullptr; }
-
- private:
-  DoublePinyinController* pane_;
+  using PaneView::PaneView;
 };
 
 namespace {
@@ -37,12 +29,6 @@ constexpr const char* kFileColumn = "FILE";
 constexpr platform::gfx::Colour kBuiltinText{0.5, 0.5, 0.5, 1};
 constexpr platform::gfx::Colour kBuiltinSelectedText{0.85, 0.85, 0.85, 1};
 
-// A setting counts only when present with the integer value 1 (true reads as 1).
-bool is_set(const Dictionary& prefs, std::string_view key) {
-  const Value* value = prefs.find(key);
-  return value != nullptr && value->integer_value() == 1;
-}
-
 void log_line(const std::string& line) {
   std::fprintf(stderr, "DoublePinyinPane: %s\n", line.c_str());
 }
@@ -50,16 +36,14 @@ void log_line(const std::string& line) {
 }  // namespace
 
 DoublePinyinController::DoublePinyinController() {
-  loop_ = kep_preferences_run_loop != nullptr ? kep_preferences_run_loop() : nullptr;
+  loop_ = panekit::host_run_loop();
 }
 
 DoublePinyinController::~DoublePinyinController() {
   question_.reset();
   errorAlert_.reset();
   if (_view == nullptr) return;
-  _view->forget_pane();
-  // A view in a tree belongs to the tree.
-  if (_view->superview() == nullptr && _view->window() == nullptr) delete _view;
+  _view->release();
 }
 
 void DoublePinyinController::viewDidGo() {
@@ -79,21 +63,13 @@ platform::ui::View* DoublePinyinController::paneView() {
   return _view;
 }
 
-std::string DoublePinyinController::paneName() { return host_text("DPY_PANE_NAME", ""); }
+std::string DoublePinyinController::paneName() { return panekit::host_string("DPY_PANE_NAME", ""); }
 
 std::optional<platform::gfx::Surface> DoublePinyinController::paneIcon() {
-  std::optional<std::filesystem::path> icon = pane_resource("DoublePinyin.png");
-  if (!icon) return std::nullopt;
-  return platform::gfx::load_image(*icon, nullptr);
+  return panekit::pane_icon("DoublePinyin.png");
 }
 
-std::optional<std::string> DoublePinyinController::paneToolTip() {
-  const auto& bundle = own_bundle();
-  if (!bundle) return std::nullopt;
-  const Value* tip = bundle->info().find("toolTip");
-  if (tip == nullptr) return std::nullopt;
-  return tip->string_value();
-}
+std::optional<std::string> DoublePinyinController::paneToolTip() { return panekit::pane_tool_tip(); }
 
 void DoublePinyinController::build_view() {
   auto view = std::make_unique<DoublePinyinView>(Rect{0, 0, kWidth, kHeight}, this);
@@ -271,7 +247,7 @@ void DoublePinyinController::loadPrefs(Dictionary& prefs) {
   if (_loaded) return;
   if (paneView() == nullptr) return;
   _loaded = true;
-  _enableDoublePinyin->set_on(is_set(prefs, kEnableKey));
+  _enableDoublePinyin->set_on(panekit::is_set(prefs, kEnableKey));
   _schemeList->end_editing(false);
 
   _spcList.clear();

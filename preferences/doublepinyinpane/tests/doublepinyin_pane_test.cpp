@@ -20,24 +20,12 @@
 #include "platform/ui/alert.h"
 #include "platform/ui/controls.h"
 #include "platform/ui/key_event.h"
-#include "platform/ui/plugin.h"
 #include "platform/ui/scroll_view.h"
 #include "platform/ui/table_view.h"
 #include "platform/ui/window.h"
 #include "platform/ui/window_registry.h"
 #include "preferences/host/pane_protocol.h"
-
-namespace {
-
-platform::RunLoop*& host_loop() {
-  static platform::RunLoop* loop = nullptr;
-  return loop;
-}
-
-}  // namespace
-
-// The program's run loop, as the preferences program exports it to its panes.
-platform::RunLoop* kep_preferences_run_loop() { return host_loop(); }
+#include "preferences/panekit/testing/pane_fixture.h"
 
 namespace dpypane_test {
 namespace {
@@ -50,100 +38,34 @@ using platform::ui::TableView;
 const std::vector<std::string> kShipped = {"weiruan.spc", "xiaohe.spc", "ziguang.spc",
                                            "ziranma.spc"};
 
-void write_file(const fs::path& path, const std::string& contents) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
-}
+using panekit_test::names_in;
+using panekit_test::read_file;
+using panekit_test::write_file;
 
-std::string read_file(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<std::string> names_in(const fs::path& folder) {
-  std::vector<std::string> names;
-  std::error_code ignored;
-  for (const auto& entry : fs::directory_iterator(folder, ignored)) {
-    names.push_back(entry.path().filename());
+// The pane's staged bundle, loaded once.
+struct LoadedBundle {
+  static panekit_test::LoadedBundle& get() {
+    return panekit_test::LoadedBundle::get(KEP_DOUBLEPINYIN_PANE_BUNDLE);
   }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-// The staged bundle, copied once into a private folder and loaded for the whole program.
-class LoadedBundle {
- public:
-  static LoadedBundle& get() {
-    static LoadedBundle loaded;
-    return loaded;
-  }
-  const fs::path& path() const { return bundle_; }
-  preferences::PreferencePanesFactory factory() const { return factory_; }
-  const std::string& failure() const { return failure_; }
-
- private:
-  LoadedBundle() : bundle_(temp_.path() / "DoublePinyinPane.bundle") {
-    fs::copy(KEP_DOUBLEPINYIN_PANE_BUNDLE, bundle_, fs::copy_options::recursive);
-    ::chmod((bundle_ / "Contents/MacOS/DoublePinyinPane").c_str(), 0755);
-    const platform::ui::ClassProtocol protocol{preferences::kPaneProtocolName,
-                                               preferences::kPaneAbiVersion,
-                                               {preferences::kPreferencePanesEntry}};
-    auto result = platform::ui::load_plugin(bundle_, protocol);
-    if (!result.loaded) {
-      failure_ = std::string(platform::ui::refusal_name(result.failure->refusal)) + ": " +
-                 result.failure->detail;
-      return;
-    }
-    factory_ = result.loaded->entry<preferences::PreferencePanesFactory>(
-        preferences::kPreferencePanesEntry);
-  }
-  platform::testing_support::TempDir temp_;
-  fs::path bundle_;
-  preferences::PreferencePanesFactory factory_ = nullptr;
-  std::string failure_;
 };
 
-class DoublePinyinPaneTest : public ::testing::Test {
+class DoublePinyinPaneTest : public panekit_test::PaneFixture {
  protected:
   void SetUp() override {
     fs::create_directories(data());
-    fs::create_directories(temp_.path() / "runtime");
-    fs::permissions(temp_.path() / "runtime", fs::perms::owner_all);
-    home_env_.emplace("HOME", home().string());
-    runtime_env_.emplace("KEP_RUNTIME_DIR", (temp_.path() / "runtime").string());
-    render_env_.emplace("KEP_RENDER_DIR", std::nullopt);
     root_env_.emplace("KEP_ROOT", KEP_STAGED_ROOT);
     platform::files::reset_root_cache();
-    host_loop() = &loop_;
-
-    LoadedBundle& bundle = LoadedBundle::get();
-    ASSERT_NE(bundle.factory(), nullptr) << bundle.failure();
-    panes_ = bundle.factory()();
-    ASSERT_EQ(panes_.size(), 1u);
-    pane_ = panes_[0].get();
-
-    window_ = std::make_unique<platform::ui::Window>("DoublePinyinPaneTest", "Preferences",
-                                                     platform::ui::Rect{0, 0, 600, 420});
-    registry_.add(*window_);
-    pane_->setParentWindow(window_.get());
-    platform::ui::View* view = pane_->paneView();
-    ASSERT_NE(view, nullptr);
-    auto root = std::make_unique<platform::ui::View>();
-    root->add_subview(std::unique_ptr<platform::ui::View>(view));
-    window_->set_content_view(std::move(root));
-    window_->order_front();
+    start_pane(KEP_DOUBLEPINYIN_PANE_BUNDLE, /*with_defaults=*/false);
+    if (HasFatalFailure()) return;
+    show_in_window("DoublePinyinPaneTest", 420);
   }
 
   void TearDown() override {
-    panes_.clear();
-    pane_ = nullptr;
-    window_.reset();
-    host_loop() = nullptr;
+    stop_pane();
     root_env_.reset();
     platform::files::reset_root_cache();
   }
 
-  fs::path home() const { return temp_.path() / "home"; }
   fs::path data() const { return home() / "Library/KEP"; }
   static fs::path shipped_folder() {
     return fs::path(KEP_STAGED_ROOT) / "Library/Input Methods/IMKKEP.app/Contents/Resources";
@@ -217,20 +139,7 @@ class DoublePinyinPaneTest : public ::testing::Test {
     ASSERT_TRUE(table()->is_editing());
     type(name + "\r");
   }
-  void settle() {
-    for (int i = 0; i < 10; ++i) loop_.run_for(std::chrono::milliseconds(2));
-  }
-
-  platform::testing_support::TempDir temp_;
-  std::optional<platform::testing_support::ScopedEnv> home_env_;
-  std::optional<platform::testing_support::ScopedEnv> runtime_env_;
-  std::optional<platform::testing_support::ScopedEnv> render_env_;
   std::optional<platform::testing_support::ScopedEnv> root_env_;
-  platform::RunLoop loop_;
-  platform::ui::WindowRegistry registry_;
-  std::unique_ptr<platform::ui::Window> window_;
-  preferences::PreferencePanes panes_;
-  preferences::PreferencePane* pane_ = nullptr;
   Dictionary prefs_;
 };
 

@@ -1,6 +1,6 @@
-#include "preferences/dictionary/main_thread.h"
+#include "preferences/panekit/main_thread.h"
 
-namespace dictpane {
+namespace panekit {
 
 MainThread::MainThread(platform::RunLoop& loop) : loop_(loop) {}
 
@@ -49,4 +49,4 @@ bool MainThread::is_closed() const {
   return state_->closed;
 }
 
-}  // namespace dictpane
+}  // namespace panekit

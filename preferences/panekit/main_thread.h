@@ -10,7 +10,7 @@
 
 #include "platform/runloop.h"
 
-namespace dictpane {
+namespace panekit {
 
 class MainThread {
  public:
@@ -37,4 +37,4 @@ class MainThread {
   std::shared_ptr<State> state_ = std::make_shared<State>();
 };
 
-}  // namespace dictpane
+}  // namespace panekit
