@@ -18,11 +18,6 @@ using platform::plist::Dictionary;
 using platform::plist::Value;
 using platform::ui::Rect;
 
-class PCTView : public panekit::PaneView<PCTController> {
- public:
-  using PaneView::PaneView;
-};
-
 namespace {
 
 constexpr double kWidth = 560;
@@ -30,7 +25,7 @@ constexpr double kHeight = 380;
 
 }  // namespace
 
-PCTController::PCTController() {
+PCTController::PCTController() : FixedPane("PCT_PANE_NAME", "plugin_link.png") {
   loop_ = panekit::host_run_loop();
 }
 
@@ -63,14 +58,6 @@ platform::ui::View* PCTController::paneView() {
   if (_view == nullptr) build_view();
   return _view;
 }
-
-std::string PCTController::paneName() { return panekit::host_string("PCT_PANE_NAME", ""); }
-
-std::optional<platform::gfx::Surface> PCTController::paneIcon() {
-  return panekit::pane_icon("plugin_link.png");
-}
-
-std::optional<std::string> PCTController::paneToolTip() { return panekit::pane_tool_tip(); }
 
 void PCTController::setParentWindow(platform::ui::Window* window) { _parentWindow = window; }
 

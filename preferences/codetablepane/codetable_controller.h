@@ -20,15 +20,18 @@
 #include "preferences/codetablepane/option_form.h"
 #include "preferences/codetablepane/scheme_table.h"
 #include "preferences/host/pane_protocol.h"
+#include "preferences/panekit/fixed_pane.h"
+#include "preferences/panekit/pane_view.h"
 
 namespace codetablepane {
 
 inline constexpr const char* kEnablePlugKey = "EnablePlug";
 inline constexpr const char* kCodeTableSchemeKey = "CodeTableScheme";
 
-class PCTView;
+class PCTController;
+using PCTView = panekit::PaneView<PCTController>;
 
-class PCTController : public preferences::PreferencePane, public platform::ui::TableDataSource {
+class PCTController : public panekit::FixedPane, public platform::ui::TableDataSource {
  public:
   PCTController();
   ~PCTController() override;
@@ -36,11 +39,6 @@ class PCTController : public preferences::PreferencePane, public platform::ui::T
   PCTController& operator=(const PCTController&) = delete;
 
   platform::ui::View* paneView() override;
-  std::string paneName() override;
-  std::optional<platform::gfx::Surface> paneIcon() override;
-  std::optional<std::string> paneToolTip() override;
-  bool allowsHorizontalResizing() override { return false; }
-  bool allowsVerticalResizing() override { return false; }
   void setParentWindow(platform::ui::Window* window) override;
   void loadPrefs(platform::plist::Dictionary& prefs) override;
   void savePrefs(platform::plist::Dictionary& prefs) override;

@@ -20,11 +20,6 @@ using platform::plist::Dictionary;
 using platform::plist::Value;
 using platform::ui::Rect;
 
-class DictionaryView : public panekit::PaneView<DictionaryController> {
- public:
-  using PaneView::PaneView;
-};
-
 namespace {
 
 constexpr double kWidth = 560;
@@ -44,7 +39,7 @@ std::optional<platform::ui::CellImage> pane_image(std::string_view name) {
 
 }  // namespace
 
-DictionaryController::DictionaryController() {
+DictionaryController::DictionaryController() : FixedPane("DICT_PANE_NAME", "Dictionary.png") {
   loop_ = panekit::host_run_loop();
 }
 
@@ -80,14 +75,6 @@ platform::ui::View* DictionaryController::paneView() {
   if (_view == nullptr) build_view();
   return _view;
 }
-
-std::string DictionaryController::paneName() { return host_string("DICT_PANE_NAME", ""); }
-
-std::optional<platform::gfx::Surface> DictionaryController::paneIcon() {
-  return panekit::pane_icon("Dictionary.png");
-}
-
-std::optional<std::string> DictionaryController::paneToolTip() { return panekit::pane_tool_tip(); }
 
 void DictionaryController::setParentWindow(platform::ui::Window* window) {
   if (window == _parentWindow) return;

@@ -21,6 +21,8 @@
 #include "preferences/dictionary/import_sheet.h"
 #include "preferences/dictionary/update_run.h"
 #include "preferences/host/pane_protocol.h"
+#include "preferences/panekit/fixed_pane.h"
+#include "preferences/panekit/pane_view.h"
 
 namespace dictpane {
 
@@ -31,10 +33,10 @@ inline constexpr const char* kLastImportDirKey = "LAST_DICT_IMPORT_DIR";
 inline constexpr const char* kDictUpdatedNotification = "DARUZ_DICT_UPDATED";
 inline constexpr const char* kDictUpdatedObject = "IMKKEP";
 
-class DictionaryView;
+class DictionaryController;
+using DictionaryView = panekit::PaneView<DictionaryController>;
 
-class DictionaryController : public preferences::PreferencePane,
-                             public platform::ui::TableDataSource {
+class DictionaryController : public panekit::FixedPane, public platform::ui::TableDataSource {
  public:
   DictionaryController();
   ~DictionaryController() override;
@@ -42,11 +44,6 @@ class DictionaryController : public preferences::PreferencePane,
   DictionaryController& operator=(const DictionaryController&) = delete;
 
   platform::ui::View* paneView() override;
-  std::string paneName() override;
-  std::optional<platform::gfx::Surface> paneIcon() override;
-  std::optional<std::string> paneToolTip() override;
-  bool allowsHorizontalResizing() override { return false; }
-  bool allowsVerticalResizing() override { return false; }
   void setParentWindow(platform::ui::Window* window) override;
   void loadPrefs(platform::plist::Dictionary& prefs) override;
   void savePrefs(platform::plist::Dictionary& prefs) override;

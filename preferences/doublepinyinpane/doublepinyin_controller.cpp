@@ -15,11 +15,6 @@ using platform::plist::Dictionary;
 using platform::plist::Value;
 using platform::ui::Rect;
 
-class DoublePinyinView : public panekit::PaneView<DoublePinyinController> {
- public:
-  using PaneView::PaneView;
-};
-
 namespace {
 
 constexpr double kWidth = 560;
@@ -35,7 +30,7 @@ void log_line(const std::string& line) {
 
 }  // namespace
 
-DoublePinyinController::DoublePinyinController() {
+DoublePinyinController::DoublePinyinController() : FixedPane("DPY_PANE_NAME", "DoublePinyin.png") {
   loop_ = panekit::host_run_loop();
 }
 
@@ -62,14 +57,6 @@ platform::ui::View* DoublePinyinController::paneView() {
   if (_view == nullptr) build_view();
   return _view;
 }
-
-std::string DoublePinyinController::paneName() { return panekit::host_string("DPY_PANE_NAME", ""); }
-
-std::optional<platform::gfx::Surface> DoublePinyinController::paneIcon() {
-  return panekit::pane_icon("DoublePinyin.png");
-}
-
-std::optional<std::string> DoublePinyinController::paneToolTip() { return panekit::pane_tool_tip(); }
 
 void DoublePinyinController::build_view() {
   auto view = std::make_unique<DoublePinyinView>(Rect{0, 0, kWidth, kHeight}, this);

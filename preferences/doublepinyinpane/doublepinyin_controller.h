@@ -18,16 +18,18 @@
 #include "preferences/doublepinyinpane/scheme_table.h"
 #include "preferences/doublepinyinpane/scheme_text_view.h"
 #include "preferences/host/pane_protocol.h"
+#include "preferences/panekit/fixed_pane.h"
+#include "preferences/panekit/pane_view.h"
 
 namespace dpypane {
 
 inline constexpr const char* kEnableKey = "EnableDoublePinyin";
 inline constexpr const char* kSchemeKey = "SPC";
 
-class DoublePinyinView;
+class DoublePinyinController;
+using DoublePinyinView = panekit::PaneView<DoublePinyinController>;
 
-class DoublePinyinController : public preferences::PreferencePane,
-                               public platform::ui::TableDataSource {
+class DoublePinyinController : public panekit::FixedPane, public platform::ui::TableDataSource {
  public:
   DoublePinyinController();
   ~DoublePinyinController() override;
@@ -35,11 +37,6 @@ class DoublePinyinController : public preferences::PreferencePane,
   DoublePinyinController& operator=(const DoublePinyinController&) = delete;
 
   platform::ui::View* paneView() override;
-  std::string paneName() override;
-  std::optional<platform::gfx::Surface> paneIcon() override;
-  std::optional<std::string> paneToolTip() override;
-  bool allowsHorizontalResizing() override { return false; }
-  bool allowsVerticalResizing() override { return false; }
   void setParentWindow(platform::ui::Window* window) override { _parentWindow = window; }
   void loadPrefs(platform::plist::Dictionary& prefs) override;
   void savePrefs(platform::plist::Dictionary& prefs) override;
