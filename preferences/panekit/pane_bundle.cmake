@@ -67,3 +67,20 @@ function(kep_add_pane_bundle name)
   add_dependencies(stage stage_${name})
   set(${name}_CONTENTS "${contents}" PARENT_SCOPE)
 endfunction()
+
+# kep_add_pane_tests(<name> PANE <Name> SOURCES <file>... [LIBS <link item>...])
+#
+# A test program for the pane module <Name>, labelled "preferences": it stands in for the
+# preferences program, exporting the whole platform code the pane takes from its host, and
+# loads the staged bundle through the shared pane fixture.
+function(kep_add_pane_tests name)
+  cmake_parse_arguments(TESTS "" "PANE" "SOURCES;LIBS" ${ARGN})
+  kep_add_test_suite(${name} LABEL preferences
+    SOURCES ${TESTS_SOURCES} ${KEP_PANE_FIXTURE_SOURCES}
+    LIBS -Wl,--whole-archive $<TARGET_FILE:platformui> $<TARGET_FILE:platformgfx>
+         $<TARGET_FILE:platform> -Wl,--no-whole-archive ${TESTS_LIBS} platformui)
+  set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
+  kep_font_cache_leaks(${name})
+  add_dependencies(${name} stage_${TESTS_PANE})
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
+endfunction()
